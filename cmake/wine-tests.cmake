@@ -1,0 +1,29 @@
+# Windows-side tests, run under Wine by tools/wine-run.sh. Tests of one program share a lock:
+# the Windows version is set per program file name, and velmora.exe runs one copy at a time.
+set(VELMORA_WINVERS win98 nt40 win2k winxp win7 win10)
+
+function(wine_test name exe)
+  cmake_parse_arguments(A "" "WINVER;TIMEOUT" "ARGS" ${ARGN})
+  set(cmd ${WINE_RUN})
+  if(A_WINVER)
+    list(APPEND cmd --winver ${A_WINVER})
+  endif()
+  if(NOT A_TIMEOUT)
+    set(A_TIMEOUT 120)
+  endif()
+  add_test(NAME ${name} COMMAND ${cmd} ${VELMORA_WIN_BUILD}/${exe} ${A_ARGS})
+  set_tests_properties(${name} PROPERTIES TIMEOUT ${A_TIMEOUT} RESOURCE_LOCK ${exe})
+endfunction()
+
+# Windows-side unit tests: once in the default mode, and the version-sensitive ones per mode.
+wine_test(win win_tests.exe ARGS --gtest_brief=1)
+foreach(v ${VELMORA_WINVERS})
+  wine_test(win.${v} win_tests.exe WINVER ${v} ARGS --gtest_brief=1 --gtest_filter=*PerVersion*)
+endforeach()
+
+# End-to-end: the program itself, under each version mode, then the behaviour tests.
+foreach(v ${VELMORA_WINVERS})
+  wine_test(e2e.startup.${v} e2e_tests.exe ARGS --gtest_brief=1 --gtest_filter=Startup.*
+            --winver=${v} TIMEOUT 180)
+endforeach()
+wine_test(e2e e2e_tests.exe ARGS --gtest_brief=1 --gtest_filter=-Startup.* TIMEOUT 300)

@@ -1,0 +1,139 @@
+#include "Driver.h"
+#include <gtest/gtest.h>
+#include <cstring>
+
+namespace e2e {
+
+std::string g_winver;
+
+static std::string ExeDir() {
+  char path[MAX_PATH];
+  DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string s(path, n);
+  return s.substr(0, s.find_last_of("\\/") + 1);
+}
+
+static void SetVersionMode(const std::string& winver) {
+  HKEY k;
+  const char* key = "Software\\Wine\\AppDefaults\\velmora.exe";
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr) != 0) return;
+  if (winver.empty())
+    RegDeleteValueA(k, "Version");
+  else
+    RegSetValueExA(k, "Version", 0, REG_SZ, (const BYTE*)winver.c_str(), (DWORD)winver.size() + 1);
+  RegCloseKey(k);
+}
+
+bool Program::Start(const std::string& winver) {
+  SetVersionMode(winver);
+  std::string exe = ExeDir() + "velmora.exe";
+  std::string cmd = "\"" + exe + "\"";
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  started = CreateProcessA(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, ExeDir().c_str(), &si, &pi);
+  return started;
+}
+
+bool Program::WaitExit(DWORD ms, DWORD* code) {
+  if (!started) return true;
+  if (WaitForSingleObject(pi.hProcess, ms) != WAIT_OBJECT_0) return false;
+  if (code) GetExitCodeProcess(pi.hProcess, code);
+  return true;
+}
+
+void Program::Kill() {
+  if (started && WaitForSingleObject(pi.hProcess, 0) != WAIT_OBJECT_0) {
+    TerminateProcess(pi.hProcess, 99);
+    WaitForSingleObject(pi.hProcess, 5000);
+  }
+}
+
+Program::~Program() {
+  Kill();
+  if (started) {
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+  }
+}
+
+struct FindData {
+  DWORD pid;
+  const char* cls;
+  const char* caption;
+  HWND found;
+};
+
+static BOOL CALLBACK FindTopProc(HWND h, LPARAM lp) {
+  auto* d = reinterpret_cast<FindData*>(lp);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(h, &pid);
+  if (pid != d->pid) return TRUE;
+  if (ClassOf(h) != d->cls) return TRUE;
+  if (d->caption && WindowText(h) != d->caption) return TRUE;
+  d->found = h;
+  return FALSE;
+}
+
+HWND FindTopWindow(DWORD pid, const char* cls, const char* caption, DWORD timeoutMs) {
+  DWORD start = GetTickCount();
+  for (;;) {
+    FindData d{pid, cls, caption, nullptr};
+    EnumWindows(FindTopProc, reinterpret_cast<LPARAM>(&d));
+    if (d.found) return d.found;
+    if (GetTickCount() - start > timeoutMs) return nullptr;
+    Sleep(50);
+  }
+}
+
+static BOOL CALLBACK FindChildProc(HWND h, LPARAM lp) {
+  auto* d = reinterpret_cast<FindData*>(lp);
+  if (ClassOf(h) != d->cls) return TRUE;
+  if (d->caption && WindowText(h) != d->caption) return TRUE;
+  d->found = h;
+  return FALSE;
+}
+
+HWND FindChild(HWND parent, const char* cls, const char* caption) {
+  FindData d{0, cls, caption, nullptr};
+  EnumChildWindows(parent, FindChildProc, reinterpret_cast<LPARAM>(&d));
+  return d.found;
+}
+
+SIZE ClientSize(HWND h) {
+  RECT r{};
+  GetClientRect(h, &r);
+  return SIZE{r.right, r.bottom};
+}
+
+RECT RectInParent(HWND h) {
+  RECT r{};
+  GetWindowRect(h, &r);
+  MapWindowPoints(HWND_DESKTOP, GetParent(h), reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+std::string WindowText(HWND h) {
+  char buf[512];
+  int n = GetWindowTextA(h, buf, sizeof buf);
+  return std::string(buf, n > 0 ? n : 0);
+}
+
+std::string ClassOf(HWND h) {
+  char buf[256];
+  int n = GetClassNameA(h, buf, sizeof buf);
+  return std::string(buf, n > 0 ? n : 0);
+}
+
+bool Settle(HWND h, DWORD ms) {
+  DWORD_PTR r;
+  return SendMessageTimeoutA(h, WM_NULL, 0, 0, SMTO_NORMAL, ms, &r) != 0;
+}
+
+}  // namespace e2e
+
+int main(int argc, char** argv) {
+  testing::InitGoogleTest(&argc, argv);
+  for (int i = 1; i < argc; ++i)
+    if (std::strncmp(argv[i], "--winver=", 9) == 0) e2e::g_winver = argv[i] + 9;
+  return RUN_ALL_TESTS();
+}

@@ -1,0 +1,35 @@
+// Starts velmora.exe under a chosen Windows version mode and works it from outside.
+#pragma once
+#include <windows.h>
+#include <string>
+
+namespace e2e {
+
+// The version mode given on the command line (--winver=...), empty for Wine's default.
+extern std::string g_winver;
+
+struct Program {
+  PROCESS_INFORMATION pi{};
+  bool started = false;
+
+  // Sets the version mode for velmora.exe, optionally clears its stored settings, and starts it.
+  bool Start(const std::string& winver = g_winver);
+  // Waits for the process to end; returns false on timeout.
+  bool WaitExit(DWORD ms, DWORD* code = nullptr);
+  void Kill();
+  ~Program();
+};
+
+// A top-level window of the given class (and caption, when not null) owned by process pid.
+HWND FindTopWindow(DWORD pid, const char* cls, const char* caption, DWORD timeoutMs);
+// A child window of the given class and caption below parent (any depth).
+HWND FindChild(HWND parent, const char* cls, const char* caption);
+// Client area size and position relative to the parent's client area.
+SIZE ClientSize(HWND h);
+RECT RectInParent(HWND h);
+std::string WindowText(HWND h);
+std::string ClassOf(HWND h);
+// Lets a window process what was posted to it (SendMessageTimeout with WM_NULL).
+bool Settle(HWND h, DWORD ms = 5000);
+
+}  // namespace e2e

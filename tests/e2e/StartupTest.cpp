@@ -1,0 +1,33 @@
+// The program comes up with its main window and ends cleanly on WM_CLOSE, in each version mode.
+#include "Driver.h"
+#include <gtest/gtest.h>
+
+using namespace e2e;
+
+TEST(Startup, MainWindowComesUpAndClosesCleanly) {
+  Program p;
+  ASSERT_TRUE(p.Start());
+  HWND app = FindTopWindow(p.pi.dwProcessId, "TApplication", "Velmora", 15000);
+  ASSERT_NE(app, nullptr) << "no application window";
+  HWND main = FindTopWindow(p.pi.dwProcessId, "TMainForm", "Velmora v4.6", 15000);
+  ASSERT_NE(main, nullptr) << "no main window";
+  ASSERT_TRUE(Settle(main));
+  EXPECT_TRUE(IsWindowVisible(main));
+  SIZE cs = ClientSize(main);
+  EXPECT_EQ(cs.cx, 425);
+  EXPECT_EQ(cs.cy, 211);
+  LONG style = GetWindowLongA(main, GWL_STYLE);
+  EXPECT_TRUE(style & WS_SYSMENU);
+  EXPECT_TRUE(style & WS_MINIMIZEBOX);
+  EXPECT_FALSE(style & WS_MAXIMIZEBOX);
+  EXPECT_FALSE(style & WS_THICKFRAME);
+  // Centred on the desktop (work area), give or take a pixel of rounding.
+  RECT wr, wa;
+  GetWindowRect(main, &wr);
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &wa, 0);
+  EXPECT_NEAR((wr.left + wr.right) / 2, (wa.left + wa.right) / 2, 2);
+  PostMessageA(main, WM_CLOSE, 0, 0);
+  DWORD code = 1;
+  ASSERT_TRUE(p.WaitExit(15000, &code)) << "did not end after WM_CLOSE";
+  EXPECT_EQ(code, 0u);
+}
