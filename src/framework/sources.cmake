@@ -1,5 +1,10 @@
 list(APPEND VELMORA_PORTABLE_SOURCES
   ${DIR}/Exception.cpp
+  ${DIR}/TypeInfo.cpp
+  ${DIR}/Classes.cpp
+  ${DIR}/Strings.cpp
+  ${DIR}/Description.cpp
+  ${DIR}/Events.cpp
 )
 list(APPEND VELMORA_WIN_SOURCES
 )

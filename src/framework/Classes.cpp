@@ -1,0 +1,122 @@
+#include "framework/Classes.h"
+#include <algorithm>
+#include "framework/Exception.h"
+
+const TClassInfo& TObject::StaticClassInfo() {
+  static TClassInfo info{"TObject", nullptr, {}};
+  return info;
+}
+
+VELMORA_CLASS_INFO(TPersistent) {}
+VELMORA_CLASS_INFO(TComponent) {}
+VELMORA_CLASS_INFO(TCollection) {}
+VELMORA_CLASS_INFO(TCollectionItem) {}
+
+TComponent::TComponent(TComponent* AOwner) {
+  if (AOwner) AOwner->InsertComponent(this);
+}
+
+TComponent::~TComponent() {
+  FState |= csDestroying;
+  // Tell those who refer to this component, then free what it owns, newest first.
+  auto notifies = std::move(FFreeNotifies);
+  FFreeNotifies.clear();
+  for (TComponent* c : notifies) {
+    c->RemoveFreeNotification(this);
+    c->Notification(this, TOperation::opRemove);
+  }
+  while (!FComponents.empty()) {
+    TComponent* c = FComponents.back();
+    delete c;  // removes itself from FComponents
+  }
+  if (FOwner) FOwner->RemoveComponent(this);
+}
+
+void TComponent::SetName(const std::string& value) {
+  if (value == FName) return;
+  if (!value.empty() && FOwner) {
+    TComponent* other = FOwner->FindComponent(value);
+    if (other && other != this) throw Exception("A component named " + value + " already exists");
+  }
+  FName = value;
+}
+
+TComponent* TComponent::FindComponent(const std::string& name) const {
+  if (name.empty()) return nullptr;
+  for (TComponent* c : FComponents)
+    if (SameText(c->FName, name)) return c;
+  return nullptr;
+}
+
+int TComponent::ComponentIndex() const {
+  if (!FOwner) return -1;
+  auto& v = FOwner->FComponents;
+  auto it = std::find(v.begin(), v.end(), this);
+  return it == v.end() ? -1 : static_cast<int>(it - v.begin());
+}
+
+void TComponent::Loaded() { FState &= ~(csLoading | csReading); }
+
+void TComponent::FreeNotification(TComponent* other) {
+  if (!other || other == this) return;
+  if (std::find(other->FFreeNotifies.begin(), other->FFreeNotifies.end(), this) == other->FFreeNotifies.end())
+    other->FFreeNotifies.push_back(this);
+  if (std::find(FFreeNotifies.begin(), FFreeNotifies.end(), other) == FFreeNotifies.end())
+    FFreeNotifies.push_back(other);
+}
+
+void TComponent::RemoveFreeNotification(TComponent* other) {
+  if (!other) return;
+  std::erase(FFreeNotifies, other);
+  std::erase(other->FFreeNotifies, this);
+}
+
+void TComponent::ReadChild(TComponent*) {}
+
+const std::any* TComponent::FindHandler(const std::string& name) const {
+  for (auto& [k, v] : FHandlers)
+    if (SameText(k, name)) return &v;
+  return nullptr;
+}
+
+void TComponent::Notification(TComponent* AComponent, TOperation Operation) {
+  // The owner passes removals on to everything it owns, so siblings drop their references.
+  if (Operation == TOperation::opRemove && AComponent) {
+    std::erase(FFreeNotifies, AComponent);
+    if (!Destroying())
+      for (TComponent* c : FComponents)
+        if (c != AComponent) c->Notification(AComponent, Operation);
+  }
+}
+
+void TComponent::InsertComponent(TComponent* c) {
+  c->FOwner = this;
+  FComponents.push_back(c);
+}
+
+void TComponent::RemoveComponent(TComponent* c) {
+  Notification(c, TOperation::opRemove);
+  std::erase(FComponents, c);
+  c->FOwner = nullptr;
+}
+
+TCollection::~TCollection() { Clear(); }
+
+TCollectionItem* TCollection::Add() {
+  TCollectionItem* item = FFactory(this);
+  FItems.push_back(item);
+  Changed(item);
+  return item;
+}
+
+void TCollection::Clear() {
+  for (auto* i : FItems) delete i;
+  FItems.clear();
+}
+
+int TCollectionItem::Index() const {
+  if (!FCollection) return -1;
+  for (int i = 0; i < FCollection->Count(); ++i)
+    if (FCollection->Items(i) == this) return i;
+  return -1;
+}
