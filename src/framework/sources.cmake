@@ -7,4 +7,5 @@ list(APPEND VELMORA_PORTABLE_SOURCES
   ${DIR}/Events.cpp
 )
 list(APPEND VELMORA_WIN_SOURCES
+  ${DIR}/Registry.cpp
 )
