@@ -8,4 +8,6 @@ list(APPEND VELMORA_PORTABLE_SOURCES
 )
 list(APPEND VELMORA_WIN_SOURCES
   ${DIR}/Registry.cpp
+  ${DIR}/UtilityWindow.cpp
+  ${DIR}/Timer.cpp
 )
