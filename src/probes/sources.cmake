@@ -1,0 +1,6 @@
+list(APPEND VELMORA_PORTABLE_SOURCES
+  ${DIR}/OsKind.cpp
+  ${DIR}/CpuLoad.cpp
+)
+list(APPEND VELMORA_WIN_SOURCES
+)

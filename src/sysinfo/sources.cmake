@@ -1,0 +1,7 @@
+list(APPEND VELMORA_PORTABLE_SOURCES
+  ${DIR}/ReportText.cpp
+  ${DIR}/OsLogic.cpp
+  ${DIR}/OsReport.cpp
+)
+list(APPEND VELMORA_WIN_SOURCES
+)
