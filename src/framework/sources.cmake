@@ -10,4 +10,5 @@ list(APPEND VELMORA_WIN_SOURCES
   ${DIR}/Registry.cpp
   ${DIR}/UtilityWindow.cpp
   ${DIR}/Timer.cpp
+  ${DIR}/Threads.cpp
 )

@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <atomic>
 #include <functional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 #include "framework/Events.h"
 #include "framework/Exception.h"
+#include "framework/Threads.h"
 #include "framework/Timer.h"
 #include "framework/UtilityWindow.h"
 
@@ -162,4 +165,171 @@ TEST(Timer, HandlerMayFreeItsTimer) {
   });
   EXPECT_TRUE(PumpUntil([&] { return freed; }));
   PumpFor(50);  // nothing may tick on the freed timer
+}
+
+namespace {
+
+// A thread whose body is a function, for tests. Each test lets it finish before deleting it.
+class FnThread : public TThread {
+ public:
+  explicit FnThread(std::function<void(FnThread&)> body) : TThread(true), FBody(std::move(body)) {}
+  using TThread::SetReturnValue;
+  using TThread::Synchronize;
+
+ protected:
+  void Execute() override { FBody(*this); }
+
+ private:
+  std::function<void(FnThread&)> FBody;
+};
+
+}  // namespace
+
+TEST(Thread, SynchronizeRunsOnTheWindowThreadThroughTheMessageLoop) {
+  InitThreadSync();
+  const DWORD windowThread = GetCurrentThreadId();
+  EXPECT_TRUE(IsWindowThread());
+  std::atomic<DWORD> ranOn{0}, bodyOn{0};
+  std::atomic<bool> done{false};
+  FnThread t([&](FnThread& self) {
+    bodyOn = GetCurrentThreadId();
+    self.Synchronize([&] { ranOn = GetCurrentThreadId(); });
+    done = true;
+  });
+  t.Start();
+  EXPECT_TRUE(PumpUntil([&] { return done.load(); }));
+  EXPECT_EQ(ranOn, windowThread);
+  EXPECT_NE(bodyOn, windowThread);
+  t.WaitFor();
+
+  // On the window thread itself the call runs at once.
+  bool direct = false;
+  TThread::Synchronize(nullptr, [&] { direct = true; });
+  EXPECT_TRUE(direct);
+}
+
+TEST(Thread, WaitForServesSynchronizeAndSentMessages) {
+  InitThreadSync();
+  int counter = 0;  // touched only on the window thread
+  TUtilityWindow target([&](HWND, UINT msg, WPARAM, LPARAM) -> std::optional<LRESULT> {
+    if (msg != WM_USER + 5) return std::nullopt;
+    return ++counter * 100;
+  });
+  HWND h = target.Handle();
+  LRESULT sent = 0;
+  FnThread t([&](FnThread& self) {
+    for (int i = 0; i < 5; ++i) self.Synchronize([&] { ++counter; });
+    sent = SendMessageA(h, WM_USER + 5, 0, 0);
+    self.SetReturnValue(77);
+  });
+  t.Start();
+  EXPECT_EQ(t.WaitFor(), 77u);  // would hang if WaitFor served neither
+  EXPECT_EQ(counter, 6);
+  EXPECT_EQ(sent, 600);
+  EXPECT_TRUE(t.Finished());
+  EXPECT_EQ(t.ReturnValue(), 77);
+}
+
+TEST(Thread, OnTerminateRunsOnTheWindowThreadAfterExecute) {
+  InitThreadSync();
+  std::atomic<bool> executed{false};
+  DWORD terminatedOn = 0;
+  bool sawExecuted = false;
+  TObject* sender = nullptr;
+  FnThread t([&](FnThread&) { executed = true; });
+  t.OnTerminate = [&](TObject* s) {
+    terminatedOn = GetCurrentThreadId();
+    sawExecuted = executed;
+    sender = s;
+  };
+  t.Start();
+  t.WaitFor();
+  EXPECT_EQ(terminatedOn, GetCurrentThreadId());
+  EXPECT_TRUE(sawExecuted);
+  EXPECT_EQ(sender, &t);
+
+  // A self-freeing thread reports through the message loop.
+  bool ended = false;
+  auto* f = new FnThread([](FnThread&) { Sleep(10); });
+  f->FreeOnTerminate = true;
+  f->OnTerminate = [&](TObject*) { ended = true; };
+  f->Start();
+  EXPECT_TRUE(PumpUntil([&] { return ended; }));
+}
+
+TEST(Thread, FailuresAreContainedAndCarriedBack) {
+  InitThreadSync();
+  SinkCatcher sink;
+  bool terminated = false;
+  FnThread bad([](FnThread&) { throw Exception("body failed"); });
+  bad.OnTerminate = [&](TObject*) {
+    terminated = true;
+    throw Exception("handler failed");
+  };
+  bad.Start();
+  bad.WaitFor();
+  EXPECT_EQ(bad.FatalMessage(), "body failed");
+  EXPECT_TRUE(terminated);
+  ASSERT_EQ(sink.messages.size(), 1u);
+  EXPECT_EQ(sink.messages[0], "handler failed");
+
+  // Failures inside a synchronized call come back to the calling thread.
+  std::string m1, m2, cls;
+  FnThread t([&](FnThread& self) {
+    try {
+      self.Synchronize([] { throw EOutOfMemory(); });
+    } catch (const Exception& e) {
+      m1 = e.Message();
+      cls = e.ClassName();
+    }
+    try {
+      self.Synchronize([] { throw std::runtime_error("plain failure"); });
+    } catch (const Exception& e) {
+      m2 = e.Message();
+    }
+  });
+  t.Start();
+  t.WaitFor();
+  EXPECT_EQ(m1, "Out of memory");
+  EXPECT_EQ(cls, "EOutOfMemory");
+  EXPECT_EQ(m2, "plain failure");
+  EXPECT_EQ(t.FatalMessage(), "");
+}
+
+TEST(Thread, StateAndMisuseAreHandled) {
+  InitThreadSync();
+  std::atomic<bool> ran{false};
+  {
+    FnThread never([&](FnThread&) { ran = true; });
+    EXPECT_TRUE(never.Suspended());
+    EXPECT_NE(never.Handle(), nullptr);
+    EXPECT_NE(never.ThreadID(), 0u);
+    std::string error;
+    try {
+      never.WaitFor();
+    } catch (const Exception& e) {
+      error = e.Message();
+    }
+    EXPECT_EQ(error, "Cannot wait for a suspended thread");
+  }  // destroyed without ever running: no Execute, no hang
+  EXPECT_FALSE(ran);
+
+  std::string selfWait;
+  FnThread polling([&](FnThread& self) {
+    try {
+      self.WaitFor();
+    } catch (const Exception& e) {
+      selfWait = e.Message();
+    }
+    while (!self.Terminated()) Sleep(1);
+  });
+  polling.SetPriority(TThreadPriority::tpLower);
+  EXPECT_EQ(polling.Priority(), TThreadPriority::tpLower);
+  polling.Start();
+  EXPECT_FALSE(polling.Suspended());
+  Sleep(20);
+  EXPECT_FALSE(polling.Finished());
+  polling.Terminate();
+  polling.WaitFor();
+  EXPECT_EQ(selfWait, "A thread cannot wait for itself");
 }

@@ -1,0 +1,85 @@
+// The thread class: a body run on its own thread, with a way to run work on the window thread
+// and wait for it (Synchronize), and an end reported on the window thread (OnTerminate).
+#pragma once
+#include <windows.h>
+#include <atomic>
+#include <functional>
+#include <string>
+#include "framework/Classes.h"
+
+enum class TThreadPriority { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical };
+
+// Makes the calling thread the window thread, the one that runs Synchronize requests. The
+// application calls it once at start-up, before any thread synchronizes; later calls do nothing.
+void InitThreadSync();
+// Runs the queued Synchronize requests now (the window's message loop does this by itself).
+// Returns whether any ran. Does nothing on other threads.
+bool CheckSynchronize();
+bool IsWindowThread();
+
+// Derive, override Execute, and start it. A derived class should pass true and call Start() at
+// the end of its own constructor: a thread started from TThread's constructor could reach
+// Execute before the derived object is built. Likewise, a derived class whose Execute uses its
+// own members must end the thread (Terminate, WaitFor) in its own destructor; ~TThread waits too,
+// but by then the derived part is gone.
+class TThread : public TObject {
+ public:
+  explicit TThread(bool createSuspended);
+  ~TThread() override;
+  TThread(const TThread&) = delete;
+  TThread& operator=(const TThread&) = delete;
+
+  void Start() { Resume(); }
+  void Resume();
+  void Suspend();
+  bool Suspended() const { return FSuspendCount > 0; }
+  // Asks Execute to end; it has to poll Terminated().
+  void Terminate() { FTerminated = true; }
+  bool Terminated() const { return FTerminated; }
+  // Execute has returned.
+  bool Finished() const { return FFinished; }
+  // Waits for the end and returns the exit code (ReturnValue). On the window thread, sent
+  // messages and Synchronize requests keep being served meanwhile, so a thread blocked in
+  // Synchronize cannot deadlock it. Throws for a suspended thread or when called by the thread
+  // itself, which would wait forever. Not for FreeOnTerminate threads: they may be gone.
+  DWORD WaitFor();
+
+  HANDLE Handle() const { return FHandle; }
+  DWORD ThreadID() const { return FThreadID; }
+  TThreadPriority Priority() const;
+  void SetPriority(TThreadPriority value);
+  int ReturnValue() const { return FReturnValue; }
+  // What escaped Execute, empty when nothing did. Read it after the thread has finished.
+  const std::string& FatalMessage() const { return FFatalMessage; }
+
+  // The object deletes itself when the thread ends (after OnTerminate).
+  bool FreeOnTerminate = false;
+  // Raised on the window thread after Execute returns; failures go to the exception sink.
+  TNotifyEvent OnTerminate;
+
+  // Runs f on the window thread and waits for it; runs it at once when called on the window
+  // thread, or when InitThreadSync was never called. A failure in f is raised again here as
+  // Exception with the same message (an Exception keeps its class).
+  static void Synchronize(TThread* thread, const std::function<void()>& f);
+
+ protected:
+  virtual void Execute() = 0;
+  // Raises OnTerminate through Synchronize.
+  virtual void DoTerminate();
+  void Synchronize(const std::function<void()>& f) { Synchronize(this, f); }
+  void SetReturnValue(int value) { FReturnValue = value; }
+
+ private:
+  static DWORD WINAPI ThreadProc(void* param);
+  DWORD Wait();
+
+  HANDLE FHandle = nullptr;
+  DWORD FThreadID = 0;
+  std::atomic<bool> FTerminated{false};
+  std::atomic<bool> FFinished{false};
+  std::atomic<bool> FStarted{false};   // the thread has been let run at least once
+  std::atomic<bool> FSkipBody{false};  // destroyed before it ever ran: end without Execute
+  std::atomic<int> FSuspendCount{0};
+  int FReturnValue = 0;
+  std::string FFatalMessage;
+};
