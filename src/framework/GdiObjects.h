@@ -1,0 +1,95 @@
+// Owners for GDI and USER handles: each frees its handle when it goes, so no path through the
+// drawing code can leak one (Windows 9x has a small, shared GDI heap).
+#pragma once
+#include <windows.h>
+#include <utility>
+#include "framework/Colors.h"
+
+// The COLORREF of a colour; system colours through GetSysColor.
+COLORREF ColorToRGB(TColor c);
+
+namespace gdi_detail {
+struct DeleteGdi {
+  void operator()(HGDIOBJ h) const { DeleteObject(h); }
+};
+struct DestroyIconHandle {
+  void operator()(HICON h) const { DestroyIcon(h); }
+};
+struct DeleteDCHandle {
+  void operator()(HDC h) const { DeleteDC(h); }
+};
+
+// Move-only owner of one handle.
+template <class H, class Free>
+class UniqueHandle {
+ public:
+  UniqueHandle() = default;
+  explicit UniqueHandle(H h) : FHandle(h) {}
+  ~UniqueHandle() { reset(); }
+  UniqueHandle(UniqueHandle&& o) noexcept : FHandle(o.release()) {}
+  UniqueHandle& operator=(UniqueHandle&& o) noexcept {
+    if (this != &o) reset(o.release());
+    return *this;
+  }
+  UniqueHandle(const UniqueHandle&) = delete;
+  UniqueHandle& operator=(const UniqueHandle&) = delete;
+
+  H get() const { return FHandle; }
+  explicit operator bool() const { return FHandle != nullptr; }
+  // Gives up ownership without freeing.
+  H release() {
+    H h = FHandle;
+    FHandle = nullptr;
+    return h;
+  }
+  void reset(H h = nullptr) {
+    if (FHandle && FHandle != h) Free()(FHandle);
+    FHandle = h;
+  }
+
+ private:
+  H FHandle = nullptr;
+};
+}  // namespace gdi_detail
+
+// A pen, brush, font, bitmap or region, freed with DeleteObject. The handle must not be selected
+// into a device context when the owner lets it go.
+template <class H>
+class GdiObject : public gdi_detail::UniqueHandle<H, gdi_detail::DeleteGdi> {
+ public:
+  using gdi_detail::UniqueHandle<H, gdi_detail::DeleteGdi>::UniqueHandle;
+};
+using PenHandle = GdiObject<HPEN>;
+using BrushHandle = GdiObject<HBRUSH>;
+using FontHandle = GdiObject<HFONT>;
+using BitmapHandle = GdiObject<HBITMAP>;
+using RegionHandle = GdiObject<HRGN>;
+
+// An icon or cursor made by CreateIconIndirect, LoadImage (without LR_SHARED) or CopyIcon.
+class IconHandle : public gdi_detail::UniqueHandle<HICON, gdi_detail::DestroyIconHandle> {
+ public:
+  using UniqueHandle::UniqueHandle;
+};
+
+// A memory device context (CreateCompatibleDC), freed with DeleteDC.
+class MemoryDC : public gdi_detail::UniqueHandle<HDC, gdi_detail::DeleteDCHandle> {
+ public:
+  using UniqueHandle::UniqueHandle;
+  // A context compatible with the screen.
+  static MemoryDC Create() { return MemoryDC(CreateCompatibleDC(nullptr)); }
+};
+
+// Selects an object into a context for one scope and puts the previous one back.
+class SelectedObject {
+ public:
+  SelectedObject(HDC dc, HGDIOBJ obj) : FDC(dc), FOld(dc && obj ? SelectObject(dc, obj) : nullptr) {}
+  ~SelectedObject() {
+    if (FOld) SelectObject(FDC, FOld);
+  }
+  SelectedObject(const SelectedObject&) = delete;
+  SelectedObject& operator=(const SelectedObject&) = delete;
+
+ private:
+  HDC FDC;
+  HGDIOBJ FOld;
+};
