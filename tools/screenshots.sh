@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# Screenshots of the program under Xvfb at 1024x768, in the build's Wine prefix:
+#   screenshots.sh path/to/velmora.exe out-dir
+# writes out-dir/desktop.png (the whole screen) and out-dir/main-window.png (the main window with
+# its frame). The program runs on a Wine virtual desktop with a taskbar, so that the window gets a
+# caption drawn by Wine and the notification-area icons are visible; nothing else on the machine
+# is captured.
+#   VELMORA_SHOT_DELAY   seconds to wait after the window appears (default 4: fade-in, first
+#                        readouts, a stretch of chart)
+#   VELMORA_SHOT_TIMEOUT seconds to wait for the window (default 60)
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+title="Velmora v4.6"
+
+if [ -z "${VELMORA_SHOT_INNER:-}" ]; then
+  if [ $# -ne 2 ]; then
+    echo "usage: $0 path/to/velmora.exe out-dir" >&2
+    exit 2
+  fi
+  [ -f "$1" ] || { echo "screenshots: no such program: $1" >&2; exit 1; }
+  exe=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
+  mkdir -p "$2"
+  out=$(cd "$2" && pwd)
+  # Never the caller's display: always a fresh Xvfb of the documented size.
+  exec env -u DISPLAY VELMORA_SHOT_INNER=1 "$here/with-wine.sh" "$0" "$exe" "$out"
+fi
+
+exe=$1 out=$2
+name=$(basename "$exe")
+delay=${VELMORA_SHOT_DELAY:-4}
+timeout=${VELMORA_SHOT_TIMEOUT:-60}
+
+cd "$(dirname "$exe")"
+# "shell" is the desktop name for which Wine's explorer shows a taskbar with the tray.
+wine explorer /desktop=shell,1024x768 "$name" >/dev/null 2>&1 &
+desk_pid=$!
+
+# X knows the window's title and the program's file name (its X class), not the Windows class;
+# the title plus the file name is unique to the main window.
+find_window() {
+  xwininfo -root -tree 2>/dev/null |
+    awk -v t="\"$title\": (\"$name\"" 'index($0, t) { print $1; exit }'
+}
+
+id=
+for _ in $(seq $((timeout * 2))); do
+  id=$(find_window)
+  [ -n "$id" ] && break
+  if ! kill -0 "$desk_pid" 2>/dev/null; then break; fi
+  sleep 0.5
+done
+if [ -z "$id" ]; then
+  echo "screenshots: the window \"$title\" of $name did not appear within ${timeout}s" >&2
+  xwininfo -root -tree 2>/dev/null | grep -F '("' | sed 's/^/  /' >&2 || true
+  exit 1
+fi
+
+sleep "$delay"
+
+# Geometry after the delay: restoring a stored placement may have moved the window.
+info=$(xwininfo -id "$id")
+field() { printf '%s\n' "$info" | awk -F: -v k="$1" '$1 ~ k { gsub(/ /, "", $2); print $2; exit }'; }
+x=$(field "Absolute upper-left X") y=$(field "Absolute upper-left Y")
+w=$(field "Width") h=$(field "Height") state=$(field "Map State")
+if [ "$state" != IsViewable ]; then
+  echo "screenshots: the window \"$title\" is not visible (state $state; minimised into the tray?)" >&2
+  exit 1
+fi
+
+import -window root "$out/desktop.png"
+# Clip to the screen in case the window hangs over an edge.
+convert "$out/desktop.png" -crop "${w}x${h}+${x}+${y}" +repage "$out/main-window.png"
+echo "screenshots: wrote $out/desktop.png and $out/main-window.png (${w}x${h} at ${x},${y})"
+# with-wine.sh ends the program and its wineserver on the way out.
