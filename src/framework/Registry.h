@@ -3,6 +3,7 @@
 #pragma once
 #include <windows.h>
 #include <string>
+#include "framework/Exception.h"
 #include "framework/Strings.h"
 
 enum class TRegDataType { rdUnknown, rdString, rdExpandString, rdInteger, rdBinary };

@@ -11,6 +11,7 @@ list(APPEND VELMORA_WIN_SOURCES
   ${DIR}/UtilityWindow.cpp
   ${DIR}/Timer.cpp
   ${DIR}/Threads.cpp
+  ${DIR}/Dialogs.cpp
 )
 list(APPEND VELMORA_PORTABLE_SOURCES ${DIR}/Colors.cpp)
 list(APPEND VELMORA_WIN_SOURCES ${DIR}/Canvas.cpp ${DIR}/Bitmaps.cpp ${DIR}/Cursors.cpp)
