@@ -7,23 +7,24 @@ export WINEDEBUG=${WINEDEBUG:--all}
 # No Mono or Gecko installer prompts: they cannot be fetched here.
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree=;mshtml=}
 
-# A display: the caller's, or one Xvfb shared by the whole run (see with-display).
+# A display: the caller's, or an Xvfb of our own. Xvfb picks a free display number itself
+# (-displayfd), so parallel runs cannot take the same one.
 wine_ensure_display() {
   if [ -n "${DISPLAY:-}" ]; then return 0; fi
-  local n
-  for n in $(seq 90 140); do
-    [ -e "/tmp/.X$n-lock" ] && continue
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-    _wine_xvfb_pid=$!
-    for _ in $(seq 50); do
-      [ -e "/tmp/.X11-unix/X$n" ] && break
-      sleep 0.1
-    done
-    if [ -e "/tmp/.X11-unix/X$n" ]; then export DISPLAY=":$n"; return 0; fi
+  local fifo n
+  fifo=$(mktemp -u)
+  mkfifo "$fifo"
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+  _wine_xvfb_pid=$!
+  n=$(timeout 20 head -n 1 "$fifo" || true)
+  rm -f "$fifo"
+  if [ -z "$n" ]; then
     kill "$_wine_xvfb_pid" 2>/dev/null || true
-  done
-  echo "wine-env: could not start Xvfb" >&2
-  return 1
+    _wine_xvfb_pid=
+    echo "wine-env: could not start Xvfb" >&2
+    return 1
+  fi
+  export DISPLAY=":$n"
 }
 
 # Creates the prefix once (fonts, substitutes), serialised across parallel test runs.
@@ -35,6 +36,9 @@ wine_ensure_prefix() {
       rm -rf "$WINEPREFIX"
       wineboot -i >/dev/null 2>&1 || true
       wineserver -w
+      # Wine's own fonts (MS Sans Serif, Tahoma, Marlett for the caption buttons) are not found
+      # where Debian installs them; the prefix's Fonts folder always is.
+      cp -n /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
       # Stand-ins for the fonts the windows name; MS Sans Serif and Tahoma come with Wine.
       local k='HKCU\Software\Wine\Fonts\Replacements'
       wine reg add "$k" /v Verdana /d "DejaVu Sans" /f >/dev/null 2>&1

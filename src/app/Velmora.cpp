@@ -1,39 +1,43 @@
-// Start-up: a placeholder main window until the framework lands.
+// Start-up: the system classification, the application object, the main window and the hidden
+// wizard window, then the message loop.
 #include <windows.h>
+#include "app/MainUnit.h"
+#include "app/OptForm.h"
+#include "framework/Dialogs.h"
+#include "framework/Exception.h"
+#include "framework/ExtCtrls.h"
+#include "framework/Menus.h"
+#include "framework/StdCtrls.h"
+#include "framework/Threads.h"
+#include "framework/Timer.h"
+#include "probes/KSI_CPUUsage.h"
 
-static LRESULT CALLBACK MainProc(HWND h, UINT m, WPARAM w, LPARAM l) {
-  if (m == WM_DESTROY) { PostQuitMessage(0); return 0; }
-  return DefWindowProcA(h, m, w, l);
+static void RegisterClasses() {
+  RegisterMenuClasses();
+  RegisterStdControlClasses();
+  RegisterExtControlClasses();
+  RegisterTimerClasses();
+  RegisterProbeClasses();
 }
 
-int WINAPI WinMain(HINSTANCE inst, HINSTANCE, LPSTR, int) {
-  WNDCLASSA wc{};
-  wc.lpfnWndProc = DefWindowProcA;
-  wc.hInstance = inst;
-  wc.hIcon = LoadIconA(inst, "MAINICON");
-  wc.lpszClassName = "TApplication";
-  RegisterClassA(&wc);
-  HWND app = CreateWindowA("TApplication", "Velmora", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
-                           0, 0, 0, 0, nullptr, nullptr, inst, nullptr);
-  wc.lpfnWndProc = MainProc;
-  wc.hbrBackground = (HBRUSH)(COLOR_BTNFACE + 1);
-  wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-  wc.lpszClassName = "TMainForm";
-  RegisterClassA(&wc);
-  DWORD style = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
-  RECT r{0, 0, 425, 211};
-  AdjustWindowRect(&r, style, FALSE);
-  int w = r.right - r.left, h = r.bottom - r.top;
-  RECT wa;
-  SystemParametersInfoA(SPI_GETWORKAREA, 0, &wa, 0);
-  HWND main = CreateWindowA("TMainForm", "Velmora v4.6", style, wa.left + (wa.right - wa.left - w) / 2,
-                            wa.top + (wa.bottom - wa.top - h) / 2, w, h, app, nullptr, inst, nullptr);
-  ShowWindow(main, SW_SHOW);
-  MSG msg;
-  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  InitProbes();
+  RegisterClasses();
+  auto* app = new TApplication(nullptr);
+  app->Initialize();
+  InitThreadSync();
+  app->SetTitle("Velmora");
+  app->SetHelpFile("velmo.chm");
+  int code = 0;
+  try {
+    app->AddForm(new TMainForm(app));
+    new TForm1(app);
+    app->Run();
+  } catch (const std::exception& e) {
+    // The main window could not be created: say why instead of vanishing.
+    MessageBoxA(nullptr, e.what(), "Velmora", MB_OK | MB_ICONERROR);
+    code = 1;
   }
-  DestroyWindow(app);
-  return 0;
+  delete app;
+  return code;
 }

@@ -25,11 +25,15 @@ TComponent::~TComponent() {
     c->RemoveFreeNotification(this);
     c->Notification(this, TOperation::opRemove);
   }
+  DestroyComponents();
+  if (FOwner) FOwner->RemoveComponent(this);
+}
+
+void TComponent::DestroyComponents() {
   while (!FComponents.empty()) {
     TComponent* c = FComponents.back();
     delete c;  // removes itself from FComponents
   }
-  if (FOwner) FOwner->RemoveComponent(this);
 }
 
 void TComponent::SetName(const std::string& value) {
@@ -79,13 +83,28 @@ const std::any* TComponent::FindHandler(const std::string& name) const {
   return nullptr;
 }
 
+bool TComponent::FillField(TComponent* c) {
+  for (auto& f : FFields)
+    if (SameText(f.Name, c->Name())) {
+      if (!c->ClassInfo().InheritsFrom(f.Class)) return false;
+      f.Set(c);
+      f.Filled = true;
+    }
+  return true;
+}
+
+std::string TComponent::UnfilledField() const {
+  for (auto& f : FFields)
+    if (!f.Filled) return f.Name;
+  return std::string();
+}
+
 void TComponent::Notification(TComponent* AComponent, TOperation Operation) {
   // The owner passes removals on to everything it owns, so siblings drop their references.
   if (Operation == TOperation::opRemove && AComponent) {
     std::erase(FFreeNotifies, AComponent);
-    if (!Destroying())
-      for (TComponent* c : FComponents)
-        if (c != AComponent) c->Notification(AComponent, Operation);
+    for (TComponent* c : FComponents)
+      if (c != AComponent) c->Notification(AComponent, Operation);
   }
 }
 

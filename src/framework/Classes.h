@@ -44,6 +44,8 @@ class TComponent : public TPersistent {
   TComponent* Components(int i) const { return FComponents[i]; }
   TComponent* FindComponent(const std::string& name) const;  // among the owned, case-insensitive
   int ComponentIndex() const;
+  // Frees the owned components, newest first (a window does it while it is still whole).
+  void DestroyComponents();
 
   unsigned ComponentState() const { return FState; }
   bool Loading() const { return (FState & csLoading) != 0; }
@@ -66,10 +68,22 @@ class TComponent : public TPersistent {
   }
   const std::any* FindHandler(const std::string& name) const;
 
+  // Fields of this component (a window) that the description fills with the component of that
+  // name when it creates it.
+  template <class T>
+  void BindField(const std::string& name, T*& field) {
+    FFields.push_back({name, &T::StaticClassInfo(), [&field](TComponent* c) { field = static_cast<T*>(c); }});
+  }
+  // Fills a bound field with c; false when c's class does not fit the field.
+  bool FillField(TComponent* c);
+  // The name of a bound field that no component filled, or empty.
+  std::string UnfilledField() const;
+
  protected:
   // Another component is being added to or removed from the owner, or one this component asked
   // about is being destroyed: clear references to it here.
   virtual void Notification(TComponent* AComponent, TOperation Operation);
+  void MarkDestroying() { FState |= csDestroying; }
   void InsertComponent(TComponent* c);
   void RemoveComponent(TComponent* c);
 
@@ -80,6 +94,13 @@ class TComponent : public TPersistent {
   std::vector<TComponent*> FComponents;
   std::vector<TComponent*> FFreeNotifies;
   std::map<std::string, std::any> FHandlers;
+  struct FieldSlot {
+    std::string Name;
+    const TClassInfo* Class;
+    std::function<void(TComponent*)> Set;
+    bool Filled = false;
+  };
+  std::vector<FieldSlot> FFields;
 };
 
 // Owned list of items of one class, set from a description as <item ... end> blocks.

@@ -95,8 +95,9 @@ class Parser {
   // A string: 'quoted' parts and #code characters, possibly joined with + over several lines.
   std::string ParseString() {
     std::string s;
-    for (;;) {
-      Skip();
+    for (bool first = true;; first = false) {
+      // Parts join only when nothing stands between them; '+' joins across line breaks.
+      if (first) Skip();
       if (FPos < FText.size() && FText[FPos] == '\'') {
         ++FPos;
         for (;;) {
@@ -117,17 +118,23 @@ class Parser {
         size_t st = FPos;
         while (FPos < FText.size() && std::isdigit(static_cast<unsigned char>(FText[FPos]))) ++FPos;
         if (st == FPos) Fail("character code expected after '#'");
+        if (FPos - st > 3 || std::stoi(std::string(FText.substr(st, FPos - st))) > 255) Fail("character code out of range");
         int code = std::stoi(std::string(FText.substr(st, FPos - st)));
-        if (code > 255) Fail("character code out of range");
         s += static_cast<char>(code);
       } else {
         return s;
       }
-      // Adjacent parts join directly; '+' joins across line breaks.
+      if (FPos < FText.size() && (FText[FPos] == '\'' || FText[FPos] == '#')) continue;
+      size_t save = FPos;
+      int saveLine = FLine;
       if (At('+')) {
         ++FPos;
         Skip();
         if (FPos >= FText.size() || (FText[FPos] != '\'' && FText[FPos] != '#')) Fail("string expected after '+'");
+      } else {
+        FPos = save;
+        FLine = saveLine;
+        return s;
       }
     }
   }
@@ -159,6 +166,7 @@ class Parser {
       }
       if (st == FPos) Fail("number expected");
       if (FPos < FText.size() && (IdentChar(FText[FPos], false) && FText[FPos] != '.')) Fail("malformed number");
+      if (FPos - st > (base == 16 ? 16u : 18u)) Fail("number out of range");
       v.i = static_cast<int64_t>(std::stoull(std::string(FText.substr(st, FPos - st)), nullptr, base));
       if (neg) v.i = -v.i;
     } else if (c == '[') {
@@ -240,6 +248,7 @@ class Reader {
     Guard(o.line, [&] { FRoot->SetName(o.name); });
     Apply(*FRoot, o.props);
     for (const auto& c : o.children) ReadChild(FRoot, c);
+    if (std::string missing = FRoot->UnfilledField(); !missing.empty()) Fail(o.line, "component " + missing + " is missing");
     for (const Fixup& f : FFixups) Resolve(f);
     for (TComponent* c : FCreated) c->Loaded();
   }
@@ -266,6 +275,7 @@ class Reader {
       c->BeginLoading();
       FCreated.push_back(c);
       c->SetName(o.name);
+      if (!FRoot->FillField(c)) throw Exception(o.name + " is not of the class the window expects");
       parent->ReadChild(c);
     });
     Apply(*c, o.props);
@@ -363,8 +373,8 @@ class Reader {
     if (f.prop->Kind == PropKind::Reference) {
       TComponent* c = SameText(f.name, FRoot->Name()) ? FRoot : FRoot->FindComponent(f.name);
       if (!c) Fail(f.line, "unknown component " + f.name);
-      if (!c->ClassInfo().InheritsFrom(f.prop->RefClass))
-        Fail(f.line, f.name + " is not a " + f.prop->RefClass->Name);
+      if (!c->ClassInfo().InheritsFrom(&f.prop->RefClass()))
+        Fail(f.line, f.name + " is not a " + f.prop->RefClass().Name);
       Guard(f.line, [&] { f.prop->SetObj(*f.target, c); });
     } else {
       const std::any* h = FRoot->FindHandler(f.name);

@@ -5,7 +5,6 @@
 #include "framework/UtilityWindow.h"
 
 // <windows.h> maps RegisterClass to RegisterClassA; here it is the class table's.
-#undef RegisterClass
 
 namespace {
 const UINT_PTR kTimerId = 1;
@@ -20,7 +19,7 @@ VELMORA_CLASS_INFO(TTimer) {
   b.Creatable();
 }
 
-void RegisterTimerClasses() { RegisterClass(TTimer::StaticClassInfo()); }
+void RegisterTimerClasses() { RegisterComponentClass(TTimer::StaticClassInfo()); }
 
 TTimer::TTimer(TComponent* AOwner) : TComponent(AOwner) {}
 

@@ -63,7 +63,7 @@ static std::string Lower(std::string_view s) {
   return r;
 }
 
-void RegisterClass(const TClassInfo& info) { ClassRegistry()[Lower(info.Name)] = &info; }
+void RegisterComponentClass(const TClassInfo& info) { ClassRegistry()[Lower(info.Name)] = &info; }
 
 const TClassInfo* FindClass(std::string_view name) {
   auto& r = ClassRegistry();

@@ -46,7 +46,8 @@ struct PropInfo {
   PropKind Kind = PropKind::Integer;
   const TEnumInfo* Enum = nullptr;       // Enum, Set
   const TIdentMap* Idents = nullptr;     // Integer
-  const TClassInfo* RefClass = nullptr;  // Reference: the class the target must inherit from
+  // Reference: the class the target must inherit from (a function: a class may refer to itself).
+  const TClassInfo& (*RefClass)() = nullptr;
   const std::type_info* EventType = nullptr;
   std::function<int64_t(TObject&)> GetOrd;  // Integer, Boolean, Enum, Set
   std::function<void(TObject&, int64_t)> SetOrd;
@@ -69,7 +70,7 @@ struct TClassInfo {
 };
 
 // The classes a window description may name.
-void RegisterClass(const TClassInfo& info);
+void RegisterComponentClass(const TClassInfo& info);
 const TClassInfo* FindClass(std::string_view name);
 
 // Reads and writes a property as text, by the same tables: numbers in decimal (or their ident),
@@ -128,7 +129,7 @@ class ClassBuilder {
   template <class R, class G, class S>
   void Ref(const char* name, G get, S set) {
     PropInfo p = Base(name, PropKind::Reference);
-    p.RefClass = &R::StaticClassInfo();
+    p.RefClass = &R::StaticClassInfo;
     p.GetObj = [get](TObject& o) -> TObject* { return (Self(o).*get)(); };
     p.SetObj = [set](TObject& o, TObject* v) { (Self(o).*set)(static_cast<R*>(v)); };
     Add(std::move(p));

@@ -5,8 +5,15 @@ list(APPEND VELMORA_PORTABLE_SOURCES
   ${DIR}/Strings.cpp
   ${DIR}/Description.cpp
   ${DIR}/Events.cpp
+  ${DIR}/AlignLayout.cpp
 )
 list(APPEND VELMORA_WIN_SOURCES
+  ${DIR}/Controls.cpp
+  ${DIR}/Forms.cpp
+  ${DIR}/HintWindow.cpp
+  ${DIR}/Menus.cpp
+  ${DIR}/StdCtrls.cpp
+  ${DIR}/ExtCtrls.cpp
   ${DIR}/Registry.cpp
   ${DIR}/UtilityWindow.cpp
   ${DIR}/Timer.cpp

@@ -1,0 +1,136 @@
+#include "app/MainUnit.h"
+#include <cstdlib>
+#include <cstring>
+#include "app/MainLogic.h"
+#include "framework/Dialogs.h"
+#include "framework/Exception.h"
+#include "framework/ExtCtrls.h"
+#include "framework/Menus.h"
+#include "framework/StdCtrls.h"
+#include "framework/Timer.h"
+#include "probes/KSI_CPUUsage.h"
+
+VELMORA_CLASS_INFO(TMainForm) {}
+
+namespace {
+template <class T>
+T Clamp(T v, T lo, T hi) {
+  return v < lo ? lo : v > hi ? hi : v;
+}
+
+// The help viewer is looked up when needed: it is not on every Windows 95 machine.
+void ShowHelpContents(const std::string& file) {
+  using HtmlHelpFn = HWND(WINAPI*)(HWND, LPCSTR, UINT, DWORD_PTR);
+  static HMODULE lib = LoadLibraryA("hhctrl.ocx");
+  if (!lib) return;
+  auto fn = reinterpret_cast<HtmlHelpFn>(reinterpret_cast<void*>(GetProcAddress(lib, "HtmlHelpA")));
+  if (fn) fn(nullptr, file.c_str(), 0x0001 /* HH_DISPLAY_TOC */, 0);
+}
+}  // namespace
+
+TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner) {
+  BindField("Panel1", Panel1);
+  BindField("Panel2", Panel2);
+  BindField("Panel3", Panel3);
+  BindField("Panel4", Panel4);
+  BindField("Panel5", Panel5);
+  BindField("Label1", Label1);
+  BindField("Label2", Label2);
+  BindField("Label3", Label3);
+  BindField("Label4", Label4);
+  BindField("Image1", Image1);
+  BindField("Image2", Image2);
+  BindField("KCPUUsage1", KCPUUsage1);
+  BindField("MtTimer1", MtTimer1);
+  BindField("PopupMenu1", PopupMenu1);
+  BindField("QuickFreeRAM1", QuickFreeRAM1);
+  BindField("N1", N1);
+  BindField("ShowVelmoraWindow1", ShowVelmoraWindow1);
+  BindField("ShutdownVelmora1", ShutdownVelmora1);
+
+  RegisterHandler("FormCreate", TNotifyEvent([this](TObject* s) { FormCreate(s); }));
+  RegisterHandler("FormShow", TNotifyEvent([this](TObject* s) { FormShow(s); }));
+  RegisterHandler("FormClose", TCloseEvent([this](TObject* s, TCloseAction& a) { FormClose(s, a); }));
+  RegisterHandler("KCPUUsage1Interval", TOnIntervalEvent([this](TObject* s, uint32_t v) { KCPUUsage1Interval(s, v); }));
+  RegisterHandler("MtTimer1Timer", TNotifyEvent([this](TObject* s) { MtTimer1Timer(s); }));
+  RegisterHandler("MtShadowButton1Click", TNotifyEvent([this](TObject* s) { MtShadowButton1Click(s); }));
+  RegisterHandler("ShowVelmoraWindow1Click", TNotifyEvent([this](TObject* s) { ShowVelmoraWindow1Click(s); }));
+  RegisterHandler("ShutdownVelmora1Click", TNotifyEvent([this](TObject* s) { ShutdownVelmora1Click(s); }));
+  RegisterHandler("Image1Click", TNotifyEvent([this](TObject* s) { Image1Click(s); }));
+  RegisterHandler("Image2Click", TNotifyEvent([this](TObject* s) { Image2Click(s); }));
+  LoadDescription("MAINUNIT");
+  // Until the application-properties component exists, activations come straight from the
+  // application object.
+  if (Application) Application->OnActivate = [this](TObject* s) { ApplicationProperties1Activate(s); };
+}
+
+void TMainForm::FormCreate(TObject*) {
+  SetHeight(Height() - Panel5->Height());
+  FActivateCount = 0;
+  KCPUUsage1->SetActive(true);
+}
+
+void TMainForm::FormShow(TObject*) {}
+
+void TMainForm::FormClose(TObject*, TCloseAction&) {}
+
+void TMainForm::KCPUUsage1Interval(TObject*, uint32_t Value) { FCPUUsage = static_cast<int32_t>(Value); }
+
+void TMainForm::MtTimer1Timer(TObject*) {
+  try {
+    MEMORYSTATUS ms;
+    std::memset(&ms, 0, sizeof ms);
+    ms.dwLength = sizeof ms;
+    GlobalMemoryStatus(&ms);
+    FTotalPhys = static_cast<int32_t>(ms.dwTotalPhys);
+    FAvailPhys = static_cast<int32_t>(ms.dwAvailPhys);
+    mainlogic::MemoryReadout r = mainlogic::ComputeMemoryReadout(FTotalPhys, FAvailPhys);
+    FRamBarPosition = Clamp(r.BarPosition, 0, 100);
+    FRamMegabytes = Clamp(r.Megabytes, 0, 9999);
+    FTrayHint = mainlogic::TrayText(FCPUUsage, FRamMegabytes);
+  } catch (const Exception& e) {
+    ShowErrorBox(e.Message(), "TMemory.GetInfo");
+  }
+}
+
+void TMainForm::MtShadowButton1Click(TObject*) {
+  int32_t size = mainlogic::QuickFreeBlockSize(FTotalPhys, FAvailPhys);
+  // Touch every page of a block that size so that the system pages others out, then let it go.
+  if (size > 0) {
+    void* block = std::malloc(static_cast<size_t>(size));
+    if (!block) throw EOutOfMemory();
+    std::memset(block, 0, static_cast<size_t>(size));
+    std::free(block);
+  }
+}
+
+void TMainForm::ShowVelmoraWindow1Click(TObject*) {
+  if (Application) Application->Restore();
+}
+
+void TMainForm::ShutdownVelmora1Click(TObject*) { Close(); }
+
+void TMainForm::Image1Click(TObject*) {
+  std::string file = Application ? Application->HelpFile() : std::string("velmo.chm");
+  // A bare name is the file beside the program, wherever it was started from.
+  if (file.find_first_of("\\/:") == std::string::npos && Application) {
+    std::string exe = Application->ExeName();
+    file = exe.substr(0, exe.find_last_of("\\:") + 1) + file;
+  }
+  ShowHelpContents(file);
+}
+
+void TMainForm::Image2Click(TObject*) {
+  Panel5->SetVisible(false);
+  SetHeight(Height() - Panel5->Height());
+}
+
+void TMainForm::ApplicationProperties1Activate(TObject*) {
+  if (mainlogic::CountActivation(FActivateCount, Panel5->Visible())) {
+    Panel5->SetVisible(true);
+    SetHeight(Height() + Panel5->Height());
+    Panel5->Repaint();
+  }
+}
+
+void RegisterAppClasses() {}

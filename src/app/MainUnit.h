@@ -1,0 +1,57 @@
+// The main window: processor-load chart, available-memory readouts, QuickFree RAM, the link
+// panel, help, and the handlers that tie the components together.
+#pragma once
+#include "framework/Forms.h"
+
+class TPanel;
+class TLabel;
+class TImage;
+class TPopupMenu;
+class TMenuItem;
+class TTimer;
+class TKCPUUsage;
+
+class TMainForm : public TForm {
+  VELMORA_CLASS(TMainForm, TForm)
+
+ public:
+  explicit TMainForm(TComponent* AOwner);
+
+  TPanel *Panel1 = nullptr, *Panel2 = nullptr, *Panel3 = nullptr, *Panel4 = nullptr, *Panel5 = nullptr;
+  TLabel *Label1 = nullptr, *Label2 = nullptr, *Label3 = nullptr, *Label4 = nullptr;
+  TImage *Image1 = nullptr, *Image2 = nullptr;
+  TKCPUUsage* KCPUUsage1 = nullptr;
+  TTimer* MtTimer1 = nullptr;
+  TPopupMenu* PopupMenu1 = nullptr;
+  TMenuItem *QuickFreeRAM1 = nullptr, *N1 = nullptr, *ShowVelmoraWindow1 = nullptr, *ShutdownVelmora1 = nullptr;
+
+  void FormCreate(TObject* Sender);
+  void FormShow(TObject* Sender);
+  void FormClose(TObject* Sender, TCloseAction& Action);
+  void KCPUUsage1Interval(TObject* Sender, uint32_t Value);
+  void MtTimer1Timer(TObject* Sender);
+  void MtShadowButton1Click(TObject* Sender);
+  void ShowVelmoraWindow1Click(TObject* Sender);
+  void ShutdownVelmora1Click(TObject* Sender);
+  void Image1Click(TObject* Sender);
+  void Image2Click(TObject* Sender);
+  void ApplicationProperties1Activate(TObject* Sender);
+
+  // Read-outs of the last memory refresh (the instruments show them once they exist).
+  int RamBarPosition() const { return FRamBarPosition; }
+  int RamMegabytes() const { return FRamMegabytes; }
+  const std::string& TrayHint() const { return FTrayHint; }
+  int32_t CPUUsage() const { return FCPUUsage; }
+  int32_t ActivateCount() const { return FActivateCount; }
+
+ private:
+  int32_t FCPUUsage = 0;
+  int32_t FTotalPhys = 0;
+  int32_t FAvailPhys = 0;
+  int32_t FActivateCount = 0;
+  int FRamBarPosition = 0;
+  int FRamMegabytes = 0;
+  std::string FTrayHint = "Velmora is running!";
+};
+
+void RegisterAppClasses();

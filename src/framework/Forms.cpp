@@ -1,0 +1,609 @@
+#include "framework/Forms.h"
+#include <windowsx.h>
+#include "framework/Description.h"
+#include "framework/Events.h"
+#include "framework/Exception.h"
+#include "framework/HintWindow.h"
+
+TApplication* Application = nullptr;
+
+const TEnumInfo& FormBorderStyleInfo() {
+  static const TEnumInfo e{"TFormBorderStyle", {"bsNone", "bsSingle", "bsSizeable", "bsDialog", "bsToolWindow", "bsSizeToolWin"}};
+  return e;
+}
+const TEnumInfo& BorderIconInfo() {
+  static const TEnumInfo e{"TBorderIcon", {"biSystemMenu", "biMinimize", "biMaximize", "biHelp"}};
+  return e;
+}
+const TEnumInfo& PositionInfo() {
+  static const TEnumInfo e{"TPosition", {"poDesigned", "poDefault", "poDefaultPosOnly", "poDefaultSizeOnly", "poScreenCenter",
+                                         "poDesktopCenter", "poMainFormCenter", "poOwnerFormCenter"}};
+  return e;
+}
+const TEnumInfo& WindowStateInfo() {
+  static const TEnumInfo e{"TWindowState", {"wsNormal", "wsMinimized", "wsMaximized"}};
+  return e;
+}
+
+std::string LoadResourceText(const std::string& name) {
+  HMODULE m = GetModuleHandleA(nullptr);
+  HRSRC r = FindResourceA(m, name.c_str(), MAKEINTRESOURCEA(10));  // RT_RCDATA
+  if (!r) throw Exception("Resource " + name + " not found");
+  HGLOBAL g = LoadResource(m, r);
+  const char* p = g ? static_cast<const char*>(LockResource(g)) : nullptr;
+  if (!p) throw Exception("Resource " + name + " cannot be loaded");
+  return std::string(p, SizeofResource(m, r));
+}
+
+// ---------------------------------------------------------------- TForm
+
+VELMORA_CLASS_INFO(TForm) {
+  b.Enum("BorderStyle", &TForm::BorderStyle, &TForm::SetBorderStyle, FormBorderStyleInfo());
+  b.Set("BorderIcons", &TForm::BorderIcons, &TForm::SetBorderIcons, BorderIconInfo());
+  b.Enum("Position", &TForm::Position, &TForm::SetPosition, PositionInfo());
+  b.Enum("WindowState", &TForm::WindowState, &TForm::SetWindowState, WindowStateInfo());
+  b.Int("ClientWidth", &TForm::StoredClientWidth, &TForm::SetClientWidth);
+  b.Int("ClientHeight", &TForm::StoredClientHeight, &TForm::SetClientHeight);
+  b.Int("PixelsPerInch", &TForm::PixelsPerInch, &TForm::SetPixelsPerInch);
+  b.Bool("KeyPreview", &TForm::KeyPreview, &TForm::SetKeyPreview);
+  b.Event("OnCreate", &TForm::OnCreate);
+  b.Event("OnShow", &TForm::OnShow);
+  b.Event("OnHide", &TForm::OnHide);
+  b.Event("OnDestroy", &TForm::OnDestroy);
+  b.Event("OnActivate", &TForm::OnActivate);
+  b.Event("OnDeactivate", &TForm::OnDeactivate);
+  b.Event("OnResize", &TForm::OnResize);
+  b.Event("OnPaint", &TForm::OnPaint);
+  b.Event("OnClose", &TForm::OnClose);
+  b.Event("OnCloseQuery", &TForm::OnCloseQuery);
+}
+
+TForm::TForm(TComponent* AOwner) : TWinControl(AOwner) {
+  FVisible = false;
+  FParentColor = false;
+  FParentFont = false;
+  FColor = clBtnFace;
+}
+
+TForm::~TForm() {
+  MarkDestroying();
+  if (OnDestroy) CallGuarded(this, [&] { OnDestroy(this); });
+  if (Application) Application->CancelHint();
+  // Components go while the window and the form are still whole.
+  DestroyComponents();
+  DestroyHandle();
+}
+
+void TForm::LoadDescription(const std::string& resourceName) {
+  ReadDescription(this, LoadResourceText(resourceName), resourceName);
+  // A failure here ends the creation of the window.
+  if (OnCreate) OnCreate(this);
+}
+
+void TForm::SetBorderStyle(TFormBorderStyle v) {
+  if (v == FBorderStyle) return;
+  FBorderStyle = v;
+  if (FHandle) {
+    TCreateParams p;
+    CreateParams(p);
+    SetWindowLongA(FHandle, GWL_STYLE, (p.Style & ~WS_VISIBLE) | (GetWindowLongA(FHandle, GWL_STYLE) & WS_VISIBLE));
+    SetWindowLongA(FHandle, GWL_EXSTYLE, p.ExStyle);
+    SetWindowPos(FHandle, nullptr, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+}
+
+void TForm::SetBorderIcons(TBorderIcons v) {
+  if (v == FBorderIcons) return;
+  FBorderIcons = v;
+  if (FHandle) {
+    auto b = FBorderStyle;
+    FBorderStyle = static_cast<TFormBorderStyle>(-1);
+    SetBorderStyle(b);
+  }
+}
+
+void TForm::CreateParams(TCreateParams& p) {
+  TWinControl::CreateParams(p);
+  p.WndParent = Application ? Application->Handle() : nullptr;
+  p.Style = WS_CLIPCHILDREN;
+  p.ExStyle = 0;
+  switch (FBorderStyle) {
+    case bsNone: p.Style |= WS_POPUP; break;
+    case bsSingle: p.Style |= WS_CAPTION; break;
+    case bsSizeable: p.Style |= WS_CAPTION | WS_THICKFRAME; break;
+    case bsDialog: p.Style |= WS_POPUP | WS_CAPTION; p.ExStyle |= WS_EX_DLGMODALFRAME; break;
+    case bsToolWindow: p.Style |= WS_CAPTION; p.ExStyle |= WS_EX_TOOLWINDOW; break;
+    case bsSizeToolWin: p.Style |= WS_CAPTION | WS_THICKFRAME; p.ExStyle |= WS_EX_TOOLWINDOW; break;
+  }
+  if (FBorderStyle != bsNone && (FBorderIcons & (1u << biSystemMenu))) {
+    p.Style |= WS_SYSMENU;
+    bool boxes = FBorderStyle != bsDialog && FBorderStyle != bsToolWindow && FBorderStyle != bsSizeToolWin;
+    if (boxes && (FBorderIcons & (1u << biMinimize))) p.Style |= WS_MINIMIZEBOX;
+    if (boxes && (FBorderIcons & (1u << biMaximize))) p.Style |= WS_MAXIMIZEBOX;
+    if ((FBorderIcons & (1u << biHelp)) && !(p.Style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX))) p.ExStyle |= WS_EX_CONTEXTHELP;
+  }
+  if (!FEnabled) p.Style |= WS_DISABLED;
+}
+
+SIZE TForm::FrameExtra() const {
+  TCreateParams p;
+  const_cast<TForm*>(this)->CreateParams(p);
+  RECT r{0, 0, 100, 100};
+  AdjustWindowRectEx(&r, p.Style, FALSE, p.ExStyle);
+  return SIZE{r.right - r.left - 100, r.bottom - r.top - 100};
+}
+
+RECT TForm::ClientRect() const {
+  if (FHandle) return TWinControl::ClientRect();
+  SIZE e = FrameExtra();
+  return RECT{0, 0, std::max(0, FWidth - static_cast<int>(e.cx)), std::max(0, FHeight - static_cast<int>(e.cy))};
+}
+
+void TForm::SetClientWidth(int v) {
+  if (Loading()) {
+    FLoadClientWidth = v;  // the border style may still change
+    return;
+  }
+  SetWidth(v + FrameExtra().cx);
+}
+
+void TForm::SetClientHeight(int v) {
+  if (Loading()) {
+    FLoadClientHeight = v;
+    return;
+  }
+  SetHeight(v + FrameExtra().cy);
+}
+
+void TForm::Loaded() {
+  SIZE e = FrameExtra();
+  if (FLoadClientWidth >= 0) FWidth = FLoadClientWidth + e.cx;
+  if (FLoadClientHeight >= 0) FHeight = FLoadClientHeight + e.cy;
+  TWinControl::Loaded();
+}
+
+void TForm::CreateWnd() {
+  TWinControl::CreateWnd();
+  if (Application && Application->Icon()) SendMessageA(FHandle, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(Application->Icon()));
+}
+
+void TForm::ApplyPosition() {
+  if (FPositioned) return;
+  FPositioned = true;
+  int x = FLeft, y = FTop;
+  switch (FPosition) {
+    case poScreenCenter:
+    case poDesktopCenter:
+    case poMainFormCenter:
+    case poOwnerFormCenter: {
+      RECT area{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+      TForm* ref = nullptr;
+      if (FPosition == poMainFormCenter || FPosition == poOwnerFormCenter) {
+        ref = FPosition == poOwnerFormCenter ? dynamic_cast<TForm*>(Owner()) : nullptr;
+        if (!ref && Application) ref = Application->MainForm();
+        if (ref == this) ref = nullptr;
+      }
+      if (ref) area = ref->BoundsRect();
+      x = area.left + (area.right - area.left - FWidth) / 2;
+      y = area.top + (area.bottom - area.top - FHeight) / 2;
+      if (x < 0) x = 0;
+      if (y < 0) y = 0;
+      break;
+    }
+    default:
+      break;
+  }
+  SetBounds(x, y, FWidth, FHeight);
+}
+
+void TForm::Show() {
+  SetVisible(true);
+  BringToFront();
+}
+
+void TForm::Hide() { SetVisible(false); }
+
+void TForm::BringToFront() {
+  if (FHandle && FVisible) SetForegroundWindow(FHandle);
+}
+
+bool TForm::Showing() const { return FVisible && FHandle && IsWindowVisible(FHandle); }
+
+void TForm::VisibleChanged() {
+  bool isMain = Application && Application->MainForm() == this;
+  if (FVisible) {
+    HandleNeeded();
+    ApplyPosition();
+    DoShow();
+    if (!FVisible) return;  // OnShow may hide it again
+    int cmd = FWindowState == wsMaximized ? SW_SHOWMAXIMIZED : FWindowState == wsMinimized ? SW_SHOWMINIMIZED : SW_SHOW;
+    ShowWindow(FHandle, cmd);
+    if (isMain && Application->Handle()) ShowWindow(Application->Handle(), SW_SHOWNA);
+    UpdateWindow(FHandle);
+  } else {
+    DoHide();
+    if (FHandle) ShowWindow(FHandle, SW_HIDE);
+    if (isMain && Application->Handle()) ShowWindow(Application->Handle(), SW_HIDE);
+  }
+}
+
+void TForm::DoShow() {
+  if (OnShow) CallGuarded(this, [&] { OnShow(this); });
+}
+
+void TForm::DoHide() {
+  if (OnHide) CallGuarded(this, [&] { OnHide(this); });
+}
+
+TWindowState TForm::WindowState() const {
+  if (FHandle) {
+    if (IsIconic(FHandle)) return wsMinimized;
+    if (IsZoomed(FHandle)) return wsMaximized;
+    return wsNormal;
+  }
+  return FWindowState;
+}
+
+void TForm::SetWindowState(TWindowState v) {
+  FWindowState = v;
+  if (FHandle && FVisible && !Loading()) {
+    bool isMain = Application && Application->MainForm() == this;
+    if (v == wsMinimized && isMain)
+      Application->Minimize();
+    else
+      ShowWindow(FHandle, v == wsMaximized ? SW_MAXIMIZE : v == wsMinimized ? SW_MINIMIZE : SW_RESTORE);
+  }
+}
+
+bool TForm::CloseQuery() {
+  bool can = true;
+  if (OnCloseQuery) OnCloseQuery(this, can);
+  return can;
+}
+
+void TForm::Close() {
+  if (!CloseQuery()) return;
+  TCloseAction action = caHide;
+  if (OnClose) OnClose(this, action);
+  if (action == caNone) return;
+  if (Application && Application->MainForm() == this)
+    Application->Terminate();
+  else if (action == caHide)
+    Hide();
+  else if (action == caMinimize)
+    SetWindowState(wsMinimized);
+  else
+    Release();
+}
+
+void TForm::Release() {
+  if (FHandle) PostMessageA(FHandle, CM_RELEASE, 0, 0);
+}
+
+bool TForm::Active() const { return FHandle && GetActiveWindow() == FHandle; }
+
+void TForm::PaintWindow(HDC) {
+  if (OnPaint) CallGuarded(this, [&] { OnPaint(this); });
+}
+
+LRESULT TForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_CLOSE:
+      Close();
+      return 0;
+    case WM_SYSCOMMAND:
+      if (Application && Application->MainForm() == this) {
+        UINT cmd = wp & 0xFFF0;
+        if (cmd == SC_MINIMIZE) {
+          Application->Minimize();
+          return 0;
+        }
+        if (cmd == SC_RESTORE && Application->Minimized()) {
+          Application->Restore();
+          return 0;
+        }
+      }
+      break;
+    case WM_ACTIVATE:
+      if (LOWORD(wp) != WA_INACTIVE) {
+        if (OnActivate) CallGuarded(this, [&] { OnActivate(this); });
+      } else if (OnDeactivate) {
+        CallGuarded(this, [&] { OnDeactivate(this); });
+      }
+      break;
+    case WM_SIZE: {
+      LRESULT r = TWinControl::WndProc(msg, wp, lp);
+      if (OnResize && wp != SIZE_MINIMIZED) CallGuarded(this, [&] { OnResize(this); });
+      return r;
+    }
+    case CM_RELEASE:
+      delete this;
+      return 0;
+  }
+  return TWinControl::WndProc(msg, wp, lp);
+}
+
+// ---------------------------------------------------------------- TApplication
+
+VELMORA_CLASS_INFO(TApplication) {}
+
+namespace {
+const UINT_PTR kHintTimer = 1;
+}
+
+TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner) {
+  Application = this;
+  HintWindowClass = [](TComponent* owner) { return new THintWindow(owner); };
+}
+
+TApplication::~TApplication() {
+  CancelHint();
+  DestroyComponents();
+  if (FMainForm) FMainForm = nullptr;
+  if (FHandle) DestroyWindow(FHandle);
+  SetExceptionSink(nullptr);
+  if (Application == this) Application = nullptr;
+}
+
+void TApplication::Initialize() {
+  if (FHandle) return;
+  SetExceptionSink([this](TObject* s, const std::exception& e) { HandleException(s, e); });
+  HINSTANCE inst = GetModuleHandleA(nullptr);
+  FIcon = LoadIconA(inst, "MAINICON");
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = AppWndProcStatic;
+  wc.hInstance = inst;
+  wc.hIcon = FIcon;
+  wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+  wc.lpszClassName = "TApplication";
+  RegisterClassA(&wc);
+  // The hidden application window owns every form and carries the taskbar button.
+  FHandle = CreateWindowExA(0, "TApplication", FTitle.c_str(), WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
+                            GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0, nullptr, nullptr, inst, nullptr);
+}
+
+void TApplication::SetTitle(const std::string& v) {
+  FTitle = v;
+  if (FHandle) SetWindowTextA(FHandle, v.c_str());
+}
+
+std::string TApplication::ExeName() const {
+  char buf[MAX_PATH];
+  DWORD n = GetModuleFileNameA(nullptr, buf, MAX_PATH);
+  return std::string(buf, n);
+}
+
+void TApplication::AddForm(TForm* f) {
+  if (!FMainForm) FMainForm = f;
+}
+
+void TApplication::Run() {
+  if (FShowMainForm && FMainForm && !FTerminated) FMainForm->Show();
+  while (!FTerminated) HandleMessage();
+}
+
+void TApplication::Terminate() { PostQuitMessage(0); }
+
+void TApplication::ProcessMessages() {
+  MSG m;
+  while (!FTerminated && PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+    if (m.message == WM_QUIT) {
+      FTerminated = true;
+      break;
+    }
+    bool handled = false;
+    if (OnMessage) OnMessage(m, handled);
+    if (handled) continue;
+    if (m.message == WM_KEYDOWN || m.message == WM_SYSKEYDOWN || m.message == WM_LBUTTONDOWN || m.message == WM_RBUTTONDOWN)
+      CancelHint();
+    TranslateMessage(&m);
+    DispatchMessageA(&m);
+  }
+}
+
+void TApplication::HandleMessage() {
+  MSG m;
+  if (PeekMessageA(&m, nullptr, 0, 0, PM_NOREMOVE)) {
+    ProcessMessages();
+  } else {
+    Idle();
+    if (!FTerminated) WaitMessage();
+  }
+}
+
+void TApplication::Idle() {
+  DoMouseIdle();
+  bool done = true;
+  if (OnIdle) CallGuarded(this, [&] { OnIdle(this, done); });
+}
+
+void TApplication::DoMouseIdle() {
+  POINT p;
+  if (!GetCursorPos(&p)) return;
+  HWND h = WindowFromPoint(p);
+  TWinControl* w = TWinControl::FromHandle(h);
+  TControl* c = nullptr;
+  if (w) {
+    POINT cp = p;
+    ScreenToClient(h, &cp);
+    c = w->ControlAtPos(cp, true);
+    if (!c) c = w;
+  }
+  MouseOver(c);
+}
+
+static bool EffectiveShowHint(TControl* c) { return c && c->ShowHint() && !c->Hint().empty(); }
+
+void TApplication::MouseOver(TControl* c) {
+  if (c == FMouseControl) return;
+  TControl* old = FMouseControl;
+  FMouseControl = c;
+  if (old) {
+    old->MouseLeave();
+    if (old->Parent() || dynamic_cast<TWinControl*>(old)) {
+      if (auto* w = old->WindowedHost(); w && w->HandleAllocated()) PostMessageA(w->Handle(), CM_MOUSELEAVE, 0, 0);
+    }
+  }
+  if (c) c->MouseEnter();
+  if (!FShowHint) return;
+  bool wasActive = FHintActive;
+  CancelHint();
+  if (EffectiveShowHint(c)) {
+    FHintControl = c;
+    StartHintTimer(wasActive ? HintShortPause : HintPause, 1);
+  }
+}
+
+void TApplication::ControlDestroyed(TControl* c) {
+  if (FMouseControl == c) FMouseControl = nullptr;
+  if (FHintControl == c) CancelHint();
+}
+
+void TApplication::SetShowHint(bool v) {
+  FShowHint = v;
+  if (!v) CancelHint();
+}
+
+void TApplication::StartHintTimer(UINT ms, int kind) {
+  FHintTimerKind = kind;
+  if (FHandle) SetTimer(FHandle, kHintTimer, ms ? ms : 1, nullptr);
+}
+
+void TApplication::StopHintTimer() {
+  FHintTimerKind = 0;
+  if (FHandle) KillTimer(FHandle, kHintTimer);
+}
+
+void TApplication::CancelHint() {
+  StopHintTimer();
+  if (FHintWindow) FHintWindow->ReleaseHint();
+  FHintActive = false;
+  FHintControl = nullptr;
+}
+
+void TApplication::HintTimerExpired() {
+  int kind = FHintTimerKind;
+  StopHintTimer();
+  if (kind == 1) {
+    POINT p;
+    GetCursorPos(&p);
+    ActivateHint(p);
+  } else if (kind == 2) {
+    if (FHintWindow) FHintWindow->ReleaseHint();
+  }
+}
+
+void TApplication::ActivateHint(POINT cursor) {
+  TControl* c = FHintControl;
+  if (!c || !EffectiveShowHint(c)) return;
+  THintInfo info;
+  info.HintControl = c;
+  info.CursorPos = c->ScreenToClient(cursor);
+  info.HintMaxWidth = GetSystemMetrics(SM_CXSCREEN);
+  info.HintColor = HintColor;
+  info.HideTimeout = HintHidePause;
+  // The short hint is the text before a '|'.
+  std::string hint = c->Hint();
+  if (size_t bar = hint.find('|'); bar != std::string::npos) hint.resize(bar);
+  info.HintStr = hint;
+  info.HintPos = POINT{cursor.x, cursor.y + GetSystemMetrics(SM_CYCURSOR) / 2 + 4};
+  bool canShow = true;
+  if (OnShowHint) CallGuarded(this, [&] { OnShowHint(info.HintStr, canShow, info); });
+  if (!canShow || info.HintStr.empty()) return;
+  if (!FHintWindow) FHintWindow = HintWindowClass(this);
+  FHintWindow->SetColor(info.HintColor);
+  RECT r = FHintWindow->CalcHintRect(info.HintMaxWidth, info.HintStr);
+  OffsetRect(&r, info.HintPos.x, info.HintPos.y);
+  FHintWindow->ActivateHint(r, info.HintStr);
+  FHintActive = true;
+  FHintControl = c;
+  if (info.HideTimeout > 0) StartHintTimer(info.HideTimeout, 2);
+}
+
+void TApplication::Minimize() {
+  if (!FHandle || IsIconic(FHandle)) return;
+  ShowWindow(FHandle, SW_MINIMIZE);
+  if (OnMinimize) CallGuarded(this, [&] { OnMinimize(this); });
+}
+
+void TApplication::Restore() {
+  if (!FHandle || !IsIconic(FHandle)) return;
+  ShowWindow(FHandle, SW_RESTORE);
+  if (FMainForm && FMainForm->HandleAllocated() && FMainForm->Visible()) {
+    ShowWindow(FMainForm->Handle(), SW_SHOW);
+    SetActiveWindow(FMainForm->Handle());
+  }
+  if (OnRestore) CallGuarded(this, [&] { OnRestore(this); });
+}
+
+void TApplication::BringToFront() {
+  if (FMainForm && FMainForm->HandleAllocated()) SetForegroundWindow(FMainForm->Handle());
+}
+
+void TApplication::HandleException(TObject* Sender, const std::exception& E) {
+  // Nobody bound: the failure is dropped and the program goes on.
+  if (OnException) {
+    try {
+      OnException(Sender, E);
+    } catch (...) {
+    }
+  }
+}
+
+LRESULT CALLBACK TApplication::AppWndProcStatic(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+  if (Application && (Application->FHandle == h || !Application->FHandle)) {
+    LRESULT r = 0;
+    bool ok = false;
+    CallGuarded(Application, [&] {
+      r = Application->AppWndProc(msg, wp, lp);
+      ok = true;
+    });
+    if (ok) return r;
+    return 0;
+  }
+  return DefWindowProcA(h, msg, wp, lp);
+}
+
+LRESULT TApplication::AppWndProc(UINT msg, WPARAM wp, LPARAM lp) {
+  HWND h = FHandle;
+  switch (msg) {
+    case WM_ACTIVATEAPP:
+      FActive = wp != 0;
+      if (FActive) {
+        if (OnActivate) CallGuarded(this, [&] { OnActivate(this); });
+      } else {
+        CancelHint();
+        if (OnDeactivate) CallGuarded(this, [&] { OnDeactivate(this); });
+      }
+      return 0;
+    case WM_ACTIVATE:
+      // The taskbar button activates this window: hand the activation to the main form.
+      if (LOWORD(wp) != WA_INACTIVE && FMainForm && FMainForm->HandleAllocated() && IsWindowVisible(FMainForm->Handle()) &&
+          !IsIconic(h))
+        SetActiveWindow(FMainForm->Handle());
+      return 0;
+    case WM_SYSCOMMAND:
+      switch (wp & 0xFFF0) {
+        case SC_MINIMIZE: Minimize(); return 0;
+        case SC_RESTORE: Restore(); return 0;
+      }
+      break;
+    case WM_CLOSE:
+      if (FMainForm) FMainForm->Close();
+      return 0;
+    case WM_TIMER:
+      if (wp == kHintTimer) {
+        HintTimerExpired();
+        return 0;
+      }
+      break;
+    case WM_QUERYENDSESSION:
+      return 1;
+    case WM_ENDSESSION:
+      if (wp) Terminate();
+      return 0;
+  }
+  return DefWindowProcA(h, msg, wp, lp);
+}
+
+void RegisterFormClasses() {}

@@ -1,0 +1,196 @@
+// Forms (top-level windows read from their descriptions) and the application object.
+#pragma once
+#include <windows.h>
+#include <memory>
+#include <string>
+#include "framework/Controls.h"
+
+enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
+enum TBorderIcon { biSystemMenu, biMinimize, biMaximize, biHelp };
+using TBorderIcons = uint32_t;
+enum TPosition { poDesigned, poDefault, poDefaultPosOnly, poDefaultSizeOnly, poScreenCenter, poDesktopCenter,
+                 poMainFormCenter, poOwnerFormCenter };
+enum TWindowState { wsNormal, wsMinimized, wsMaximized };
+enum TCloseAction { caNone, caHide, caFree, caMinimize };
+using TCloseEvent = std::function<void(TObject* Sender, TCloseAction& Action)>;
+using TCloseQueryEvent = std::function<void(TObject* Sender, bool& CanClose)>;
+
+const TEnumInfo& FormBorderStyleInfo();
+const TEnumInfo& BorderIconInfo();
+const TEnumInfo& PositionInfo();
+const TEnumInfo& WindowStateInfo();
+
+class TForm : public TWinControl {
+  VELMORA_CLASS(TForm, TWinControl)
+
+ public:
+  explicit TForm(TComponent* AOwner);
+  ~TForm() override;
+
+  TFormBorderStyle BorderStyle() const { return FBorderStyle; }
+  void SetBorderStyle(TFormBorderStyle v);
+  TBorderIcons BorderIcons() const { return FBorderIcons; }
+  void SetBorderIcons(TBorderIcons v);
+  TPosition Position() const { return FPosition; }
+  void SetPosition(TPosition v) { FPosition = v; }
+  TWindowState WindowState() const;
+  void SetWindowState(TWindowState v);
+  int PixelsPerInch() const { return FPixelsPerInch; }
+  void SetPixelsPerInch(int v) { FPixelsPerInch = v; }
+  bool KeyPreview() const { return FKeyPreview; }
+  void SetKeyPreview(bool v) { FKeyPreview = v; }
+
+  RECT ClientRect() const override;
+  void SetClientWidth(int v) override;
+  void SetClientHeight(int v) override;
+  int StoredClientWidth() const { return ClientWidth(); }
+  int StoredClientHeight() const { return ClientHeight(); }
+
+  void Show();
+  void Hide();
+  bool Showing() const override;
+  // Asks OnCloseQuery, then OnClose decides: hide, free, minimise or nothing. Closing the main
+  // form ends the application.
+  void Close();
+  bool CloseQuery();
+  // Frees the form once the messages already waiting have been handled.
+  void Release();
+  bool Active() const;
+  void BringToFront();
+
+  TNotifyEvent OnCreate, OnShow, OnHide, OnDestroy, OnActivate, OnDeactivate, OnResize, OnPaint;
+  TCloseEvent OnClose;
+  TCloseQueryEvent OnCloseQuery;
+
+  LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
+
+ protected:
+  // Reads the description resource of that name, then raises OnCreate.
+  void LoadDescription(const std::string& resourceName);
+  void CreateParams(TCreateParams& params) override;
+  void CreateWnd() override;
+  void VisibleChanged() override;
+  void Loaded() override;
+  void PaintWindow(HDC dc) override;
+  void DoShow();
+  void DoHide();
+  // Outer size for a client size with the present style.
+  SIZE FrameExtra() const;
+
+ private:
+  void ApplyPosition();
+  TFormBorderStyle FBorderStyle = bsSizeable;
+  TBorderIcons FBorderIcons = (1u << biSystemMenu) | (1u << biMinimize) | (1u << biMaximize);
+  TPosition FPosition = poDesigned;
+  TWindowState FWindowState = wsNormal;
+  int FPixelsPerInch = 96;
+  bool FKeyPreview = false;
+  bool FPositioned = false;
+  int FLoadClientWidth = -1, FLoadClientHeight = -1;
+};
+
+class THintWindow;
+using TExceptionEvent = std::function<void(TObject* Sender, const std::exception& E)>;
+using TMessageEvent = std::function<void(MSG& Msg, bool& Handled)>;
+using TIdleEvent = std::function<void(TObject* Sender, bool& Done)>;
+
+struct THintInfo {
+  TControl* HintControl = nullptr;
+  POINT HintPos{};
+  int HintMaxWidth = 0;
+  TColor HintColor = clInfoBk;
+  RECT CursorRect{};
+  POINT CursorPos{};
+  int ReshowTimeout = 0;
+  int HideTimeout = 0;
+  std::string HintStr;
+};
+
+using TShowHintEvent = std::function<void(std::string& HintStr, bool& CanShow, THintInfo& HintInfo)>;
+
+// Creates the window that shows hints; replaced by a flat-style one where the program wants it.
+using THintWindowFactory = std::function<THintWindow*(TComponent* owner)>;
+
+class TApplication : public TComponent {
+  VELMORA_CLASS(TApplication, TComponent)
+
+ public:
+  explicit TApplication(TComponent* AOwner);
+  ~TApplication() override;
+
+  void Initialize();
+  HWND Handle() const { return FHandle; }
+  const std::string& Title() const { return FTitle; }
+  void SetTitle(const std::string& v);
+  const std::string& HelpFile() const { return FHelpFile; }
+  void SetHelpFile(const std::string& v) { FHelpFile = v; }
+  std::string ExeName() const;
+  HICON Icon() const { return FIcon; }
+
+  TForm* MainForm() const { return FMainForm; }
+  // Takes ownership of a form created by the caller; the first one becomes the main form.
+  void AddForm(TForm* f);
+  void Run();
+  // Ends the message loop once the messages already waiting have been handled.
+  void Terminate();
+  bool Terminated() const { return FTerminated; }
+  void ProcessMessages();
+  void HandleMessage();
+  bool ShowMainForm() const { return FShowMainForm; }
+  void SetShowMainForm(bool v) { FShowMainForm = v; }
+  void Minimize();
+  void Restore();
+  bool Minimized() const { return FHandle && IsIconic(FHandle); }
+  bool Active() const { return FActive; }
+  void BringToFront();
+
+  // Failures escaping event handlers come here: OnException, or dropped when none is bound.
+  void HandleException(TObject* Sender, const std::exception& E);
+
+  // Hints.
+  bool ShowHint() const { return FShowHint; }
+  void SetShowHint(bool v);
+  int HintPause = 500, HintShortPause = 50, HintHidePause = 2500;
+  TColor HintColor = clInfoBk;
+  THintWindowFactory HintWindowClass;
+  void CancelHint();
+  void ActivateHint(POINT cursor);
+  // The control under the mouse changed (graphic or windowed); drives hover and hints.
+  void MouseOver(TControl* c);
+  void ControlDestroyed(TControl* c);
+  TControl* MouseControl() const { return FMouseControl; }
+
+  TNotifyEvent OnActivate, OnDeactivate, OnMinimize, OnRestore, OnHint;
+  TExceptionEvent OnException;
+  TShowHintEvent OnShowHint;
+  TMessageEvent OnMessage;
+  TIdleEvent OnIdle;
+
+  LRESULT AppWndProc(UINT msg, WPARAM wp, LPARAM lp);
+
+ private:
+  void Idle();
+  void DoMouseIdle();
+  void HintTimerExpired();
+  void StartHintTimer(UINT ms, int kind);
+  void StopHintTimer();
+  static LRESULT CALLBACK AppWndProcStatic(HWND h, UINT msg, WPARAM wp, LPARAM lp);
+
+  HWND FHandle = nullptr;
+  HICON FIcon = nullptr;
+  std::string FTitle, FHelpFile;
+  TForm* FMainForm = nullptr;
+  bool FTerminated = false, FShowMainForm = true, FActive = false, FShowHint = true;
+  TControl* FMouseControl = nullptr;
+  TControl* FHintControl = nullptr;
+  THintWindow* FHintWindow = nullptr;
+  bool FHintActive = false;
+  int FHintTimerKind = 0;  // 1: waiting to show, 2: waiting to hide
+};
+
+extern TApplication* Application;
+
+// The module's own resource text (RCDATA), or throws.
+std::string LoadResourceText(const std::string& name);
+
+void RegisterFormClasses();
