@@ -17,7 +17,7 @@ void TGraphic::SetTransparent(bool value) {
 // ---- TBitmap ----
 
 // Largest picture accepted: far beyond any control, well below what 32-bit sizes can overflow.
-static constexpr int64_t MaxPixels = 64 * 1024 * 1024;
+static constexpr int64_t MaxPixels = 16 * 1024 * 1024;
 
 static HBITMAP CreateDib32(int w, int h, uint32_t** bits) {
   BITMAPINFO bi{};
@@ -131,6 +131,8 @@ struct DibLayout {
   int Height = 0;          // rows
   size_t HeaderBytes = 0;  // header, masks and colour table
   size_t ImageBytes = 0;   // pixel data
+  size_t Colours = 0;      // entries of the colour table
+  bool Rle = false;
 };
 
 [[noreturn]] void InvalidBitmap() { throw Exception("Invalid bitmap"); }
@@ -165,6 +167,8 @@ DibLayout CheckDib(const uint8_t* dib, size_t size) {
   if (h.biCompression == BI_BITFIELDS && h.biSize == sizeof h) header += 12;
   if (header > size) InvalidBitmap();
   d.HeaderBytes = static_cast<size_t>(header);
+  d.Colours = static_cast<size_t>(colours);
+  d.Rle = rle;
   if (rle) {
     d.ImageBytes = h.biSizeImage;
   } else {
@@ -172,6 +176,44 @@ DibLayout CheckDib(const uint8_t* dib, size_t size) {
     d.ImageBytes = static_cast<size_t>(stride * d.Height);
   }
   return d;
+}
+
+// Expands RLE8 or RLE4 data into 8-bit rows (bottom-up, rows padded to 4 bytes). Runs that
+// would leave the picture are clipped; data that ends early leaves the rest at index 0.
+std::vector<uint8_t> DecodeRle(const uint8_t* p, size_t size, int w, int h, bool four) {
+  size_t stride = (static_cast<size_t>(w) + 3) & ~size_t{3};
+  std::vector<uint8_t> out(stride * h, 0);
+  int x = 0, y = 0;
+  auto put = [&](uint8_t index) {
+    if (x < w && y < h) out[y * stride + x] = index;
+    ++x;
+  };
+  size_t i = 0;
+  while (i + 1 < size && y < h) {
+    uint8_t count = p[i], value = p[i + 1];
+    i += 2;
+    if (count) {
+      for (int k = 0; k < count; ++k)
+        put(four ? static_cast<uint8_t>(k % 2 ? value & 0x0F : value >> 4) : value);
+    } else if (value == 0) {  // end of line
+      x = 0;
+      ++y;
+    } else if (value == 1) {  // end of bitmap
+      break;
+    } else if (value == 2) {  // move right and up
+      if (i + 1 >= size) break;
+      x += p[i];
+      y += p[i + 1];
+      i += 2;
+    } else {  // 'value' pixels as they are, padded to a whole word
+      size_t bytes = four ? (value + 1u) / 2 : value;
+      if (i + bytes > size) break;
+      for (int k = 0; k < value; ++k)
+        put(four ? static_cast<uint8_t>(k % 2 ? p[i + k / 2] & 0x0F : p[i + k / 2] >> 4) : p[i + k]);
+      i += (bytes + 1) & ~size_t{1};
+    }
+  }
+  return out;
 }
 }  // namespace
 
@@ -181,12 +223,33 @@ void TBitmap::LoadDib(const uint8_t* dib, size_t size, const uint8_t* bits, size
     bits = dib + d.HeaderBytes;
     bitsSize = size - d.HeaderBytes;
   }
+  // Compressed data is read only as far as it really goes, whatever the header claims.
+  if (d.Rle && (d.ImageBytes == 0 || d.ImageBytes > bitsSize)) d.ImageBytes = bitsSize;
   if (d.ImageBytes == 0 || bitsSize < d.ImageBytes) InvalidBitmap();
-  // A copy of the header, aligned, and for compressed data bounded to what is really there.
+  // A copy of the header, aligned.
   std::vector<uint32_t> header((d.HeaderBytes + 3) / 4);
   std::memcpy(header.data(), dib, d.HeaderBytes);
   auto* bi = reinterpret_cast<BITMAPINFO*>(header.data());
-  bi->bmiHeader.biSizeImage = static_cast<DWORD>(d.ImageBytes);
+  // Compressed pixels are expanded here, within the bounds of the data, rather than handing GDI
+  // a run-length stream that older systems follow past its end.
+  std::vector<uint8_t> expanded;
+  if (d.Rle) {
+    expanded = DecodeRle(bits, d.ImageBytes, d.Width, d.Height,
+                         bi->bmiHeader.biCompression == BI_RLE4);
+    size_t table = bi->bmiHeader.biSize;
+    std::vector<uint32_t> plain((sizeof(BITMAPINFOHEADER) + d.Colours * 4 + 3) / 4);
+    std::memcpy(plain.data(), dib, sizeof(BITMAPINFOHEADER));
+    std::memcpy(reinterpret_cast<uint8_t*>(plain.data()) + sizeof(BITMAPINFOHEADER), dib + table,
+                d.Colours * 4);
+    header = std::move(plain);
+    bi = reinterpret_cast<BITMAPINFO*>(header.data());
+    bi->bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    bi->bmiHeader.biBitCount = 8;
+    bi->bmiHeader.biCompression = BI_RGB;
+    bi->bmiHeader.biClrUsed = static_cast<DWORD>(d.Colours);
+    bi->bmiHeader.biSizeImage = static_cast<DWORD>(expanded.size());
+    bits = expanded.data();
+  }
 
   Allocate(d.Width, d.Height, false);
   HDC dc = Canvas().Handle();

@@ -457,6 +457,50 @@ TEST(GraphicsBitmap, DamagedBitmapDataIsRefused) {
   EXPECT_EQ(l.PixelRGB(0, 1), 0xFFFFFFu);
 }
 
+TEST(GraphicsBitmap, RunLengthPicturesDecodeWithinTheirData) {
+  auto rle = [](int bpp, int w, int h, std::vector<uint8_t> data) {
+    std::vector<uint32_t> pal{0x000000, 0xFF0000, 0x00FF00, 0x0000FF};
+    BITMAPFILEHEADER fh{};
+    BITMAPINFOHEADER ih{};
+    ih.biSize = sizeof ih;
+    ih.biWidth = w;
+    ih.biHeight = h;
+    ih.biPlanes = 1;
+    ih.biBitCount = static_cast<WORD>(bpp);
+    ih.biCompression = bpp == 8 ? BI_RLE8 : BI_RLE4;
+    ih.biSizeImage = static_cast<DWORD>(data.size());
+    ih.biClrUsed = 4;
+    fh.bfType = 0x4D42;
+    fh.bfOffBits = sizeof fh + sizeof ih + 16;
+    fh.bfSize = static_cast<DWORD>(fh.bfOffBits + data.size());
+    std::vector<uint8_t> out(fh.bfOffBits);
+    std::memcpy(out.data(), &fh, sizeof fh);
+    std::memcpy(out.data() + sizeof fh, &ih, sizeof ih);
+    std::memcpy(out.data() + sizeof fh + sizeof ih, pal.data(), 16);
+    out.insert(out.end(), data.begin(), data.end());
+    return out;
+  };
+  TBitmap b;
+  // RLE8, bottom row: 2 x index 1, then 3 absolute pixels 2 3 2 (padded); end of line; next
+  // row: a run of 200 that must be clipped to the width; end of bitmap.
+  auto r8 = rle(8, 5, 2, {2, 1, 0, 3, 2, 3, 2, 0, 0, 0, 200, 3, 0, 1});
+  b.LoadFromBmp(r8.data(), r8.size());
+  EXPECT_EQ(b.PixelRGB(0, 1), 0x0000FFu);  // palette 0xFF0000 is red in RGBQUAD order
+  EXPECT_EQ(b.PixelRGB(2, 1), 0x00FF00u);
+  EXPECT_EQ(b.PixelRGB(3, 1), 0xFF0000u);
+  EXPECT_EQ(b.PixelRGB(4, 0), 0xFF0000u);
+  // RLE4: a run of 4 alternating 1 and 2, then an absolute run that claims more than is there.
+  auto r4 = rle(4, 4, 1, {4, 0x12, 0, 60, 0x33});
+  b.LoadFromBmp(r4.data(), r4.size());
+  EXPECT_EQ(b.PixelRGB(0, 0), 0x0000FFu);
+  EXPECT_EQ(b.PixelRGB(1, 0), 0x00FF00u);
+  EXPECT_EQ(b.PixelRGB(3, 0), 0x00FF00u);
+  // A delta that jumps far outside the picture just ends the drawing.
+  auto jump = rle(8, 2, 2, {0, 2, 250, 250, 5, 1});
+  b.LoadFromBmp(jump.data(), jump.size());
+  EXPECT_EQ(b.PixelRGB(0, 0), 0u);
+}
+
 TEST(GraphicsPicture, LoadsTheProgramIconByResourceName) {
   TPicture p;
   int changes = 0;
