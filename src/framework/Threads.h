@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 #include "framework/Classes.h"
+#include "framework/Exception.h"
 
 enum class TThreadPriority { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical };
 
