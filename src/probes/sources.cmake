@@ -3,4 +3,6 @@ list(APPEND VELMORA_PORTABLE_SOURCES
   ${DIR}/CpuLoad.cpp
 )
 list(APPEND VELMORA_WIN_SOURCES
+  ${DIR}/Kestrix_Routines.cpp
+  ${DIR}/KSI_CPUUsage.cpp
 )

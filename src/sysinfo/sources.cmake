@@ -4,4 +4,6 @@ list(APPEND VELMORA_PORTABLE_SOURCES
   ${DIR}/OsReport.cpp
 )
 list(APPEND VELMORA_WIN_SOURCES
+  ${DIR}/ReportLocale.cpp
+  ${DIR}/KSI_OS.cpp
 )

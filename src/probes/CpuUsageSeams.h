@@ -1,0 +1,16 @@
+// Replaceable sources of the sampler's readings, for tests that play systems Wine cannot:
+// another processor count, the 9x statistics on an NT-mode run, a failing query.
+#pragma once
+#include <windows.h>
+
+using TQuerySystemInformation = LONG(WINAPI*)(ULONG infoClass, PVOID buffer, ULONG length,
+                                              PULONG returned);
+
+enum class TCpuUsageMethod { Auto, NT, Win9x };
+
+// Auto follows the NT-family flag; the others force a method for components created later.
+void SetCpuUsageMethod(TCpuUsageMethod method);
+// The query the NT method calls (nullptr: none resolved). Returns the one it replaces.
+TQuerySystemInformation SetSystemInformationQuery(TQuerySystemInformation query);
+// The root key under which the 9x method finds PerfStats (HKEY_DYN_DATA unless a test moves it).
+void SetPerfStatsRoot(HKEY root);

@@ -1,0 +1,215 @@
+#include "probes/KSI_CPUUsage.h"
+#include <cstring>
+#include <memory>
+#include <vector>
+#include "framework/Exception.h"
+#include "framework/Registry.h"
+#include "framework/Timer.h"
+#include "probes/CpuLoad.h"
+#include "probes/CpuUsageSeams.h"
+#include "probes/Kestrix_Routines.h"
+#include "sysinfo/ReportLocale.h"
+
+// <windows.h> maps RegisterClass to RegisterClassA; here it is the class table's.
+
+namespace {
+const char kStatValue[] = "KERNEL\\CPUUsage";
+const ULONG kProcessorPerformanceClass = 8;
+// More records than any machine this runs on has processors: a query that still wants more
+// is broken, and the start gives up instead of growing for ever.
+const uint32_t kMaxRecords = 4096;
+
+// Process-wide reading state: one sampler per process.
+TCpuUsageMethod gMethod = TCpuUsageMethod::Auto;
+TQuerySystemInformation gQuery = nullptr;
+HKEY gStatsRoot = HKEY_DYN_DATA;
+std::unique_ptr<TRegistry> gStats;  // 9x: PerfStats\StatData held open between start and stop
+uint32_t gStatBuffer = 0;
+std::vector<unsigned char> gQueryBuffer;  // NT
+ULONG gQueryLength = 0;
+
+bool UseNT() {
+  if (gMethod == TCpuUsageMethod::Auto) return IsNT();
+  return gMethod == TCpuUsageMethod::NT;
+}
+
+// Reading the statistic under StartStat / StopStat is what switches collection on and off;
+// the data is not used, so a value that cannot be read changes nothing.
+void TouchStatistic(TRegistry& reg) {
+  try {
+    int size = reg.GetDataSize(kStatValue);
+    if (size > 4) size = 4;
+    if (size > 0) reg.ReadBinaryData(kStatValue, &gStatBuffer, 4);
+  } catch (const Exception&) {
+  }
+}
+
+bool Start9x() {
+  gStats = std::make_unique<TRegistry>();
+  gStats->SetRootKey(gStatsRoot);
+  if (!gStats->OpenKey("PerfStats\\StartStat", false)) {
+    gStats.reset();
+    throw Exception("Unable to start performance monitoring");
+  }
+  TouchStatistic(*gStats);
+  gStats->CloseKey();
+  if (!gStats->OpenKey("PerfStats\\StatData", false)) {
+    gStats.reset();
+    throw Exception("Unable to read performance data");
+  }
+  return gStats->CurrentPath() == "PerfStats\\StatData";
+}
+
+void Stop9x() {
+  if (!gStats) return;
+  try {
+    gStats->CloseKey();
+    if (gStats->OpenKey("PerfStats\\StopStat", false)) {
+      TouchStatistic(*gStats);
+      gStats->CloseKey();
+    }
+  } catch (const Exception&) {
+  }
+  gStats.reset();
+}
+
+uint32_t Read9x() {
+  if (!gStats) return gStatBuffer;
+  gStatBuffer = 0;
+  gStats->ReadBinaryData(kStatValue, &gStatBuffer, 4);  // throws on a wrong type or size
+  return gStatBuffer;
+}
+
+bool StartNT() {
+  gQueryBuffer.clear();
+  gQueryLength = 0;
+  if (!gQuery) return false;
+  uint32_t records = 1;
+  LONG status;
+  for (;;) {
+    gQueryBuffer.assign(records * kProcessorRecordSize, 0);
+    gQueryLength = static_cast<ULONG>(gQueryBuffer.size());
+    status = gQuery(kProcessorPerformanceClass, gQueryBuffer.data(), gQueryLength, nullptr);
+    if (static_cast<uint32_t>(status) != kStatusInfoLengthMismatch || records >= kMaxRecords)
+      break;
+    ++records;
+  }
+  if (status != 0) {
+    gQueryBuffer.clear();
+    gQueryLength = 0;
+  }
+  return status == 0;
+}
+
+int64_t ReadIdleNT() {
+  if (gQuery && gQueryLength >= kProcessorRecordSize)
+    gQuery(kProcessorPerformanceClass, gQueryBuffer.data(), gQueryLength, nullptr);
+  int64_t idle = 0;
+  if (gQueryBuffer.size() >= sizeof idle) std::memcpy(&idle, gQueryBuffer.data(), sizeof idle);
+  return idle;
+}
+
+void StopNT() {
+  gQueryBuffer.clear();
+  gQueryBuffer.shrink_to_fit();
+  gQueryLength = 0;
+}
+}  // namespace
+
+void InitProbes() {
+  static const bool done = [] {
+    InitOSKind();
+    if (IsNT()) {
+      HMODULE ntdll = GetModuleHandleA("NTDLL.DLL");
+      if (ntdll)
+        gQuery = reinterpret_cast<TQuerySystemInformation>(
+            GetProcAddress(ntdll, "ZwQuerySystemInformation"));
+    }
+    InitReportLocale();
+    return true;
+  }();
+  (void)done;
+}
+
+void SetCpuUsageMethod(TCpuUsageMethod method) { gMethod = method; }
+
+TQuerySystemInformation SetSystemInformationQuery(TQuerySystemInformation query) {
+  InitProbes();  // so that a later start-up does not replace the test's query
+  TQuerySystemInformation old = gQuery;
+  gQuery = query;
+  return old;
+}
+
+void SetPerfStatsRoot(HKEY root) { gStatsRoot = root; }
+
+VELMORA_CLASS_INFO(TKCPUUsage) {
+  b.Bool("Active", &TKCPUUsage::Active, &TKCPUUsage::SetActive);
+  b.Int("Interval", &TKCPUUsage::Interval, &TKCPUUsage::SetInterval);
+  b.Event("OnInterval", &TKCPUUsage::OnInterval);
+  b.Creatable();
+}
+
+void RegisterProbeClasses() { RegisterComponentClass(TKCPUUsage::StaticClassInfo()); }
+
+TKCPUUsage::TKCPUUsage(TComponent* AOwner) : TComponent(AOwner) {
+  InitProbes();
+  FTimer = new TTimer(this);
+  FTimer->SetEnabled(false);
+  FTimer->SetInterval(1000);
+  // If the 9x start raises, the owned timer goes with the base class; no stop sequence runs.
+  FUseNT = UseNT();
+  FReady = FUseNT ? StartNT() : Start9x();
+  if (FReady) FTimer->SetOnTimer([this](TObject*) { Tick(); });
+}
+
+TKCPUUsage::~TKCPUUsage() {
+  delete FTimer;
+  FTimer = nullptr;
+  if (FReady) {
+    if (FUseNT)
+      StopNT();
+    else
+      Stop9x();
+  }
+}
+
+bool TKCPUUsage::Active() const { return FActive; }
+
+void TKCPUUsage::SetActive(bool value) {
+  const bool run = value && FReady;
+  if (run == FActive) return;
+  FActive = run;
+  if (!Loading()) ApplyActive();
+}
+
+void TKCPUUsage::Loaded() {
+  inherited::Loaded();
+  ApplyActive();
+}
+
+void TKCPUUsage::ApplyActive() {
+  if (FActive == FTimer->Enabled()) return;
+  // The first tick measures from the moment of activation, not from an idle time of 0 (which
+  // would report a huge negative load).
+  if (FActive && FUseNT) FCurrentIdle = ReadIdleNT();
+  FTimer->SetEnabled(FActive);
+}
+
+unsigned TKCPUUsage::Interval() const { return FTimer->Interval(); }
+
+void TKCPUUsage::SetInterval(unsigned value) {
+  if (value == FTimer->Interval()) return;
+  FTimer->SetInterval(value);
+}
+
+void TKCPUUsage::Tick() {
+  uint32_t value;
+  if (FUseNT) {
+    FPreviousIdle = FCurrentIdle;
+    FCurrentIdle = ReadIdleNT();
+    value = NtLoadPercent(FPreviousIdle, FCurrentIdle, FTimer->Interval());
+  } else {
+    value = Read9x();
+  }
+  if (OnInterval) OnInterval(this, value);
+}

@@ -1,0 +1,337 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <cstring>
+#include <string>
+#include <vector>
+#include "framework/Events.h"
+#include "framework/Exception.h"
+#include "framework/Registry.h"
+#include "probes/CpuLoad.h"
+#include "probes/CpuUsageSeams.h"
+#include "probes/KSI_CPUUsage.h"
+#include "probes/Kestrix_Routines.h"
+
+namespace {
+// Runs the message loop until done() or the time is up.
+template <class F>
+bool PumpUntil(F done, DWORD ms) {
+  const DWORD start = GetTickCount();
+  while (!done()) {
+    if (GetTickCount() - start > ms) return false;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    MSG m;
+    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&m);
+  }
+  return true;
+}
+
+struct Collector {
+  std::vector<int32_t> Values;
+  TOnIntervalEvent Handler() {
+    return [this](TObject*, uint32_t v) { Values.push_back(static_cast<int32_t>(v)); };
+  }
+};
+
+// A scripted two-processor system: processor 0 idles along the script, processor 1 is noise.
+std::vector<int64_t> gIdle;
+size_t gIdleIndex = 0;
+ULONG gLastLength = 0;
+LONG gFailWith = 0;
+LONG WINAPI FakeQuery(ULONG cls, PVOID buffer, ULONG length, PULONG) {
+  gLastLength = length;
+  if (cls != 8) return static_cast<LONG>(0xC0000003);
+  if (gFailWith) return gFailWith;
+  if (length < 2 * kProcessorRecordSize) return static_cast<LONG>(kStatusInfoLengthMismatch);
+  std::memset(buffer, 0, length);
+  int64_t idle = gIdleIndex < gIdle.size() ? gIdle[gIdleIndex++] : gIdle.back();
+  std::memcpy(buffer, &idle, sizeof idle);
+  int64_t other = 123456789;
+  std::memcpy(static_cast<char*>(buffer) + kProcessorRecordSize, &other, sizeof other);
+  return 0;
+}
+LONG WINAPI AlwaysTooSmall(ULONG, PVOID, ULONG length, PULONG) {
+  gLastLength = length;
+  return static_cast<LONG>(kStatusInfoLengthMismatch);
+}
+
+class MethodScope {
+ public:
+  MethodScope(TCpuUsageMethod m, TQuerySystemInformation q = nullptr, bool replace = false) {
+    SetCpuUsageMethod(m);
+    if (replace) FOld = SetSystemInformationQuery(q), FReplaced = true;
+  }
+  ~MethodScope() {
+    SetCpuUsageMethod(TCpuUsageMethod::Auto);
+    if (FReplaced) SetSystemInformationQuery(FOld);
+    SetPerfStatsRoot(HKEY_DYN_DATA);
+    SetExceptionSink(nullptr);
+  }
+
+ private:
+  TQuerySystemInformation FOld = nullptr;
+  bool FReplaced = false;
+};
+
+void SetBinary(HKEY root, const char* path, const void* data, DWORD size, DWORD type = REG_BINARY) {
+  HKEY k;
+  ASSERT_EQ(RegCreateKeyExA(root, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr), 0);
+  RegSetValueExA(k, "KERNEL\\CPUUsage", 0, type, static_cast<const BYTE*>(data), size);
+  RegCloseKey(k);
+}
+void SetLoad(HKEY root, uint32_t v) { SetBinary(root, "PerfStats\\StatData", &v, 4); }
+}  // namespace
+
+TEST(ProbesCpuUsage, NtMethodOnThisSystemGivesSaneLoads) {
+  if (!IsNT()) GTEST_SKIP() << "the NT query is resolved only on the NT family";
+  MethodScope scope(TCpuUsageMethod::NT);
+  TKCPUUsage cpu(nullptr);
+  ASSERT_TRUE(cpu.Ready());
+  EXPECT_FALSE(cpu.Active());
+  EXPECT_EQ(cpu.Interval(), 1000u);
+  Collector c;
+  cpu.OnInterval = c.Handler();
+  cpu.SetInterval(200);
+  cpu.SetActive(true);
+  EXPECT_TRUE(cpu.Active());
+  ASSERT_TRUE(PumpUntil([&] { return c.Values.size() >= 4; }, 5000));
+  // The first tick is measured from activation: no huge negative value. Late ticks may dip
+  // below 0 (the load is not clamped), but only by the lateness.
+  for (int32_t v : c.Values) {
+    EXPECT_GE(v, -150) << "load " << v;
+    EXPECT_LE(v, 101) << "load " << v;
+  }
+  cpu.SetActive(false);
+  const size_t n = c.Values.size();
+  PumpUntil([] { return false; }, 400);
+  EXPECT_EQ(c.Values.size(), n);
+}
+
+TEST(ProbesCpuUsage, NtMethodUsesProcessorZeroAndTheCurrentInterval) {
+  MethodScope scope(TCpuUsageMethod::NT, FakeQuery, true);
+  gFailWith = 0;
+  // start, prime at activation, then one reading per tick
+  gIdle = {0, 1000000, 2500000, 2500000, 5500000, 11500000, 14500000};
+  gIdleIndex = 0;
+  Collector c;
+  {
+    TKCPUUsage cpu(nullptr);
+    ASSERT_TRUE(cpu.Ready());
+    EXPECT_EQ(gLastLength, 2 * kProcessorRecordSize);  // grown record by record
+    cpu.OnInterval = c.Handler();
+    cpu.SetInterval(300);
+    cpu.SetActive(true);
+    ASSERT_TRUE(PumpUntil([&] { return c.Values.size() >= 4; }, 5000));
+    cpu.SetInterval(1000);  // takes effect in the formula at the next tick
+    ASSERT_TRUE(PumpUntil([&] { return c.Values.size() >= 5; }, 5000));
+    // A failing query leaves the buffer: an unchanged idle time reads as 100.
+    gFailWith = static_cast<LONG>(0xC0000001);
+    ASSERT_TRUE(PumpUntil([&] { return c.Values.size() >= 6; }, 5000));
+    gFailWith = 0;
+  }
+  EXPECT_EQ(c.Values, (std::vector<int32_t>{50, 100, 0, -100, 70, 100}));
+}
+
+TEST(ProbesCpuUsage, NtStartFailuresLeaveItStopped) {
+  {
+    MethodScope scope(TCpuUsageMethod::NT, FakeQuery, true);
+    gFailWith = static_cast<LONG>(0xC0000001);
+    TKCPUUsage cpu(nullptr);
+    EXPECT_FALSE(cpu.Ready());
+    cpu.SetActive(true);
+    EXPECT_FALSE(cpu.Active());
+    gFailWith = 0;
+  }
+  {
+    MethodScope scope(TCpuUsageMethod::NT, nullptr, true);  // entry point not resolved
+    TKCPUUsage cpu(nullptr);
+    EXPECT_FALSE(cpu.Ready());
+  }
+  {
+    MethodScope scope(TCpuUsageMethod::NT, AlwaysTooSmall, true);  // gives up, no endless growth
+    TKCPUUsage cpu(nullptr);
+    EXPECT_FALSE(cpu.Ready());
+    cpu.SetActive(true);
+    EXPECT_FALSE(cpu.Active());
+  }
+}
+
+// The 9x statistics, read under a scratch key that stands in for HKEY_DYN_DATA.
+class ProbesCpuUsage9x : public ::testing::Test {
+ protected:
+  static void Wipe() {
+    TRegistry reg;
+    reg.SetRootKey(HKEY_CURRENT_USER);
+    reg.DeleteKey(kScratch);
+  }
+  void SetUp() override {
+    Wipe();
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kScratch, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                              &FRoot, nullptr), 0);
+    SetPerfStatsRoot(FRoot);
+  }
+  void TearDown() override {
+    RegCloseKey(FRoot);
+    Wipe();
+  }
+  static constexpr const char* kScratch = "Software\\VelmoraTests\\DynData";
+  HKEY FRoot = nullptr;
+};
+
+TEST_F(ProbesCpuUsage9x, StartErrorsLeaveTheConstructor) {
+  MethodScope scope(TCpuUsageMethod::Win9x);
+  SetPerfStatsRoot(FRoot);
+  TComponent owner(nullptr);
+  try {
+    new TKCPUUsage(&owner);
+    FAIL() << "no error";
+  } catch (const Exception& e) {
+    EXPECT_EQ(e.Message(), "Unable to start performance monitoring");
+  }
+  EXPECT_EQ(owner.ComponentCount(), 0);
+  uint32_t v = 1;
+  SetBinary(FRoot, "PerfStats\\StartStat", &v, 4);
+  try {
+    TKCPUUsage cpu(&owner);
+    FAIL() << "no error";
+  } catch (const Exception& e) {
+    EXPECT_EQ(e.Message(), "Unable to read performance data");
+  }
+  EXPECT_EQ(owner.ComponentCount(), 0);
+}
+
+TEST_F(ProbesCpuUsage9x, ReportsTheSystemValueUnchanged) {
+  MethodScope scope(TCpuUsageMethod::Win9x);
+  SetPerfStatsRoot(FRoot);
+  uint32_t v = 1;
+  SetBinary(FRoot, "PerfStats\\StartStat", &v, 4);
+  SetLoad(FRoot, 0);
+  // Collection start and stop read the statistic; a start value of the wrong type is harmless.
+  SetBinary(FRoot, "PerfStats\\StartStat", "x", 2, REG_SZ);
+  std::vector<std::string> errors;
+  SetExceptionSink([&](TObject*, const std::exception& e) { errors.push_back(e.what()); });
+  Collector c;
+  {
+    TKCPUUsage cpu(nullptr);
+    ASSERT_TRUE(cpu.Ready());
+    cpu.OnInterval = c.Handler();
+    cpu.SetInterval(50);
+    cpu.SetActive(true);
+    for (uint32_t load : {0u, 37u, 250u}) {
+      SetLoad(FRoot, load);
+      const size_t want = c.Values.size() + 1;
+      ASSERT_TRUE(PumpUntil([&] { return c.Values.size() >= want; }, 3000));
+      PumpUntil([] { return false; }, 60);
+      EXPECT_EQ(c.Values.back(), static_cast<int32_t>(load));
+    }
+    // A value of the wrong type, or too long, fails the tick; the timer keeps running.
+    SetBinary(FRoot, "PerfStats\\StatData", &v, 4, REG_DWORD);
+    ASSERT_TRUE(PumpUntil([&] { return errors.size() >= 1; }, 3000));
+    const uint64_t big = 5;
+    SetBinary(FRoot, "PerfStats\\StatData", &big, 8);
+    ASSERT_TRUE(PumpUntil([&] { return errors.size() >= 3; }, 3000));
+    SetLoad(FRoot, 12);
+    c.Values.clear();
+    ASSERT_TRUE(PumpUntil([&] { return !c.Values.empty(); }, 3000));
+    EXPECT_EQ(c.Values.back(), 12);
+    EXPECT_TRUE(cpu.Active());
+  }  // stops collection with StopStat missing: ignored
+  ASSERT_GE(errors.size(), 3u);
+  EXPECT_EQ(errors[0], "Invalid data type for 'KERNEL\\CPUUsage'");
+  EXPECT_EQ(errors.back(), "Invalid data type for 'KERNEL\\CPUUsage'");
+}
+
+TEST_F(ProbesCpuUsage9x, ActiveStoredWhileLoadingAppliesAtLoaded) {
+  MethodScope scope(TCpuUsageMethod::Win9x);
+  SetPerfStatsRoot(FRoot);
+  uint32_t v = 1;
+  SetBinary(FRoot, "PerfStats\\StartStat", &v, 4);
+  SetBinary(FRoot, "PerfStats\\StopStat", &v, 4);
+  SetLoad(FRoot, 42);
+  Collector c;
+  TKCPUUsage cpu(nullptr);
+  cpu.BeginLoading();
+  cpu.OnInterval = c.Handler();
+  cpu.SetInterval(50);
+  cpu.SetActive(true);
+  PumpUntil([] { return false; }, 200);
+  EXPECT_TRUE(c.Values.empty());
+  cpu.Loaded();
+  ASSERT_TRUE(PumpUntil([&] { return !c.Values.empty(); }, 3000));
+  EXPECT_EQ(c.Values[0], 42);
+  // The class table sets the same properties by name.
+  const PropInfo* p = TKCPUUsage::StaticClassInfo().FindProp("Interval");
+  ASSERT_NE(p, nullptr);
+  SetPropText(cpu, *p, "300");
+  EXPECT_EQ(cpu.Interval(), 300u);
+}
+
+// The real HKEY_DYN_DATA statistics in 9x modes, the NT query elsewhere: either way the
+// sampler starts and reports.
+TEST(ProbesPerVersion, SamplerStartsInEveryMode) {
+  OSVERSIONINFOA vi{};
+  vi.dwOSVersionInfoSize = sizeof vi;
+  ASSERT_TRUE(GetVersionExA(&vi));
+  InitProbes();
+  ASSERT_EQ(IsNT(), vi.dwPlatformId == VER_PLATFORM_WIN32_NT);
+  const bool nineX = !IsNT();
+  if (nineX) {  // Wine lets a program create the statistics keys there
+    uint32_t v = 1;
+    SetBinary(HKEY_DYN_DATA, "PerfStats\\StartStat", &v, 4);
+    SetBinary(HKEY_DYN_DATA, "PerfStats\\StopStat", &v, 4);
+    SetLoad(HKEY_DYN_DATA, 77);
+  }
+  Collector c;
+  {
+    TKCPUUsage cpu(nullptr);
+    ASSERT_TRUE(cpu.Ready());
+    cpu.OnInterval = c.Handler();
+    cpu.SetInterval(100);
+    cpu.SetActive(true);
+    ASSERT_TRUE(PumpUntil([&] { return c.Values.size() >= 2; }, 5000));
+  }
+  if (nineX) {
+    EXPECT_EQ(c.Values[0], 77);
+    RegDeleteKeyA(HKEY_DYN_DATA, "PerfStats\\StartStat");
+    RegDeleteKeyA(HKEY_DYN_DATA, "PerfStats\\StopStat");
+    HKEY k;
+    if (RegOpenKeyExA(HKEY_DYN_DATA, "PerfStats\\StatData", 0, KEY_ALL_ACCESS, &k) == 0) {
+      RegDeleteValueA(k, "KERNEL\\CPUUsage");
+      RegCloseKey(k);
+    }
+  } else {
+    for (int32_t v : c.Values) EXPECT_TRUE(v >= -150 && v <= 101) << v;
+  }
+}
+
+TEST(ProbesPerVersion, KindMatchesTheMode) {
+  OSVERSIONINFOA vi{};
+  vi.dwOSVersionInfoSize = sizeof vi;
+  ASSERT_TRUE(GetVersionExA(&vi));
+  const unsigned ver = vi.dwMajorVersion * 100 + vi.dwMinorVersion;
+  if (vi.dwPlatformId != VER_PLATFORM_WIN32_NT) {
+    EXPECT_FALSE(IsNT());
+    if (ver == 410) {
+      EXPECT_TRUE(OSKind() == osWin98 || OSKind() == osWin98SE) << OSKind();
+      EXPECT_EQ(OSName(), "Windows 98");
+    }
+    EXPECT_EQ(ClassKey(), "SYSTEM\\CurrentControlSet\\Services\\Class");
+  } else {
+    EXPECT_TRUE(IsNT());
+    EXPECT_EQ(ClassKey(), "SYSTEM\\CurrentControlSet\\Control\\Class");
+    if (ver == 400) EXPECT_EQ(OSKind(), osWinNT4);
+    if (ver == 500) EXPECT_TRUE(IsWin2000());
+    if (ver == 501) {
+      EXPECT_TRUE(IsWinXP());
+      EXPECT_EQ(OSName(), "Windows XP");
+    }
+    if (vi.dwMajorVersion >= 6) {
+      EXPECT_EQ(OSKind(), osUnknown);
+      EXPECT_EQ(OSName(), "");
+    }
+  }
+  char buf[256];
+  DWORD size = sizeof buf;
+  ASSERT_TRUE(GetUserNameA(buf, &size));
+  EXPECT_EQ(UserName(), buf);
+  EXPECT_FALSE(ComputerName().empty());
+}
