@@ -4,8 +4,15 @@
 #include "framework/Bitmaps.h"
 
 static uint32_t SystemColor(int index) { return GetSysColor(index); }
+static SystemColorSource systemColors = &SystemColor;
 
-COLORREF ColorToRGB(TColor c) { return ColorRGB(c, &SystemColor); }
+COLORREF ColorToRGB(TColor c) { return ColorRGB(c, systemColors); }
+
+SystemColorSource SetSystemColorSource(SystemColorSource source) {
+  SystemColorSource old = systemColors;
+  systemColors = source ? source : &SystemColor;
+  return old;
+}
 
 // ---- Enumerations ----
 
@@ -211,10 +218,17 @@ void TPen::Assign(const TPen& s) {
 }
 
 HPEN TPen::Handle() {
+  // A system colour may have changed since the handle was made (a new colour scheme).
+  COLORREF rgb = ColorToRGB(FColor);
+  if (FHandle && rgb != FHandleRGB) {
+    Changing();
+    FHandle.reset();
+  }
   if (!FHandle) {
     static const int styles[] = {PS_SOLID,      PS_DASH, PS_DOT,         PS_DASHDOT,
                                  PS_DASHDOTDOT, PS_NULL, PS_INSIDEFRAME};
-    FHandle.reset(CreatePen(styles[FStyle], FWidth, ColorToRGB(FColor)));
+    FHandleRGB = rgb;
+    FHandle.reset(CreatePen(styles[FStyle], FWidth, rgb));
     if (!FHandle) return static_cast<HPEN>(GetStockObject(BLACK_PEN));
   }
   return FHandle.get();
@@ -249,10 +263,15 @@ void TBrush::Assign(const TBrush& s) {
 
 HBRUSH TBrush::Handle() {
   if (FStyle == bsClear) return static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
+  COLORREF c = ColorToRGB(FColor);
+  if (FHandle && c != FHandleRGB) {  // the system colour changed
+    Changing();
+    FHandle.reset();
+  }
   if (!FHandle) {
     static const int hatches[] = {HS_HORIZONTAL, HS_VERTICAL, HS_FDIAGONAL,
                                   HS_BDIAGONAL,  HS_CROSS,    HS_DIAGCROSS};
-    COLORREF c = ColorToRGB(FColor);
+    FHandleRGB = c;
     FHandle.reset(FStyle == bsSolid ? CreateSolidBrush(c)
                                     : CreateHatchBrush(hatches[FStyle - bsHorizontal], c));
     if (!FHandle) return static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));

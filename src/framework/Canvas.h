@@ -111,7 +111,7 @@ class TPen : public TGraphicsObject {
   void SetStyle(TPenStyle value);  // values outside the enumeration are ignored
   void SetMode(TPenMode value);    // likewise
   void Assign(const TPen& source);
-  HPEN Handle();
+  HPEN Handle();  // made again when a system colour has changed
 
  private:
   TColor FColor = clBlack;
@@ -119,6 +119,7 @@ class TPen : public TGraphicsObject {
   TPenStyle FStyle = psSolid;
   TPenMode FMode = pmCopy;
   PenHandle FHandle;
+  COLORREF FHandleRGB = 0;  // the colour the handle was made with
 };
 
 enum TBrushStyle { bsSolid, bsClear, bsHorizontal, bsVertical, bsFDiagonal, bsBDiagonal, bsCross,
@@ -138,13 +139,14 @@ class TBrush : public TGraphicsObject {
   void SetColor(TColor value);
   void SetStyle(TBrushStyle value);  // values outside the enumeration are ignored
   void Assign(const TBrush& source);
-  // bsClear gives the stock null brush.
+  // bsClear gives the stock null brush. Made again when a system colour has changed.
   HBRUSH Handle();
 
  private:
   TColor FColor = clWhite;
   TBrushStyle FStyle = bsSolid;
   BrushHandle FHandle;
+  COLORREF FHandleRGB = 0;  // the colour the handle was made with
 };
 
 // Draws on a device context it does not own with its own font, pen and brush, which it selects

@@ -7,6 +7,10 @@
 
 // The COLORREF of a colour; system colours through GetSysColor.
 COLORREF ColorToRGB(TColor c);
+// Replaces GetSysColor for ColorToRGB (tests use it to change "system" colours); null puts
+// GetSysColor back. Returns the previous source.
+using SystemColorSource = uint32_t (*)(int index);
+SystemColorSource SetSystemColorSource(SystemColorSource source);
 
 namespace gdi_detail {
 struct DeleteGdi {

@@ -361,6 +361,26 @@ TEST(GraphicsColors, SystemColoursResolveAtDrawingTime) {
   TBitmap b;
   Fill(b, 2, 2, clWindow);
   EXPECT_EQ(b.PixelRGB(1, 1), GetSysColor(COLOR_WINDOW));
+
+  // A new colour scheme shows at the next drawing call, without the property being set again.
+  static uint32_t face;
+  face = 0x123456;
+  SystemColorSource old = SetSystemColorSource([](int i) { return i == COLOR_BTNFACE ? face : 0u; });
+  TCanvas& c = b.Canvas();
+  c.Brush().SetColor(clBtnFace);
+  c.Pen().SetColor(clBtnFace);
+  c.FillRect(RECT{0, 0, 2, 2});
+  EXPECT_EQ(b.PixelRGB(0, 0), 0x123456u);
+  HBRUSH first = c.Brush().Handle();
+  face = 0x654321;
+  c.FillRect(RECT{0, 0, 2, 2});
+  c.MoveTo(0, 1);
+  c.LineTo(2, 1);
+  EXPECT_EQ(b.PixelRGB(0, 0), 0x654321u);
+  EXPECT_EQ(b.PixelRGB(1, 1), 0x654321u);
+  EXPECT_EQ(GetObjectType(first), 0u);  // the stale brush left the context and was freed
+  SetSystemColorSource(old);
+  EXPECT_EQ(ColorToRGB(clBtnFace), GetSysColor(COLOR_BTNFACE));
 }
 
 TEST(GraphicsBitmap, SizingAssignAndBmpRoundTrip) {
