@@ -564,6 +564,19 @@ TEST(GraphicsPicture, LoadsTheProgramIconByResourceName) {
   EXPECT_TRUE(small.Empty());
   DestroyIcon(h);
 
+  // Without an icon of that name the picture takes the bitmap: the check boxes of user32.
+  HMODULE user = GetModuleHandleA("user32.dll");
+  p.LoadFromResourceName(user, "#32759");  // OBM_CHECKBOXES
+  auto* boxes = dynamic_cast<TBitmap*>(p.Graphic());
+  ASSERT_NE(boxes, nullptr);
+  HBITMAP system = LoadBitmapA(nullptr, MAKEINTRESOURCEA(32759));
+  BITMAP bm{};
+  ASSERT_TRUE(GetObjectA(system, sizeof bm, &bm));
+  DeleteObject(system);
+  EXPECT_EQ(boxes->Width(), bm.bmWidth);
+  EXPECT_EQ(boxes->Height(), bm.bmHeight);
+  EXPECT_EQ(p.Resource(), "#32759");
+
   p.SetResource("");
   EXPECT_EQ(p.Graphic(), nullptr);
   EXPECT_NE(p.Bitmap(), nullptr);
