@@ -522,6 +522,9 @@ void TApplication::ActivateHint(POINT cursor) {
 
 void TApplication::Minimize() {
   if (!FHandle || IsIconic(FHandle)) return;
+  // Windows hides owned windows with their owner; not every system does it for a window of
+  // no size, so the main form is hidden here too.
+  if (FMainForm && FMainForm->HandleAllocated()) ShowWindow(FMainForm->Handle(), SW_HIDE);
   ShowWindow(FHandle, SW_MINIMIZE);
   if (OnMinimize) CallGuarded(this, [&] { OnMinimize(this); });
 }
@@ -551,7 +554,8 @@ void TApplication::HandleException(TObject* Sender, const std::exception& E) {
 }
 
 LRESULT CALLBACK TApplication::AppWndProcStatic(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
-  if (Application && (Application->FHandle == h || !Application->FHandle)) {
+  if (Application && !Application->FHandle) Application->FHandle = h;  // messages of CreateWindow itself
+  if (Application && Application->FHandle == h) {
     LRESULT r = 0;
     bool ok = false;
     CallGuarded(Application, [&] {

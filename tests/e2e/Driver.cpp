@@ -1,5 +1,6 @@
 #include "Driver.h"
 #include <gtest/gtest.h>
+#include <cstdio>
 #include <cstring>
 
 namespace e2e {
@@ -74,13 +75,24 @@ static BOOL CALLBACK FindTopProc(HWND h, LPARAM lp) {
   return FALSE;
 }
 
+static BOOL CALLBACK ListProc(HWND h, LPARAM lp) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(h, &pid);
+  if (pid == static_cast<DWORD>(lp)) printf("  window of the process: '%s' '%s'\n", ClassOf(h).c_str(), WindowText(h).c_str());
+  return TRUE;
+}
+
 HWND FindTopWindow(DWORD pid, const char* cls, const char* caption, DWORD timeoutMs) {
   DWORD start = GetTickCount();
   for (;;) {
     FindData d{pid, cls, caption, nullptr};
     EnumWindows(FindTopProc, reinterpret_cast<LPARAM>(&d));
     if (d.found) return d.found;
-    if (GetTickCount() - start > timeoutMs) return nullptr;
+    if (GetTickCount() - start > timeoutMs) {
+      // Say what there was, to tell a wrong class or caption from no window at all.
+      EnumWindows(ListProc, static_cast<LPARAM>(pid));
+      return nullptr;
+    }
     Sleep(50);
   }
 }
@@ -127,6 +139,11 @@ std::string ClassOf(HWND h) {
 bool Settle(HWND h, DWORD ms) {
   DWORD_PTR r;
   return SendMessageTimeoutA(h, WM_NULL, 0, 0, SMTO_NORMAL, ms, &r) != 0;
+}
+
+bool Send(HWND h, UINT msg, WPARAM wp, LPARAM lp, DWORD ms) {
+  DWORD_PTR r;
+  return SendMessageTimeoutA(h, msg, wp, lp, SMTO_NORMAL, ms, &r) != 0;
 }
 
 }  // namespace e2e

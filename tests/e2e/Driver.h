@@ -29,7 +29,10 @@ SIZE ClientSize(HWND h);
 RECT RectInParent(HWND h);
 std::string WindowText(HWND h);
 std::string ClassOf(HWND h);
-// Lets a window process what was posted to it (SendMessageTimeout with WM_NULL).
+// Waits until the window's thread answers (SendMessageTimeout with WM_NULL). Sent messages go
+// ahead of posted ones, so this does not wait for what was posted before.
 bool Settle(HWND h, DWORD ms = 5000);
+// Sends a message and waits for it to be handled; false on a time-out.
+bool Send(HWND h, UINT msg, WPARAM wp, LPARAM lp, DWORD ms = 10000);
 
 }  // namespace e2e

@@ -1,0 +1,95 @@
+// The main window's layout and behaviour, driven from outside.
+#include <gtest/gtest.h>
+#include <vector>
+#include "Driver.h"
+
+using namespace e2e;
+
+namespace {
+
+struct Running {
+  Program p;
+  HWND app = nullptr, main = nullptr;
+  void Start() {
+    ASSERT_TRUE(p.Start());
+    app = FindTopWindow(p.pi.dwProcessId, "TApplication", "Velmora", 15000);
+    main = FindTopWindow(p.pi.dwProcessId, "TMainForm", "Velmora v4.6", 15000);
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(Settle(main));
+  }
+  ~Running() {
+    if (main) PostMessageA(main, WM_CLOSE, 0, 0);
+    p.WaitExit(10000);
+  }
+};
+
+std::vector<HWND> Children(HWND parent, const char* cls) {
+  std::vector<HWND> out;
+  for (HWND h = GetWindow(parent, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT))
+    if (ClassOf(h) == cls) out.push_back(h);
+  return out;
+}
+
+bool Is(const RECT& r, int l, int t, int w, int h) { return r.left == l && r.top == t && r.right - r.left == w && r.bottom - r.top == h; }
+
+}  // namespace
+
+TEST(MainWindow, PanelsSitWhereTheLayoutPutsThemWithTheLinkPanelHidden) {
+  Running r;
+  r.Start();
+  auto top = Children(r.main, "TPanel");
+  ASSERT_EQ(top.size(), 3u);  // Panel1, Panel4, Panel5
+  EXPECT_TRUE(Is(RectInParent(top[0]), 0, 0, 425, 186));
+  EXPECT_TRUE(Is(RectInParent(top[1]), 0, 186, 425, 25));
+  EXPECT_TRUE(IsWindowVisible(top[0]) && IsWindowVisible(top[1]));
+  EXPECT_FALSE(IsWindowVisible(top[2]));
+  auto inner = Children(top[0], "TPanel");
+  ASSERT_EQ(inner.size(), 2u);  // Panel2, Panel3
+  EXPECT_TRUE(Is(RectInParent(inner[0]), 8, 80, 409, 73));
+  EXPECT_TRUE(Is(RectInParent(inner[1]), 127, 159, 40, 18));
+}
+
+TEST(MainWindow, LinkPanelComesOnTheThirdActivationAndGoesOnAClick) {
+  Running r;
+  r.Start();
+  auto panels = Children(r.main, "TPanel");
+  ASSERT_EQ(panels.size(), 3u);
+  HWND link = panels[2];
+  auto activate = [&] {
+    ASSERT_TRUE(Send(r.app, WM_ACTIVATEAPP, TRUE, 0));
+  };
+  // The program's own first activation may already have counted: at most three more bring it.
+  EXPECT_EQ(ClientSize(r.main).cy, 211);
+  int posted = 0;
+  while (!IsWindowVisible(link) && posted < 3) {
+    activate();
+    ++posted;
+  }
+  EXPECT_GE(posted, 2);
+  EXPECT_TRUE(IsWindowVisible(link));
+  EXPECT_EQ(ClientSize(r.main).cy, 231);
+  EXPECT_TRUE(Is(RectInParent(link), 0, 211, 425, 20));
+  EXPECT_TRUE(Is(RectInParent(panels[1]), 0, 186, 425, 25));
+  // A click on its picture dismisses it and the window shrinks back.
+  ASSERT_TRUE(Send(link, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(12, 8)));
+  ASSERT_TRUE(Send(link, WM_LBUTTONUP, 0, MAKELPARAM(12, 8)));
+  EXPECT_FALSE(IsWindowVisible(link));
+  EXPECT_EQ(ClientSize(r.main).cy, 211);
+  // The next showing is two activations later (the 5th).
+  activate();
+  EXPECT_FALSE(IsWindowVisible(link));
+  activate();
+  EXPECT_TRUE(IsWindowVisible(link));
+}
+
+TEST(MainWindow, MinimisingHidesTheWindowAndKeepsTheProgramRunning) {
+  Running r;
+  r.Start();
+  ASSERT_TRUE(Send(r.main, WM_SYSCOMMAND, SC_MINIMIZE, 0));
+  EXPECT_TRUE(IsIconic(r.app));
+  EXPECT_FALSE(IsWindowVisible(r.main));
+  EXPECT_FALSE(r.p.WaitExit(300));
+  ASSERT_TRUE(Send(r.app, WM_SYSCOMMAND, SC_RESTORE, 0));
+  EXPECT_FALSE(IsIconic(r.app));
+  EXPECT_TRUE(IsWindowVisible(r.main));
+}
