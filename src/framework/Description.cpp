@@ -269,9 +269,10 @@ class Reader {
   void ReadChild(TComponent* parent, const desc::Object& o) {
     const TClassInfo* cls = FindClass(o.className);
     if (!cls || !cls->Create) Fail(o.line, "unknown class " + o.className);
-    TComponent* c = nullptr;
+    // A component's own failure (a system it cannot start) leaves as it is, not as a
+    // description error.
+    TComponent* c = cls->Create(FRoot);
     Guard(o.line, [&] {
-      c = cls->Create(FRoot);
       c->BeginLoading();
       FCreated.push_back(c);
       c->SetName(o.name);

@@ -25,8 +25,22 @@ static void SetVersionMode(const std::string& winver) {
   RegCloseKey(k);
 }
 
+// Windows 9x keeps the processor load in its dynamic statistics; Wine's 9x mode has only part of
+// those keys, so the driver lays them out with a fixed load.
+static void PrepareStatistics(const std::string& winver) {
+  if (winver != "win98") return;
+  const DWORD load = 12;
+  for (const char* key : {"PerfStats\\StartStat", "PerfStats\\StatData", "PerfStats\\StopStat"}) {
+    HKEY k;
+    if (RegCreateKeyExA(HKEY_DYN_DATA, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr) != 0) continue;
+    RegSetValueExA(k, "KERNEL\\CPUUsage", 0, REG_BINARY, reinterpret_cast<const BYTE*>(&load), sizeof load);
+    RegCloseKey(k);
+  }
+}
+
 bool Program::Start(const std::string& winver) {
   SetVersionMode(winver);
+  PrepareStatistics(winver);
   std::string exe = ExeDir() + "velmora.exe";
   std::string cmd = "\"" + exe + "\"";
   STARTUPINFOA si{};
