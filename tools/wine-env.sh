@@ -32,7 +32,7 @@ wine_ensure_prefix() {
   mkdir -p "$(dirname "$WINEPREFIX")"
   (
     flock 9
-    if [ ! -f "$WINEPREFIX/.velmora-ready" ]; then
+    if [ ! -f "$WINEPREFIX/.velmora-ready-2" ]; then
       rm -rf "$WINEPREFIX"
       wineboot -i >/dev/null 2>&1 || true
       wineserver -w
@@ -45,10 +45,14 @@ wine_ensure_prefix() {
       wine reg add "$k" /v Arial /d "Liberation Sans" /f >/dev/null 2>&1
       wine reg add "$k" /v "Courier New" /d "Liberation Mono" /f >/dev/null 2>&1
       wine reg add "$k" /v "Times New Roman" /d "Liberation Serif" /f >/dev/null 2>&1
+      # One virtual desktop: without a window manager Wine waits on every top-level window
+      # shown or hidden; inside its own desktop it does not, and windows get their frames.
+      wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+      wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
       # No crash dialog: a crashed test must end, not wait for a click.
       wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
       wineserver -w
-      touch "$WINEPREFIX/.velmora-ready"
+      touch "$WINEPREFIX/.velmora-ready-2"
     fi
   ) 9>"$WINEPREFIX.lock"
 }

@@ -75,7 +75,11 @@ TForm::~TForm() {
 }
 
 void TForm::LoadDescription(const std::string& resourceName) {
-  ReadDescription(this, LoadResourceText(resourceName), resourceName);
+  LoadDescriptionText(LoadResourceText(resourceName), resourceName);
+}
+
+void TForm::LoadDescriptionText(const std::string& text, const std::string& name) {
+  ReadDescription(this, text, name);
   // A failure here ends the creation of the window.
   if (OnCreate) OnCreate(this);
 }

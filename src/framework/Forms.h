@@ -67,6 +67,8 @@ class TForm : public TWinControl {
  protected:
   // Reads the description resource of that name, then raises OnCreate.
   void LoadDescription(const std::string& resourceName);
+  // The same from a description's text (name is what errors call it).
+  void LoadDescriptionText(const std::string& text, const std::string& name);
   void CreateParams(TCreateParams& params) override;
   void CreateWnd() override;
   void VisibleChanged() override;
