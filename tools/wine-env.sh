@@ -32,7 +32,7 @@ wine_ensure_prefix() {
   mkdir -p "$(dirname "$WINEPREFIX")"
   (
     flock 9
-    if [ ! -f "$WINEPREFIX/.velmora-ready-2" ]; then
+    if [ ! -f "$WINEPREFIX/.velmora-ready-3" ]; then
       rm -rf "$WINEPREFIX"
       wineboot -i >/dev/null 2>&1 || true
       wineserver -w
@@ -49,10 +49,23 @@ wine_ensure_prefix() {
       # shown or hidden; inside its own desktop it does not, and windows get their frames.
       wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
       wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
+      # The classic colour scheme the program was drawn for.
+      local c
+      for c in "ActiveBorder=192 192 192" "ActiveTitle=0 0 128" "AppWorkSpace=128 128 128" \
+               "Background=0 128 128" "ButtonDkShadow=0 0 0" "ButtonFace=192 192 192" \
+               "ButtonHilight=255 255 255" "ButtonLight=223 223 223" "ButtonShadow=128 128 128" \
+               "ButtonText=0 0 0" "GradientActiveTitle=16 132 208" "GradientInactiveTitle=181 181 181" \
+               "GrayText=128 128 128" "Hilight=0 0 128" "HilightText=255 255 255" \
+               "InactiveBorder=192 192 192" "InactiveTitle=128 128 128" "InactiveTitleText=192 192 192" \
+               "InfoText=0 0 0" "InfoWindow=255 255 225" "Menu=192 192 192" "MenuText=0 0 0" \
+               "Scrollbar=192 192 192" "TitleText=255 255 255" "Window=255 255 255" \
+               "WindowFrame=0 0 0" "WindowText=0 0 0"; do
+        wine reg add 'HKCU\Control Panel\Colors' /v "${c%%=*}" /d "${c#*=}" /f >/dev/null 2>&1
+      done
       # No crash dialog: a crashed test must end, not wait for a click.
       wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
       wineserver -w
-      touch "$WINEPREFIX/.velmora-ready-2"
+      touch "$WINEPREFIX/.velmora-ready-3"
     fi
   ) 9>"$WINEPREFIX.lock"
 }
