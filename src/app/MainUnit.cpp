@@ -1,5 +1,4 @@
 #include "app/MainUnit.h"
-#include <cstdlib>
 #include <cstring>
 #include "app/MainLogic.h"
 #include "framework/Dialogs.h"
@@ -96,11 +95,13 @@ void TMainForm::MtTimer1Timer(TObject*) {
 void TMainForm::MtShadowButton1Click(TObject*) {
   int32_t size = mainlogic::QuickFreeBlockSize(FTotalPhys, FAvailPhys);
   // Touch every page of a block that size so that the system pages others out, then let it go.
+  // The system heap, not malloc: the compiler may drop a malloc'd block nobody reads.
   if (size > 0) {
-    void* block = std::malloc(static_cast<size_t>(size));
+    HANDLE heap = GetProcessHeap();
+    void* block = HeapAlloc(heap, 0, static_cast<SIZE_T>(size));
     if (!block) throw EOutOfMemory();
     std::memset(block, 0, static_cast<size_t>(size));
-    std::free(block);
+    HeapFree(heap, 0, block);
   }
 }
 

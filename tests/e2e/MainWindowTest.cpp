@@ -93,3 +93,18 @@ TEST(MainWindow, MinimisingHidesTheWindowAndKeepsTheProgramRunning) {
   EXPECT_FALSE(IsIconic(r.app));
   EXPECT_TRUE(IsWindowVisible(r.main));
 }
+
+TEST(MainWindow, HelpPictureOpensTheHelpViewer) {
+  Running r;
+  r.Start();
+  auto strips = Children(r.main, "TPanel");
+  ASSERT_EQ(strips.size(), 3u);
+  HWND status = strips[1];
+  ASSERT_TRUE(Send(status, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(12, 10)));
+  // The viewer runs inside the program and does not return until its window is up.
+  PostMessageA(status, WM_LBUTTONUP, 0, MAKELPARAM(12, 10));
+  HWND viewer = FindTopWindow(r.p.pi.dwProcessId, "HH Parent", nullptr, 15000);
+  ASSERT_NE(viewer, nullptr);
+  EXPECT_NE(WindowText(viewer).find("Velmora"), std::string::npos) << WindowText(viewer);
+  PostMessageA(viewer, WM_CLOSE, 0, 0);
+}
