@@ -757,9 +757,9 @@ LRESULT TCustomControl::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
       PAINTSTRUCT ps;
       HDC dc = BeginPaint(FHandle, &ps);
       if (FWidth > 0 && FHeight > 0) {
-        TBitmap buffer;
-        PaintTo(buffer);
-        BitBlt(dc, 0, 0, FWidth, FHeight, buffer.Canvas().Handle(), 0, 0, SRCCOPY);
+        if (!FBuffer) FBuffer = std::make_unique<TBitmap>();
+        PaintTo(*FBuffer);
+        BitBlt(dc, 0, 0, FWidth, FHeight, FBuffer->Canvas().Handle(), 0, 0, SRCCOPY);
       }
       EndPaint(FHandle, &ps);
       return 0;

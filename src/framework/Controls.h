@@ -270,6 +270,9 @@ class TCustomControl : public TWinControl {
  protected:
   virtual void Paint() {}
   TCanvas FCanvas;
+
+ private:
+  std::unique_ptr<TBitmap> FBuffer;  // kept between paints; resized with the control
 };
 
 // Draws a 3-D frame of the given width inside r and shrinks r by it.
