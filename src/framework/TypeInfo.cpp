@@ -171,3 +171,38 @@ void SetPropText(TObject& obj, const PropInfo& p, const std::string& text) {
       throw Exception("Property " + p.Name + " cannot be read from text");
   }
 }
+
+namespace {
+// Walks "Component.Sub.Property" from root: the first name may be a component of root.
+std::pair<TObject*, const PropInfo*> ResolvePath(TComponent& root, const std::string& path) {
+  TObject* obj = &root;
+  std::string rest = path;
+  size_t dot = rest.find('.');
+  if (dot != std::string::npos) {
+    if (TComponent* c = root.FindComponent(rest.substr(0, dot))) {
+      obj = c;
+      rest = rest.substr(dot + 1);
+    }
+  }
+  while ((dot = rest.find('.')) != std::string::npos) {
+    std::string head = rest.substr(0, dot);
+    const PropInfo* sub = obj->ClassInfo().FindProp(head);
+    if (!sub || sub->Kind != PropKind::Object || !sub->GetObj(*obj)) throw Exception("Property " + path + " not found");
+    obj = sub->GetObj(*obj);
+    rest = rest.substr(dot + 1);
+  }
+  const PropInfo* p = obj->ClassInfo().FindProp(rest);
+  if (!p) throw Exception("Property " + path + " not found");
+  return {obj, p};
+}
+}  // namespace
+
+std::string GetPropPathText(TComponent& root, const std::string& path) {
+  auto [obj, p] = ResolvePath(root, path);
+  return GetPropText(*obj, *p);
+}
+
+void SetPropPathText(TComponent& root, const std::string& path, const std::string& text) {
+  auto [obj, p] = ResolvePath(root, path);
+  SetPropText(*obj, *p, text);
+}

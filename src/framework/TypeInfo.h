@@ -79,6 +79,11 @@ std::string GetPropText(TObject& obj, const PropInfo& p);
 // Throws Exception when the text does not fit the property.
 void SetPropText(TObject& obj, const PropInfo& p, const std::string& text);
 
+// The same by path from a window: "Component.Property" (or a property of the window itself, or a
+// dotted sub-property such as "Panel1.Font.Height"). Throws Exception naming what is missing.
+std::string GetPropPathText(TComponent& root, const std::string& path);
+void SetPropPathText(TComponent& root, const std::string& path, const std::string& text);
+
 int CompareText(std::string_view a, std::string_view b);  // case-insensitive, ASCII
 inline bool SameText(std::string_view a, std::string_view b) { return CompareText(a, b) == 0; }
 

@@ -266,6 +266,19 @@ TEST_F(ComponentModel, PropertiesAsTextUseTheRealSetters) {
   EXPECT_THROW(SetPropText(t, *shapes, "shRound"), Exception);
 }
 
+TEST_F(ComponentModel, PropertiesByPathFromTheWindow) {
+  TRoot root(nullptr);
+  ReadDescription(&root, kGood, "Test");
+  EXPECT_EQ(GetPropPathText(root, "First.Shape"), "shSquare");
+  EXPECT_EQ(GetPropPathText(root, "First.Sub.V"), "-7");
+  EXPECT_EQ(GetPropPathText(root, "First.Buddy"), "Second");
+  EXPECT_EQ(GetPropPathText(root, "Count"), "3");
+  SetPropPathText(root, "Second.Flag", "True");
+  EXPECT_TRUE(static_cast<TThing*>(root.FindComponent("Second"))->Flag());
+  EXPECT_THROW(GetPropPathText(root, "Third.Flag"), Exception);
+  EXPECT_THROW(SetPropPathText(root, "First.Nothing", "1"), Exception);
+}
+
 TEST(StringList, TextSplitsAnyLineBreakAndNamesValues) {
   TStringList s;
   s.SetText("a=1\r\nb=2\nc\rd=");
