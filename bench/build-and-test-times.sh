@@ -35,7 +35,8 @@ timed() {
   shift 3
   local t status=0
   local TIMEFORMAT=%R
-  t=$( { time (cd "$clone" && "$@") >"$log" 2>&1; } 2>&1 ) || status=$?
+  # The substitution's subshell keeps the cd; time reports to its stderr, the command to the log.
+  t=$(cd "$clone" && { time "$@" >"$log" 2>&1; } 2>&1) || status=$?
   if [ "$status" = 0 ]; then
     printf "%s: $fmt s\n" "$label" "$t"
   else
@@ -52,12 +53,15 @@ echo "commit: $(git -C "$clone" log -1 --format='%h %s')"
 
 status=0
 timed "full make test" %.0f make-test.log make test || status=1
+# What the figure covers: how much was compiled (native and cross) and the tests' outcome.
+echo "  compiled: $(grep -c 'Building \(CXX\|C\|RC\) object' "$work/make-test.log" || true) source files"
 grep -E 'tests passed|tests failed' "$work/make-test.log" | sed 's/^/  ctest: /' || true
 
 [ -f "$clone/$touched" ] || { echo "no such source file: $touched" >&2; exit 1; }
 touch "$clone/$touched"
 timed "incremental rebuild after touching $touched + unit tests" %.1f incremental.log \
   sh -c "cmake --build build -j$jobs && build/tests/unit/unit_tests --gtest_brief=1" || status=1
+echo "  compiled: $(grep -c 'Building \(CXX\|C\|RC\) object' "$work/incremental.log" || true) source files"
 
 exe=$clone/build/win/velmora.exe
 if [ -f "$exe" ]; then
