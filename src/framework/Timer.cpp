@@ -4,8 +4,6 @@
 #include "framework/Exception.h"
 #include "framework/UtilityWindow.h"
 
-// <windows.h> maps RegisterClass to RegisterClassA; here it is the class table's.
-
 namespace {
 const UINT_PTR kTimerId = 1;
 // Longer periods are not accepted by every Windows version.

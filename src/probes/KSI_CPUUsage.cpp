@@ -10,7 +10,6 @@
 #include "probes/Kestrix_Routines.h"
 #include "sysinfo/ReportLocale.h"
 
-// <windows.h> maps RegisterClass to RegisterClassA; here it is the class table's.
 
 namespace {
 const char kStatValue[] = "KERNEL\\CPUUsage";
