@@ -10,7 +10,6 @@
 #include "probes/Kestrix_Routines.h"
 #include "sysinfo/ReportLocale.h"
 
-
 namespace {
 const char kStatValue[] = "KERNEL\\CPUUsage";
 const ULONG kProcessorPerformanceClass = 8;
