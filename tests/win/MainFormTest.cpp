@@ -44,6 +44,10 @@ TEST_F(MainForm, StartsShrunkWithTheSamplerOnAndTheLayoutsFonts) {
   EXPECT_FALSE(form->Panel5->Visible());
   EXPECT_TRUE(form->KCPUUsage1->Active());
   EXPECT_EQ(form->KCPUUsage1->Interval(), 300u);
+  // Its measurements land in the form's load field.
+  ASSERT_TRUE(form->KCPUUsage1->OnInterval);
+  form->KCPUUsage1->OnInterval(form->KCPUUsage1, static_cast<uint32_t>(-5));
+  EXPECT_EQ(form->CPUUsage(), -5);
   EXPECT_EQ(form->Label1->Font().Color(), clGreen);
   EXPECT_EQ(form->Label1->Font().Style(), (1u << fsBold) | (1u << fsItalic));
   EXPECT_EQ(form->Label2->Left(), 72);
