@@ -557,13 +557,47 @@ void TApplication::HandleException(TObject* Sender, const std::exception& E) {
   }
 }
 
+void TApplication::HookMainWindow(const void* key, TWindowHook hook) {
+  for (auto& e : FHooks)
+    if (e->Key == key) {
+      // Replaced as a new entry: a dispatch running now keeps the old one alive.
+      e->Left = true;
+      e = std::make_shared<THookEntry>(THookEntry{key, std::move(hook)});
+      return;
+    }
+  FHooks.insert(FHooks.begin(), std::make_shared<THookEntry>(THookEntry{key, std::move(hook)}));
+}
+
+void TApplication::UnhookMainWindow(const void* key) {
+  for (auto it = FHooks.begin(); it != FHooks.end(); ++it)
+    if ((*it)->Key == key) {
+      (*it)->Left = true;
+      FHooks.erase(it);
+      return;
+    }
+}
+
+bool TApplication::CallHooks(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+  if (FHooks.empty()) return false;
+  // A hook may join or leave (itself or others) while it runs: walk a copy, which also keeps a
+  // leaving hook alive until its call returns, and skip those that left meanwhile.
+  auto hooks = FHooks;
+  for (auto& e : hooks) {
+    if (e->Left) continue;
+    bool handled = false;
+    CallGuarded(this, [&] { handled = e->Hook(msg, wp, lp, result); });
+    if (handled) return true;
+  }
+  return false;
+}
+
 LRESULT CALLBACK TApplication::AppWndProcStatic(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   if (Application && !Application->FHandle) Application->FHandle = h;  // messages of CreateWindow itself
   if (Application && Application->FHandle == h) {
     LRESULT r = 0;
     bool ok = false;
     CallGuarded(Application, [&] {
-      r = Application->AppWndProc(msg, wp, lp);
+      if (!Application->CallHooks(msg, wp, lp, r)) r = Application->AppWndProc(msg, wp, lp);
       ok = true;
     });
     if (ok) return r;

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <memory>
 #include <string>
+#include <vector>
 #include "framework/Controls.h"
 
 enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
@@ -110,6 +111,10 @@ struct THintInfo {
 
 using TShowHintEvent = std::function<void(std::string& HintStr, bool& CanShow, THintInfo& HintInfo)>;
 
+// A message hook of the application window: returns true when it handled the message
+// (then `result` is returned and no later hook or default handling sees it).
+using TWindowHook = std::function<bool(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)>;
+
 // Creates the window that shows hints; replaced by a flat-style one where the program wants it.
 using THintWindowFactory = std::function<THintWindow*(TComponent* owner)>;
 
@@ -168,9 +173,22 @@ class TApplication : public TComponent {
   TMessageEvent OnMessage;
   TIdleEvent OnIdle;
 
+  // Components that watch the application window join this list instead of replacing its
+  // window procedure, so they may come and go in any order. The newest hook sees a message
+  // first. Joining again with the same key replaces that hook in its place.
+  void HookMainWindow(const void* key, TWindowHook hook);   // join; key is usually `this`
+  void UnhookMainWindow(const void* key);                   // leave; any order
   LRESULT AppWndProc(UINT msg, WPARAM wp, LPARAM lp);
 
  private:
+  struct THookEntry {
+    const void* Key;
+    TWindowHook Hook;
+    bool Left = false;
+  };
+  // Offers the message to the hooks; true when one of them handled it.
+  bool CallHooks(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+  std::vector<std::shared_ptr<THookEntry>> FHooks;
   void Idle();
   void DoMouseIdle();
   void HintTimerExpired();
