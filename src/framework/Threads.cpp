@@ -74,11 +74,13 @@ bool CheckSynchronize() {
   }
 }
 
-void TThread::Synchronize(TThread*, const std::function<void()>& f) {
+void TThread::Synchronize(TThread* thread, const std::function<void()>& f) {
   if (!g_syncReady || IsWindowThread()) {
     f();
     return;
   }
+  // A paused thread stops here, before it holds the queue.
+  if (thread) thread->PausePoint();
   SyncState& s = Sync();
   SyncRequest r{&f, CreateEventA(nullptr, TRUE, FALSE, nullptr), nullptr};
   if (!r.done) throw Exception("Unable to synchronize with the window thread");
@@ -102,78 +104,149 @@ void TThread::Synchronize(TThread*, const std::function<void()>& f) {
   }
 }
 
+// What the system thread still uses after OnTerminate, when the object may already be gone.
+// Freed by whichever of the object and the thread lets go of it last.
+struct TThread::Life {
+  std::atomic<int> refs{2};
+  std::atomic<bool> inTerminate{false};  // the window thread runs OnTerminate; the thread waits
+  std::atomic<bool> objectGone{false};   // OnTerminate deleted the object
+  std::atomic<bool> destroying{false};   // the object is being deleted from outside
+
+  static void Release(Life* life) {
+    if (--life->refs == 0) delete life;
+  }
+};
+
 TThread::TThread(bool createSuspended) {
   FSuspendCount = createSuspended ? 1 : 0;
-  FStarted = !createSuspended;
+  FRunEvent = CreateEventA(nullptr, TRUE, createSuspended ? FALSE : TRUE, nullptr);
+  if (!FRunEvent) throw Exception(Format("Thread creation error: %lu", GetLastError()));
+  InitializeCriticalSection(&FLock);
+  FLife = new Life;
   // Windows 9x needs somewhere to put the thread id.
-  FHandle = CreateThread(nullptr, 0, &TThread::ThreadProc, this,
-                         createSuspended ? CREATE_SUSPENDED : 0, &FThreadID);
-  if (!FHandle) throw Exception(Format("Thread creation error: %lu", GetLastError()));
+  DWORD id = 0;
+  FHandle = CreateThread(nullptr, 0, &TThread::ThreadProc, this, 0, &id);
+  if (!FHandle) {
+    DWORD error = GetLastError();
+    delete FLife;
+    DeleteCriticalSection(&FLock);
+    CloseHandle(FRunEvent);
+    throw Exception(Format("Thread creation error: %lu", error));
+  }
+  FThreadID = id;
 }
 
 TThread::~TThread() {
-  // Always wait for the system thread, even when Execute is done: it may still be raising
-  // OnTerminate with this object.
-  if (FHandle && GetCurrentThreadId() != FThreadID) {
+  Life* life = FLife;
+  if (life->inTerminate && IsWindowThread()) {
+    // Deleted by its own OnTerminate: the thread is waiting for the handler to return and
+    // touches nothing of this object after that, so there is nothing to wait for (and waiting
+    // would never end).
+    life->objectGone = true;
+  } else if (GetCurrentThreadId() != FThreadID) {
+    // Always wait for the system thread, even when Execute is done: it may still be raising
+    // OnTerminate with this object.
+    life->destroying = true;
     Terminate();
-    // Never let run: end without Execute, which belongs to a part of the object already gone.
-    if (!FStarted) FSkipBody = true;
-    if (FSuspendCount > 0) {
-      DWORD previous;
-      do previous = ResumeThread(FHandle);
-      while (previous != static_cast<DWORD>(-1) && previous > 1);
-    }
+    // Not yet in Execute: it never enters it, for it belongs to a part of the object already
+    // gone.
+    int notEntered = 0;
+    FBodyState.compare_exchange_strong(notEntered, 2);
+    EnterCriticalSection(&FLock);
     FSuspendCount = 0;
+    SetEvent(FRunEvent);
+    LeaveCriticalSection(&FLock);
     Wait();
   }
-  if (FHandle) CloseHandle(FHandle);
+  CloseHandle(FHandle);
+  CloseHandle(FRunEvent);
+  DeleteCriticalSection(&FLock);
+  Life::Release(life);
 }
 
 DWORD WINAPI TThread::ThreadProc(void* param) {
   auto* t = static_cast<TThread*>(param);
-  if (t->FSkipBody) {
-    t->FFinished = true;
-    return 0;
-  }
+  Life* life = t->FLife;
+  DWORD result = 0;
+  // Nothing may unwind into the system from here.
   try {
-    t->Execute();
-  } catch (const std::exception& e) {
-    t->FFatalMessage = e.what();
+    t->FThreadID = GetCurrentThreadId();
+    WaitForSingleObject(t->FRunEvent, INFINITE);  // created suspended: wait to be started
+    int notEntered = 0;
+    if (!t->FBodyState.compare_exchange_strong(notEntered, 1)) {
+      t->FFinished = true;
+    } else {
+      try {
+        t->Execute();
+      } catch (const std::exception& e) {
+        t->FFatalMessage = e.what();
+      } catch (...) {
+        t->FFatalMessage = "Unknown failure in a thread";
+      }
+      bool freeIt = t->FreeOnTerminate;
+      result = static_cast<DWORD>(t->FReturnValue);
+      t->FFinished = true;
+      try {
+        t->DoTerminate();
+      } catch (...) {
+      }
+      // OnTerminate may have deleted the object: from here on only the local copies.
+      if (freeIt && !life->objectGone) delete t;
+    }
   } catch (...) {
-    t->FFatalMessage = "Unknown failure in a thread";
   }
-  bool freeIt = t->FreeOnTerminate;
-  DWORD result = static_cast<DWORD>(t->FReturnValue);
-  t->FFinished = true;
-  try {
-    t->DoTerminate();
-  } catch (...) {
-  }
-  if (freeIt) delete t;
+  Life::Release(life);
   return result;
 }
 
 void TThread::DoTerminate() {
   if (!OnTerminate) return;
-  Synchronize([this] { CallGuarded(this, [this] { OnTerminate(this); }); });
+  Life* life = FLife;
+  Synchronize([this, life] {
+    if (life->destroying || !OnTerminate) return;
+    // A copy: the handler may delete this object, and the field with it.
+    TNotifyEvent handler = OnTerminate;
+    std::exception_ptr failure;
+    life->inTerminate = true;
+    try {
+      handler(this);
+    } catch (...) {
+      failure = std::current_exception();
+    }
+    life->inTerminate = false;
+    if (failure) CallGuarded(life->objectGone ? nullptr : this, [&] { std::rethrow_exception(failure); });
+  });
+}
+
+bool TThread::Terminated() const {
+  PausePoint();
+  return FTerminated;
+}
+
+void TThread::PausePoint() const {
+  if (FSuspendCount > 0 && GetCurrentThreadId() == FThreadID) WaitForSingleObject(FRunEvent, INFINITE);
 }
 
 void TThread::Resume() {
-  if (FSuspendCount <= 0) return;
-  DWORD previous = ResumeThread(FHandle);
-  if (previous == static_cast<DWORD>(-1)) return;
-  FSuspendCount = previous > 0 ? static_cast<int>(previous) - 1 : 0;
-  if (FSuspendCount == 0) FStarted = true;
+  EnterCriticalSection(&FLock);
+  if (FSuspendCount > 0 && --FSuspendCount == 0) SetEvent(FRunEvent);
+  LeaveCriticalSection(&FLock);
 }
 
 void TThread::Suspend() {
   if (FFinished) return;
-  DWORD previous = SuspendThread(FHandle);
-  if (previous != static_cast<DWORD>(-1)) FSuspendCount = static_cast<int>(previous) + 1;
+  EnterCriticalSection(&FLock);
+  if (FSuspendCount++ == 0) ResetEvent(FRunEvent);
+  LeaveCriticalSection(&FLock);
+  // A thread that suspends itself stops right here, its count already raised, so that a Resume
+  // from elsewhere lets it go on.
+  PausePoint();
 }
 
 DWORD TThread::WaitFor() {
   if (GetCurrentThreadId() == FThreadID) throw Exception("A thread cannot wait for itself");
+  // From its own OnTerminate: Execute is done and the thread only waits for the handler.
+  if (FLife->inTerminate && IsWindowThread()) return static_cast<DWORD>(FReturnValue);
   if (FSuspendCount > 0 && !FFinished) throw Exception("Cannot wait for a suspended thread");
   return Wait();
 }

@@ -31,12 +31,15 @@ class TThread : public TObject {
   TThread& operator=(const TThread&) = delete;
 
   void Start() { Resume(); }
+  // Suspend and Resume nest. A paused thread stops only where it holds nothing: before
+  // Execute, at a Synchronize, when it polls Terminated(), or at once when it suspends itself.
+  // It is never frozen in the middle of the heap's or the synchronisation queue's work.
   void Resume();
   void Suspend();
   bool Suspended() const { return FSuspendCount > 0; }
   // Asks Execute to end; it has to poll Terminated().
   void Terminate() { FTerminated = true; }
-  bool Terminated() const { return FTerminated; }
+  bool Terminated() const;
   // Execute has returned.
   bool Finished() const { return FFinished; }
   // Waits for the end and returns the exit code (ReturnValue). On the window thread, sent
@@ -55,7 +58,9 @@ class TThread : public TObject {
 
   // The object deletes itself when the thread ends (after OnTerminate).
   bool FreeOnTerminate = false;
-  // Raised on the window thread after Execute returns; failures go to the exception sink.
+  // Raised on the window thread after Execute returns; failures go to the exception sink. The
+  // handler may delete the thread object. A thread object deleted before its end was reported
+  // does not report it.
   TNotifyEvent OnTerminate;
 
   // Runs f on the window thread and waits for it; runs it at once when called on the window
@@ -65,21 +70,28 @@ class TThread : public TObject {
 
  protected:
   virtual void Execute() = 0;
-  // Raises OnTerminate through Synchronize.
+  // Raises OnTerminate through Synchronize. An override must not touch the object once the
+  // handler has run: the handler may have deleted it.
   virtual void DoTerminate();
   void Synchronize(const std::function<void()>& f) { Synchronize(this, f); }
   void SetReturnValue(int value) { FReturnValue = value; }
 
  private:
+  struct Life;
   static DWORD WINAPI ThreadProc(void* param);
   DWORD Wait();
+  // On the thread itself: waits while a pause is asked for.
+  void PausePoint() const;
 
   HANDLE FHandle = nullptr;
-  DWORD FThreadID = 0;
+  HANDLE FRunEvent = nullptr;  // set while the thread may run
+  CRITICAL_SECTION FLock;      // keeps the pause count and the event in step
+  Life* FLife = nullptr;       // shared with the running thread, which may outlive the object
+  std::atomic<DWORD> FThreadID{0};
   std::atomic<bool> FTerminated{false};
   std::atomic<bool> FFinished{false};
-  std::atomic<bool> FStarted{false};   // the thread has been let run at least once
-  std::atomic<bool> FSkipBody{false};  // destroyed before it ever ran: end without Execute
+  // 0: Execute not yet entered; 1: entered; 2: never to be entered (deleted before it ran).
+  std::atomic<int> FBodyState{0};
   std::atomic<int> FSuspendCount{0};
   int FReturnValue = 0;
   std::string FFatalMessage;

@@ -48,6 +48,21 @@ class FnThread : public TThread {
   std::function<void(FnThread&)> FBody;
 };
 
+// Has no members that Execute uses, so that it may be deleted while it runs.
+std::atomic<long> gPolls{0};
+class PollingThread : public TThread {
+ public:
+  PollingThread() : TThread(true) {}
+
+ protected:
+  void Execute() override {
+    while (!Terminated()) {
+      ++gPolls;
+      Sleep(1);
+    }
+  }
+};
+
 }  // namespace
 
 TEST(UtilityWindow, ForwardsMessagesContainsFailuresAndMayBeFreedByItsHandler) {
@@ -220,4 +235,80 @@ TEST(Thread, MisuseFailsCleanly) {
   t.Start();
   t.WaitFor();
   EXPECT_EQ(selfWait, "A thread cannot wait for itself");
+}
+
+TEST(Thread, OnTerminateMayDeleteTheThreadAndADeletedThreadReportsNothing) {
+  InitThreadSync();
+  // Deleted by its own handler, with and without FreeOnTerminate: no deadlock, no second delete.
+  for (bool selfFreeing : {false, true}) {
+    bool freed = false;
+    auto* t = new FnThread([](FnThread& self) { self.SetReturnValue(5); });
+    t->FreeOnTerminate = selfFreeing;
+    t->OnTerminate = [&](TObject* sender) {
+      auto* thread = static_cast<FnThread*>(sender);
+      EXPECT_EQ(thread->WaitFor(), 5u);  // from here it cannot wait, but the result is known
+      delete thread;
+      freed = true;
+    };
+    t->Start();
+    EXPECT_TRUE(PumpUntil([&] { return freed; })) << "self-freeing " << selfFreeing;
+  }
+  // Deleted from outside while its end waits to be reported: the handler would see half an
+  // object, so it is not called.
+  bool reported = false;
+  auto* t = new FnThread([](FnThread&) {});
+  t->OnTerminate = [&](TObject*) { reported = true; };
+  t->Start();
+  Sleep(100);  // the thread is now queued in Synchronize
+  delete t;
+  EXPECT_FALSE(reported);
+}
+
+TEST(Thread, SuspendPausesAtASafePointAndResumeLetsItGoOn) {
+  InitThreadSync();
+  // A thread that suspends itself can be resumed.
+  std::atomic<bool> after{false};
+  FnThread self([&](FnThread& me) {
+    me.Suspend();
+    after = true;
+  });
+  self.Start();
+  ASSERT_TRUE(PumpUntil([&] { return self.Suspended(); }));
+  Sleep(30);
+  EXPECT_FALSE(after);
+  self.Resume();
+  self.WaitFor();
+  EXPECT_TRUE(after);
+
+  // Paused from outside, it stops at its next poll, and the window thread meanwhile uses the
+  // heap freely: a thread frozen inside the heap's lock would hang this loop.
+  std::atomic<long> laps{0};
+  FnThread worker([&](FnThread& me) {
+    while (!me.Terminated()) {
+      std::string s(256 + laps % 512, 'x');
+      if (!s.empty()) ++laps;
+    }
+  });
+  worker.Start();
+  for (int i = 0; i < 200; ++i) {
+    worker.Suspend();
+    std::vector<std::string> v(20, std::string(100, 'y'));
+    worker.Resume();
+  }
+  worker.Suspend();
+  Sleep(30);
+  long paused = laps;
+  Sleep(60);
+  EXPECT_EQ(laps, paused);
+  EXPECT_TRUE(worker.Suspended());
+  worker.Resume();
+  EXPECT_TRUE(PumpUntil([&] { return laps > paused; }));
+  // Deleting a paused thread resumes and ends it.
+  auto* polling = new PollingThread;
+  polling->Start();
+  ASSERT_TRUE(PumpUntil([&] { return gPolls > 0; }));
+  polling->Suspend();
+  delete polling;
+  worker.Terminate();
+  worker.WaitFor();
 }
