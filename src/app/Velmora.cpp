@@ -6,6 +6,7 @@
 #include "framework/Dialogs.h"
 #include "framework/Exception.h"
 #include "framework/ExtCtrls.h"
+#include "framework/FloatControl.h"
 #include "framework/Menus.h"
 #include "framework/StdCtrls.h"
 #include "framework/Threads.h"
@@ -21,6 +22,7 @@ static void RegisterClasses() {
 }
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  SetProgramFpuControl();
   InitProbes();
   RegisterClasses();
   auto* app = new TApplication(nullptr);

@@ -19,6 +19,7 @@ list(APPEND VELMORA_WIN_SOURCES
   ${DIR}/Timer.cpp
   ${DIR}/Threads.cpp
   ${DIR}/Dialogs.cpp
+  ${DIR}/FloatControl.cpp
 )
 list(APPEND VELMORA_PORTABLE_SOURCES ${DIR}/Colors.cpp)
 list(APPEND VELMORA_WIN_SOURCES ${DIR}/Canvas.cpp ${DIR}/Bitmaps.cpp ${DIR}/Cursors.cpp)
