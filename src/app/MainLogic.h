@@ -2,25 +2,28 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include "probes/PhysMemory.h"
 
 namespace mainlogic {
 
 // Rounds to the nearest integer, halves to the even neighbour.
 int64_t RoundHalfEven(double v);
 
-// The available-memory readouts from one memory-status reading (byte counts taken as signed
-// 32-bit, as the system's record is read).
+// The available-memory readouts from one memory-status reading. The old 32-bit figures come in
+// sign-extended, so they give exactly what signed 32-bit arithmetic gives.
 struct MemoryReadout {
   int BarPosition;  // percentage of physical memory available, rounded
-  int Megabytes;    // available megabytes, truncated toward zero
+  int Megabytes;    // available megabytes, truncated toward zero (limited to the int range)
 };
-MemoryReadout ComputeMemoryReadout(int32_t totalPhys, int32_t availPhys);
+MemoryReadout ComputeMemoryReadout(int64_t totalPhys, int64_t availPhys);
 
 // The tray gauge's tooltip: Velmora: CPU=<load>%, RAM=<megabytes> Mb.
 std::string TrayText(int32_t cpuUsage, int ramMegabytes);
 
-// QuickFree RAM's block: half-way between the available and the total memory.
-int32_t QuickFreeBlockSize(int32_t totalPhys, int32_t availPhys);
+// QuickFree RAM's block: half-way between the available and the total memory. From the old
+// 32-bit reading it is computed in signed 32-bit arithmetic as that reading always was; from
+// the extended one in 64 bits and limited to 0..limit, what this 32-bit process can allocate.
+int64_t QuickFreeBlockSize(const TPhysMemory& m, uint64_t limit);
 
 // Link panel scheduling: counts one activation; true when the panel is to be shown now (then
 // the count has been moved on once more).

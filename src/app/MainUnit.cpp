@@ -8,6 +8,7 @@
 #include "framework/StdCtrls.h"
 #include "framework/Timer.h"
 #include "probes/KSI_CPUUsage.h"
+#include "probes/MemoryStatus.h"
 
 VELMORA_CLASS_INFO(TMainForm) {}
 
@@ -77,12 +78,11 @@ void TMainForm::KCPUUsage1Interval(TObject*, uint32_t Value) { FCPUUsage = stati
 
 void TMainForm::MtTimer1Timer(TObject*) {
   try {
-    MEMORYSTATUS ms;
-    std::memset(&ms, 0, sizeof ms);
-    ms.dwLength = sizeof ms;
-    GlobalMemoryStatus(&ms);
-    FTotalPhys = static_cast<int32_t>(ms.dwTotalPhys);
-    FAvailPhys = static_cast<int32_t>(ms.dwAvailPhys);
+    // Above 2 GB the old reading caps or wraps: the extended one where the system has it.
+    TPhysMemory m = ReadPhysMemory();
+    FTotalPhys = m.Total;
+    FAvailPhys = m.Avail;
+    FMemoryWide = m.Wide;
     mainlogic::MemoryReadout r = mainlogic::ComputeMemoryReadout(FTotalPhys, FAvailPhys);
     FRamBarPosition = Clamp(r.BarPosition, 0, 100);
     FRamMegabytes = Clamp(r.Megabytes, 0, 9999);
@@ -93,7 +93,8 @@ void TMainForm::MtTimer1Timer(TObject*) {
 }
 
 void TMainForm::MtShadowButton1Click(TObject*) {
-  int32_t size = mainlogic::QuickFreeBlockSize(FTotalPhys, FAvailPhys);
+  TPhysMemory m{FTotalPhys, FAvailPhys, FMemoryWide};
+  int64_t size = mainlogic::QuickFreeBlockSize(m, FMemoryWide ? LargestAllocatableBlock() : 0);
   // Touch every page of a block that size so that the system pages others out, then let it go.
   // The system heap, not malloc: the compiler may drop a malloc'd block nobody reads.
   if (size > 0) {

@@ -46,8 +46,11 @@ class TMainForm : public TForm {
 
  private:
   int32_t FCPUUsage = 0;
-  int32_t FTotalPhys = 0;
-  int32_t FAvailPhys = 0;
+  // Bytes from the last refresh: 64-bit figures where the system gives them (FMemoryWide),
+  // else the old 32-bit figures taken as signed.
+  int64_t FTotalPhys = 0;
+  int64_t FAvailPhys = 0;
+  bool FMemoryWide = false;
   int32_t FActivateCount = 0;
   int FRamBarPosition = 0;
   int FRamMegabytes = 0;

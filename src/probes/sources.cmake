@@ -5,4 +5,5 @@ list(APPEND VELMORA_PORTABLE_SOURCES
 list(APPEND VELMORA_WIN_SOURCES
   ${DIR}/Kestrix_Routines.cpp
   ${DIR}/KSI_CPUUsage.cpp
+  ${DIR}/MemoryStatus.cpp
 )
