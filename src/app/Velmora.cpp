@@ -12,6 +12,7 @@
 #include "framework/Threads.h"
 #include "framework/Timer.h"
 #include "probes/KSI_CPUUsage.h"
+#include "sysinfo/LedMeter.h"
 
 static void RegisterClasses() {
   RegisterMenuClasses();
@@ -19,6 +20,7 @@ static void RegisterClasses() {
   RegisterExtControlClasses();
   RegisterTimerClasses();
   RegisterProbeClasses();
+  RegisterLedMeterClasses();
 }
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
