@@ -3,6 +3,8 @@
 #include <windows.h>
 #include "app/MainUnit.h"
 #include "app/OptForm.h"
+#include "framework/CheckLst.h"
+#include "framework/ComCtrls.h"
 #include "framework/Dialogs.h"
 #include "framework/Exception.h"
 #include "framework/ExtCtrls.h"
@@ -17,6 +19,9 @@
 static void RegisterClasses() {
   RegisterMenuClasses();
   RegisterStdControlClasses();
+  RegisterCheckListClasses();
+  RegisterComCtrlClasses();
+  RegisterDialogClasses();
   RegisterExtControlClasses();
   RegisterTimerClasses();
   RegisterProbeClasses();

@@ -482,6 +482,8 @@ bool TWinControl::HandleMouse(UINT msg, WPARAM wp, LPARAM lp) {
     }
     if (Application) Application->CancelHint();
     target->MouseDown(b, shift | (dbl ? ssDouble : 0), x, y);
+    // A system control reports its own clicks (BN_CLICKED and the like).
+    if (target == this && !own) FMouseDownInside = false;
     if (dbl) target->DblClick();
   };
   auto up = [&](TMouseButton b) {
@@ -588,6 +590,25 @@ LRESULT TWinControl::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
       auto* hdr = reinterpret_cast<NMHDR*>(lp);
       if (TWinControl* c = FromHandle(hdr->hwndFrom); c && c != this) return c->WndProc(CN_NOTIFY, wp, lp);
       break;
+    }
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+      if (TWinControl* c = FromHandle(reinterpret_cast<HWND>(lp)); c && c != this) return c->WndProc(CN_CTLCOLOR, wp, lp);
+      break;
+    case WM_DRAWITEM: {
+      auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(lp);
+      if (dis->CtlType != ODT_MENU)
+        if (TWinControl* c = FromHandle(dis->hwndItem); c && c != this) return c->WndProc(CN_DRAWITEM, wp, lp);
+      break;
+    }
+    case CN_CTLCOLOR: {
+      // A system control paints with its own Color and font colour.
+      HDC dc = reinterpret_cast<HDC>(wp);
+      SetTextColor(dc, ColorToRGB(FFont->Color()));
+      SetBkColor(dc, ColorToRGB(FColor));
+      return reinterpret_cast<LRESULT>(BackgroundBrush());
     }
   }
   return DefaultHandler(msg, wp, lp);

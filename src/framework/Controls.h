@@ -30,6 +30,8 @@ enum : UINT {
   CN_COMMAND,  // WM_COMMAND reflected to the control that sent it
   CN_NOTIFY,   // WM_NOTIFY reflected likewise
   CM_RELEASE,  // a form frees itself
+  CN_CTLCOLOR,  // WM_CTLCOLOR* reflected to the system control that asks for its colours
+  CN_DRAWITEM,  // WM_DRAWITEM reflected to the owner-drawn control
 };
 
 TShiftState KeysToShiftState(WPARAM keys);

@@ -35,3 +35,84 @@ int MessageBox(const std::string& text, const std::string& caption, UINT flags, 
 void ShowErrorBox(const std::string& text, const std::string& caption) {
   MessageBox(text, caption, MB_OK | MB_ICONERROR);
 }
+
+// ---------------------------------------------------------------- common dialogs
+
+#include <commdlg.h>
+#include <vector>
+
+const TEnumInfo& OpenOptionInfo() {
+  static const TEnumInfo e{"TOpenOption", {"ofOverwritePrompt", "ofHideReadOnly", "ofNoChangeDir", "ofPathMustExist",
+                                           "ofFileMustExist", "ofNoReadOnlyReturn", "ofEnableSizing"}};
+  return e;
+}
+
+VELMORA_CLASS_INFO(TSaveDialog) {
+  b.Str("FileName", &TSaveDialog::FileName, &TSaveDialog::SetFileName);
+  b.Str("DefaultExt", &TSaveDialog::DefaultExt, &TSaveDialog::SetDefaultExt);
+  b.Str("Filter", &TSaveDialog::Filter, &TSaveDialog::SetFilter);
+  b.Int("FilterIndex", &TSaveDialog::FilterIndex, &TSaveDialog::SetFilterIndex);
+  b.Str("InitialDir", &TSaveDialog::InitialDir, &TSaveDialog::SetInitialDir);
+  b.Str("Title", &TSaveDialog::Title, &TSaveDialog::SetTitle);
+  b.Set("Options", &TSaveDialog::Options, &TSaveDialog::SetOptions, OpenOptionInfo());
+  b.Creatable();
+}
+
+TSaveDialog::TSaveDialog(TComponent* AOwner) : TComponent(AOwner) {}
+
+namespace {
+TSaveDialogHook& SaveHook() {
+  static TSaveDialogHook h;
+  return h;
+}
+}  // namespace
+
+void SetSaveDialogHook(TSaveDialogHook hook) { SaveHook() = std::move(hook); }
+
+bool TSaveDialog::Execute(HWND owner) {
+  if (SaveHook()) return SaveHook()(*this);
+  // The filter's pairs are separated by zeros and end with two.
+  std::string filter = FFilter;
+  for (char& c : filter)
+    if (c == '|') c = '\0';
+  filter.append(2, '\0');
+  std::vector<char> file(4096, '\0');
+  FFileName.copy(file.data(), file.size() - 1);
+  OPENFILENAMEA ofn{};
+  ofn.lStructSize = sizeof ofn;  // the size every version knows (no Windows 2000 additions)
+  ofn.hwndOwner = owner ? owner : GetActiveWindow();
+  ofn.lpstrFilter = FFilter.empty() ? nullptr : filter.c_str();
+  ofn.nFilterIndex = static_cast<DWORD>(FFilterIndex);
+  ofn.lpstrFile = file.data();
+  ofn.nMaxFile = static_cast<DWORD>(file.size());
+  ofn.lpstrInitialDir = FInitialDir.empty() ? nullptr : FInitialDir.c_str();
+  ofn.lpstrTitle = FTitle.empty() ? nullptr : FTitle.c_str();
+  ofn.lpstrDefExt = FDefaultExt.empty() ? nullptr : FDefaultExt.c_str();
+  static const DWORD flags[] = {OFN_OVERWRITEPROMPT, OFN_HIDEREADONLY, OFN_NOCHANGEDIR, OFN_PATHMUSTEXIST,
+                                OFN_FILEMUSTEXIST, OFN_NOREADONLYRETURN, 0x00800000 /* OFN_ENABLESIZING */};
+  ofn.Flags = OFN_EXPLORER;
+  for (int i = 0; i < 7; ++i)
+    if (FOptions & (1u << i)) ofn.Flags |= flags[i];
+  if (!GetSaveFileNameA(&ofn)) return false;
+  FFileName = file.data();
+  FFilterIndex = static_cast<int>(ofn.nFilterIndex);
+  return true;
+}
+
+VELMORA_CLASS_INFO(TPrinterSetupDialog) { b.Creatable(); }
+
+bool TPrinterSetupDialog::Execute(HWND owner) {
+  PRINTDLGA pd{};
+  pd.lStructSize = sizeof pd;
+  pd.hwndOwner = owner ? owner : GetActiveWindow();
+  pd.Flags = PD_PRINTSETUP;
+  BOOL ok = PrintDlgA(&pd);
+  if (pd.hDevMode) GlobalFree(pd.hDevMode);
+  if (pd.hDevNames) GlobalFree(pd.hDevNames);
+  return ok != FALSE;
+}
+
+void RegisterDialogClasses() {
+  RegisterComponentClass(TSaveDialog::StaticClassInfo());
+  RegisterComponentClass(TPrinterSetupDialog::StaticClassInfo());
+}

@@ -169,7 +169,64 @@ void TImage::Paint() {
     Canvas().Draw(dest.left, dest.top, *g);
 }
 
+// ---------------------------------------------------------------- TNotebook
+
+VELMORA_CLASS_INFO(TPage) { b.Creatable(); }
+
+TPage::TPage(TComponent* AOwner) : TWinControl(AOwner) { FVisible = false; }
+
+VELMORA_CLASS_INFO(TNotebook) {
+  b.Int("PageIndex", &TNotebook::PageIndex, &TNotebook::SetPageIndex);
+  b.Creatable();
+}
+
+TNotebook::TNotebook(TComponent* AOwner) : TWinControl(AOwner) {
+  FWidth = 150;
+  FHeight = 150;
+}
+
+int TNotebook::PageCount() const {
+  int n = 0;
+  for (TControl* c : FControls) n += dynamic_cast<TPage*>(c) ? 1 : 0;
+  return n;
+}
+
+TPage* TNotebook::Pages(int i) const {
+  for (TControl* c : FControls)
+    if (auto* p = dynamic_cast<TPage*>(c))
+      if (i-- == 0) return p;
+  return nullptr;
+}
+
+void TNotebook::SetPageIndex(int v) {
+  if (v == FPageIndex) return;
+  if (!Loading() && !Pages(v)) return;  // no such page: the current one stays
+  FPageIndex = v;
+  ShowPage();
+}
+
+void TNotebook::Loaded() {
+  TWinControl::Loaded();
+  if (!Pages(FPageIndex)) FPageIndex = 0;
+  ShowPage();
+}
+
+void TNotebook::BoundsChanged() { ShowPage(); }
+
+void TNotebook::ShowPage() {
+  if (Loading()) return;
+  RECT r = ClientRect();
+  for (int i = 0; i < PageCount(); ++i) {
+    TPage* p = Pages(i);
+    p->SetBounds(0, 0, r.right, r.bottom);
+    if (i == FPageIndex) p->SetVisible(true);
+  }
+  for (int i = 0; i < PageCount(); ++i)
+    if (i != FPageIndex) Pages(i)->SetVisible(false);
+}
+
 void RegisterExtControlClasses() {
-  RegisterComponentClass(TPanel::StaticClassInfo());
-  RegisterComponentClass(TImage::StaticClassInfo());
+  for (const TClassInfo* c : {&TPanel::StaticClassInfo(), &TImage::StaticClassInfo(), &TPage::StaticClassInfo(),
+                              &TNotebook::StaticClassInfo()})
+    RegisterComponentClass(*c);
 }

@@ -61,4 +61,32 @@ class TImage : public TGraphicControl {
   bool FAutoSize = false, FTransparent = false, FStretch = false, FCenter = false;
 };
 
+// One page of a notebook.
+class TPage : public TWinControl {
+  VELMORA_CLASS(TPage, TWinControl)
+
+ public:
+  explicit TPage(TComponent* AOwner);
+};
+
+// Pages on top of one another without tabs; the program chooses which one shows.
+class TNotebook : public TWinControl {
+  VELMORA_CLASS(TNotebook, TWinControl)
+
+ public:
+  explicit TNotebook(TComponent* AOwner);
+  int PageIndex() const { return FPageIndex; }
+  void SetPageIndex(int v);
+  int PageCount() const;
+  TPage* Pages(int i) const;  // null outside 0..PageCount-1
+
+ protected:
+  void Loaded() override;
+  void BoundsChanged() override;
+
+ private:
+  void ShowPage();
+  int FPageIndex = 0;
+};
+
 void RegisterExtControlClasses();

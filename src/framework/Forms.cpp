@@ -270,6 +270,11 @@ void TForm::Close() {
   TCloseAction action = caHide;
   if (OnClose) OnClose(this, action);
   if (action == caNone) return;
+  if (FModal) {
+    // ShowModal hides the form and its caller frees it.
+    if (FModalResult == mrNone) FModalResult = mrCancel;
+    return;
+  }
   if (Application && Application->MainForm() == this)
     Application->Terminate();
   else if (action == caHide)
@@ -285,6 +290,55 @@ void TForm::Release() {
 }
 
 bool TForm::Active() const { return FHandle && GetActiveWindow() == FHandle; }
+
+const TIdentMap& ModalResultIdents() {
+  static const TIdentMap m{{{"mrNone", mrNone}, {"mrOk", mrOk}, {"mrCancel", mrCancel}, {"mrAbort", mrAbort},
+                            {"mrRetry", mrRetry}, {"mrIgnore", mrIgnore}, {"mrYes", mrYes}, {"mrNo", mrNo}}};
+  return m;
+}
+
+namespace {
+struct DisabledWindows {
+  HWND except;
+  std::vector<HWND> list;
+};
+BOOL CALLBACK DisableWindow(HWND h, LPARAM lp) {
+  auto* d = reinterpret_cast<DisabledWindows*>(lp);
+  if (h != d->except && IsWindowVisible(h) && IsWindowEnabled(h)) {
+    EnableWindow(h, FALSE);
+    d->list.push_back(h);
+  }
+  return TRUE;
+}
+}  // namespace
+
+int TForm::ShowModal() {
+  if (FModal || FVisible) throw Exception("Cannot make a visible window modal");
+  HandleNeeded();
+  HWND active = GetActiveWindow();
+  DisabledWindows d{FHandle, {}};
+  EnumThreadWindows(GetCurrentThreadId(), DisableWindow, reinterpret_cast<LPARAM>(&d));
+  FModal = true;
+  FModalResult = mrNone;
+  auto restore = [&] {
+    // The others are enabled before this one hides, so the activation goes back to them.
+    for (HWND h : d.list)
+      if (IsWindow(h)) EnableWindow(h, TRUE);
+    FModal = false;
+    Hide();
+    if (active && IsWindow(active)) SetActiveWindow(active);
+  };
+  try {
+    Show();
+    while (FModalResult == mrNone && Application && !Application->Terminated()) Application->HandleMessage();
+  } catch (...) {
+    restore();
+    throw;
+  }
+  if (FModalResult == mrNone) FModalResult = mrCancel;  // the application is ending
+  restore();
+  return FModalResult;
+}
 
 void TForm::PaintWindow(HDC) {
   if (OnPaint) CallGuarded(this, [&] { OnPaint(this); });
@@ -323,6 +377,20 @@ LRESULT TForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     case CM_RELEASE:
       delete this;
       return 0;
+    case WM_COMMAND:
+      // Enter and Esc in a dialog arrive as the standard button ids without a control.
+      if (lp == 0 && HIWORD(wp) == 0) {
+        TWinControl* b = LOWORD(wp) == IDOK ? DefaultButton : LOWORD(wp) == IDCANCEL ? CancelButton : nullptr;
+        if (b) {
+          if (b->Visible() && b->Enabled()) b->Click();
+          return 0;
+        }
+        if (LOWORD(wp) == IDCANCEL && FModal) {
+          FModalResult = mrCancel;
+          return 0;
+        }
+      }
+      break;
   }
   return TWinControl::WndProc(msg, wp, lp);
 }
@@ -398,11 +466,21 @@ void TApplication::ProcessMessages() {
     bool handled = false;
     if (OnMessage) OnMessage(m, handled);
     if (handled) continue;
+    if (m.message >= WM_KEYFIRST && m.message <= WM_KEYLAST && DialogKey(m)) continue;
     if (m.message == WM_KEYDOWN || m.message == WM_SYSKEYDOWN || m.message == WM_LBUTTONDOWN || m.message == WM_RBUTTONDOWN)
       CancelHint();
     TranslateMessage(&m);
     DispatchMessageA(&m);
   }
+}
+
+bool TApplication::DialogKey(MSG& m) {
+  // Tab, the arrows, Enter and Esc move and press as in a dialog box in dialog-style forms.
+  HWND top = m.hwnd;
+  while (top && (GetWindowLongA(top, GWL_STYLE) & WS_CHILD)) top = GetParent(top);
+  auto* form = dynamic_cast<TForm*>(TWinControl::FromHandle(top));
+  if (!form || form->BorderStyle() != bsDialog) return false;
+  return IsDialogMessageA(top, &m) != FALSE;
 }
 
 void TApplication::HandleMessage() {

@@ -59,6 +59,15 @@ class TForm : public TWinControl {
   bool Active() const;
   void BringToFront();
 
+  // Shows the form with the application's other windows disabled and returns the modal result
+  // once something sets it (a button's ModalResult, or closing: mrCancel).
+  int ShowModal();
+  int ModalResult() const { return FModalResult; }
+  void SetModalResult(int v) { FModalResult = v; }
+  // The buttons that Enter and Esc press in a dialog form (set by the buttons themselves).
+  TWinControl* DefaultButton = nullptr;
+  TWinControl* CancelButton = nullptr;
+
   TNotifyEvent OnCreate, OnShow, OnHide, OnDestroy, OnActivate, OnDeactivate, OnResize, OnPaint;
   TCloseEvent OnClose;
   TCloseQueryEvent OnCloseQuery;
@@ -90,7 +99,14 @@ class TForm : public TWinControl {
   bool FKeyPreview = false;
   bool FPositioned = false;
   int FLoadClientWidth = -1, FLoadClientHeight = -1;
+  int FModalResult = 0;
+  bool FModal = false;
 };
+
+// Modal results: the ids of the standard dialog buttons.
+enum : int { mrNone = 0, mrOk = IDOK, mrCancel = IDCANCEL, mrAbort = IDABORT, mrRetry = IDRETRY, mrIgnore = IDIGNORE,
+             mrYes = IDYES, mrNo = IDNO };
+const TIdentMap& ModalResultIdents();
 
 class THintWindow;
 using TExceptionEvent = std::function<void(TObject* Sender, const std::exception& E)>;
@@ -190,6 +206,7 @@ class TApplication : public TComponent {
   bool CallHooks(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
   std::vector<std::shared_ptr<THookEntry>> FHooks;
   void Idle();
+  bool DialogKey(MSG& m);
   void DoMouseIdle();
   void HintTimerExpired();
   void StartHintTimer(UINT ms, int kind);

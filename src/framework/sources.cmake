@@ -20,6 +20,9 @@ list(APPEND VELMORA_WIN_SOURCES
   ${DIR}/Threads.cpp
   ${DIR}/Dialogs.cpp
   ${DIR}/FloatControl.cpp
+  ${DIR}/CheckLst.cpp
+  ${DIR}/ImgList.cpp
+  ${DIR}/ComCtrls.cpp
 )
 list(APPEND VELMORA_PORTABLE_SOURCES ${DIR}/Colors.cpp)
 list(APPEND VELMORA_WIN_SOURCES ${DIR}/Canvas.cpp ${DIR}/Bitmaps.cpp ${DIR}/Cursors.cpp)

@@ -1,0 +1,650 @@
+#include "framework/ComCtrls.h"
+#include <algorithm>
+#include "framework/Exception.h"
+
+// ---------------------------------------------------------------- TTabSheet
+
+VELMORA_CLASS_INFO(TTabSheet) {
+  b.Bool("TabVisible", &TTabSheet::TabVisible, &TTabSheet::SetTabVisible);
+  b.Creatable();
+}
+
+TTabSheet::TTabSheet(TComponent* AOwner) : TWinControl(AOwner) {
+  FVisible = false;  // the page control shows its active page
+}
+
+TPageControl* TTabSheet::PageControl() const { return dynamic_cast<TPageControl*>(FParent); }
+
+int TTabSheet::PageIndex() const {
+  TPageControl* pc = PageControl();
+  if (!pc) return -1;
+  for (int i = 0; i < pc->PageCount(); ++i)
+    if (pc->Pages(i) == this) return i;
+  return -1;
+}
+
+void TTabSheet::SetTabVisible(bool v) {
+  if (v == FTabVisible) return;
+  FTabVisible = v;
+  if (TPageControl* pc = PageControl(); pc && !Loading()) pc->UpdateTabs();
+}
+
+void TTabSheet::TextChanged() {
+  TWinControl::TextChanged();
+  if (TPageControl* pc = PageControl()) pc->UpdateTabs();
+}
+
+// ---------------------------------------------------------------- TPageControl
+
+VELMORA_CLASS_INFO(TPageControl) {
+  b.Ref<TTabSheet>("ActivePage", &TPageControl::ActivePage, &TPageControl::SetActivePage);
+  b.Bool("MultiLine", &TPageControl::MultiLine, &TPageControl::SetMultiLine);
+  b.Event("OnChange", &TPageControl::OnChange);
+  b.Creatable();
+}
+
+TPageControl::TPageControl(TComponent* AOwner) : TWinControl(AOwner) {
+  FWidth = 289;
+  FHeight = 193;
+  FTabStop = true;
+}
+
+int TPageControl::PageCount() const {
+  int n = 0;
+  for (TControl* c : FControls) n += dynamic_cast<TTabSheet*>(c) ? 1 : 0;
+  return n;
+}
+
+TTabSheet* TPageControl::Pages(int i) const {
+  for (TControl* c : FControls)
+    if (auto* s = dynamic_cast<TTabSheet*>(c))
+      if (i-- == 0) return s;
+  return nullptr;
+}
+
+void TPageControl::CreateParams(TCreateParams& p) {
+  NeedCommonControls();
+  TWinControl::CreateParams(p);
+  p.SysClassName = WC_TABCONTROLA;
+  if (FMultiLine) p.Style |= TCS_MULTILINE;
+}
+
+void TPageControl::CreateWnd() {
+  TWinControl::CreateWnd();
+  UpdateTabs();
+}
+
+void TPageControl::Loaded() {
+  TWinControl::Loaded();
+  UpdateTabs();
+}
+
+void TPageControl::Notification(TComponent* AComponent, TOperation Operation) {
+  TWinControl::Notification(AComponent, Operation);
+  if (Operation == TOperation::opRemove && AComponent == FActivePage) FActivePage = nullptr;
+}
+
+void TPageControl::SetActivePage(TTabSheet* v) {
+  if (v && v->PageControl() != this) return;
+  if (v == FActivePage) return;
+  FActivePage = v;
+  if (v) v->FreeNotification(this);
+  if (!Loading()) UpdateTabs();
+}
+
+RECT TPageControl::AlignRect() const {
+  RECT r = ClientRect();
+  if (FHandle) SendMessageA(FHandle, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&r));
+  return r;
+}
+
+void TPageControl::UpdateTabs() {
+  if (Loading()) return;
+  // A hidden tab cannot be the active page: the first visible one takes its place.
+  if (!FActivePage || !FActivePage->TabVisible()) {
+    FActivePage = nullptr;
+    for (int i = 0; i < PageCount(); ++i)
+      if (Pages(i)->TabVisible()) {
+        FActivePage = Pages(i);
+        break;
+      }
+  }
+  if (FHandle) {
+    SendMessageA(FHandle, TCM_DELETEALLITEMS, 0, 0);
+    int tab = 0, current = -1;
+    for (int i = 0; i < PageCount(); ++i) {
+      TTabSheet* s = Pages(i);
+      if (!s->TabVisible()) continue;
+      TCITEMA item{};
+      item.mask = TCIF_TEXT | TCIF_PARAM;
+      item.pszText = const_cast<char*>(s->Caption().c_str());
+      item.lParam = reinterpret_cast<LPARAM>(s);
+      if (s == FActivePage) current = tab;
+      SendMessageA(FHandle, TCM_INSERTITEMA, tab++, reinterpret_cast<LPARAM>(&item));
+    }
+    SendMessageA(FHandle, TCM_SETCURSEL, current, 0);
+  }
+  LayoutSheets();
+  ShowActive();
+}
+
+void TPageControl::LayoutSheets() {
+  RECT r = AlignRect();
+  for (int i = 0; i < PageCount(); ++i) Pages(i)->SetBounds(r.left, r.top, r.right - r.left, r.bottom - r.top);
+}
+
+void TPageControl::ShowActive() {
+  // The new page shows before the old one hides, so nothing flickers through.
+  if (FActivePage) {
+    FActivePage->SetVisible(true);
+    if (FActivePage->HandleAllocated()) SetWindowPos(FActivePage->Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  }
+  for (int i = 0; i < PageCount(); ++i)
+    if (Pages(i) != FActivePage) Pages(i)->SetVisible(false);
+}
+
+LRESULT TPageControl::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case CN_NOTIFY: {
+      auto* hdr = reinterpret_cast<NMHDR*>(lp);
+      if (hdr->code == TCN_SELCHANGE) {
+        int cur = static_cast<int>(SendMessageA(FHandle, TCM_GETCURSEL, 0, 0));
+        TCITEMA item{};
+        item.mask = TCIF_PARAM;
+        if (cur >= 0 && SendMessageA(FHandle, TCM_GETITEMA, cur, reinterpret_cast<LPARAM>(&item))) {
+          FActivePage = reinterpret_cast<TTabSheet*>(item.lParam);
+          ShowActive();
+        }
+        if (OnChange) OnChange(this);
+      }
+      return 0;
+    }
+    case WM_SIZE: {
+      LRESULT r = TWinControl::WndProc(msg, wp, lp);
+      LayoutSheets();
+      return r;
+    }
+  }
+  return TWinControl::WndProc(msg, wp, lp);
+}
+
+// ---------------------------------------------------------------- TTabControl
+
+VELMORA_CLASS_INFO(TTabControl) {
+  b.Strings("Tabs", &TTabControl::TabsPtr);
+  b.Int("TabIndex", &TTabControl::TabIndex, &TTabControl::SetTabIndex);
+  b.Bool("MultiLine", &TTabControl::MultiLine, &TTabControl::SetMultiLine);
+  b.Event("OnChange", &TTabControl::OnChange);
+  b.Creatable();
+}
+
+TTabControl::TTabControl(TComponent* AOwner) : TWinControl(AOwner), FTabs(std::make_unique<TStringList>()) {
+  FWidth = 289;
+  FHeight = 193;
+  FTabStop = true;
+  FTabs->OnChange = [this](TObject*) { TabsChanged(); };
+}
+
+TTabControl::~TTabControl() { FTabs->OnChange = nullptr; }
+
+void TTabControl::CreateParams(TCreateParams& p) {
+  NeedCommonControls();
+  TWinControl::CreateParams(p);
+  p.SysClassName = WC_TABCONTROLA;
+  if (FMultiLine) p.Style |= TCS_MULTILINE;
+}
+
+void TTabControl::CreateWnd() {
+  TWinControl::CreateWnd();
+  TabsChanged();
+}
+
+void TTabControl::TabsChanged() {
+  if (FTabIndex >= FTabs->Count()) FTabIndex = FTabs->Count() - 1;
+  if (FTabIndex < 0 && FTabs->Count() > 0) FTabIndex = 0;
+  if (!FHandle) return;
+  SendMessageA(FHandle, TCM_DELETEALLITEMS, 0, 0);
+  for (int i = 0; i < FTabs->Count(); ++i) {
+    TCITEMA item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = const_cast<char*>((*FTabs)[i].c_str());
+    SendMessageA(FHandle, TCM_INSERTITEMA, i, reinterpret_cast<LPARAM>(&item));
+  }
+  SendMessageA(FHandle, TCM_SETCURSEL, FTabIndex, 0);
+  AlignControls();
+}
+
+void TTabControl::SetTabIndex(int v) {
+  if (v < -1 || (v >= FTabs->Count() && !Loading())) return;
+  FTabIndex = v;
+  if (FHandle) SendMessageA(FHandle, TCM_SETCURSEL, v, 0);
+}
+
+RECT TTabControl::AlignRect() const {
+  RECT r = ClientRect();
+  if (FHandle) SendMessageA(FHandle, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&r));
+  return r;
+}
+
+LRESULT TTabControl::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == CN_NOTIFY) {
+    if (reinterpret_cast<NMHDR*>(lp)->code == TCN_SELCHANGE) {
+      FTabIndex = static_cast<int>(SendMessageA(FHandle, TCM_GETCURSEL, 0, 0));
+      if (OnChange) OnChange(this);
+    }
+    return 0;
+  }
+  return TWinControl::WndProc(msg, wp, lp);
+}
+
+// ---------------------------------------------------------------- TTreeView
+
+TTreeNode::TTreeNode(TTreeView* tree, TTreeNode* parent, HTREEITEM item, const std::string& text)
+    : FTree(tree), FParent(parent), FItem(item), FText(text), FLevel(parent ? parent->FLevel + 1 : 0) {}
+
+void TTreeNode::SetImageIndex(int v) {
+  FImageIndex = v;
+  TVITEMA it{};
+  it.mask = TVIF_IMAGE;
+  it.hItem = FItem;
+  it.iImage = v;
+  SendMessageA(FTree->Handle(), TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&it));
+}
+
+void TTreeNode::SetSelectedIndex(int v) {
+  FSelectedIndex = v;
+  TVITEMA it{};
+  it.mask = TVIF_SELECTEDIMAGE;
+  it.hItem = FItem;
+  it.iSelectedImage = v;
+  SendMessageA(FTree->Handle(), TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&it));
+}
+
+void TTreeNode::Expand(bool recurse) {
+  SendMessageA(FTree->Handle(), TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(FItem));
+  if (recurse)
+    for (int i = 0; i < FTree->Items().Count(); ++i)
+      if (FTree->Items().Item(i)->Parent() == this) FTree->Items().Item(i)->Expand(true);
+}
+
+bool TTreeNode::Expanded() const {
+  UINT state = static_cast<UINT>(SendMessageA(FTree->Handle(), TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(FItem), TVIS_EXPANDED));
+  return (state & TVIS_EXPANDED) != 0;
+}
+
+void TTreeNode::AlphaSort() { SendMessageA(FTree->Handle(), TVM_SORTCHILDREN, 0, reinterpret_cast<LPARAM>(FItem)); }
+
+int TTreeNode::Count() const {
+  int n = 0;
+  for (int i = 0; i < FTree->Items().Count(); ++i) n += FTree->Items().Item(i)->Parent() == this ? 1 : 0;
+  return n;
+}
+
+TTreeNode* TTreeNodes::AddChild(TTreeNode* parent, const std::string& text) {
+  HWND h = FTree->Handle();
+  auto node = std::make_unique<TTreeNode>(FTree, parent, nullptr, text);
+  TVINSERTSTRUCTA ins{};
+  ins.hParent = parent ? parent->ItemId() : TVI_ROOT;
+  ins.hInsertAfter = TVI_LAST;
+  ins.item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+  ins.item.pszText = const_cast<char*>(text.c_str());
+  ins.item.lParam = reinterpret_cast<LPARAM>(node.get());
+  ins.item.iImage = ins.item.iSelectedImage = -1;
+  auto item = reinterpret_cast<HTREEITEM>(SendMessageA(h, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&ins)));
+  if (!item) throw Exception("Cannot add \"" + text + "\" to the tree");
+  node->FItem = item;
+  FNodes.push_back(std::move(node));
+  return FNodes.back().get();
+}
+
+void TTreeNodes::Clear() {
+  if (FTree->HandleAllocated()) {
+    FTree->FClearing = true;  // no selection changes while everything goes
+    SendMessageA(FTree->Handle(), TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
+    FTree->FClearing = false;
+  }
+  FNodes.clear();
+}
+
+TTreeNode* TTreeNodes::FromItem(HTREEITEM h) const {
+  if (!h) return nullptr;
+  for (const auto& n : FNodes)
+    if (n->ItemId() == h) return n.get();
+  return nullptr;
+}
+
+void TTreeNodes::BeginUpdate() { SendMessageA(FTree->Handle(), WM_SETREDRAW, FALSE, 0); }
+
+void TTreeNodes::EndUpdate() {
+  SendMessageA(FTree->Handle(), WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(FTree->Handle(), nullptr, TRUE);
+}
+
+VELMORA_CLASS_INFO(TTreeView) {
+  b.Ref<TImageList>("Images", &TTreeView::Images, &TTreeView::SetImages);
+  b.Bool("ReadOnly", &TTreeView::ReadOnly, &TTreeView::SetReadOnly);
+  b.Bool("HideSelection", &TTreeView::HideSelection, &TTreeView::SetHideSelection);
+  b.Event("OnChange", &TTreeView::OnChange);
+  b.Creatable();
+}
+
+TTreeView::TTreeView(TComponent* AOwner) : TWinControl(AOwner), FItems(this) {
+  FWidth = 121;
+  FHeight = 97;
+  FColor = clWindow;
+  FParentColor = false;
+  FTabStop = true;
+}
+
+TTreeView::~TTreeView() {
+  FClearing = true;
+  OnChange = nullptr;
+}
+
+void TTreeView::CreateParams(TCreateParams& p) {
+  NeedCommonControls();
+  TWinControl::CreateParams(p);
+  p.SysClassName = WC_TREEVIEWA;
+  p.Style |= TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT;
+  if (!FReadOnly) p.Style |= TVS_EDITLABELS;
+  if (!FHideSelection) p.Style |= TVS_SHOWSELALWAYS;
+  p.ExStyle |= WS_EX_CLIENTEDGE;
+}
+
+void TTreeView::CreateWnd() {
+  TWinControl::CreateWnd();
+  if (FImages) SendMessageA(FHandle, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(FImages->Handle()));
+}
+
+void TTreeView::SetImages(TImageList* v) {
+  if (v == FImages) return;
+  FImages = v;
+  if (v) v->FreeNotification(this);
+  if (FHandle) SendMessageA(FHandle, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(v ? v->Handle() : nullptr));
+}
+
+void TTreeView::Notification(TComponent* AComponent, TOperation Operation) {
+  TWinControl::Notification(AComponent, Operation);
+  if (Operation == TOperation::opRemove && AComponent == FImages) {
+    FImages = nullptr;
+    if (FHandle) SendMessageA(FHandle, TVM_SETIMAGELIST, TVSIL_NORMAL, 0);
+  }
+}
+
+TTreeNode* TTreeView::Selected() {
+  if (!FHandle) return nullptr;
+  auto h = reinterpret_cast<HTREEITEM>(SendMessageA(FHandle, TVM_GETNEXTITEM, TVGN_CARET, 0));
+  return FItems.FromItem(h);
+}
+
+void TTreeView::SetSelected(TTreeNode* node) {
+  SendMessageA(Handle(), TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(node ? node->ItemId() : nullptr));
+}
+
+LRESULT TTreeView::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == CN_NOTIFY) {
+    auto* hdr = reinterpret_cast<NMHDR*>(lp);
+    if (hdr->code == TVN_SELCHANGEDA && !FClearing && OnChange) {
+      auto* nm = reinterpret_cast<NMTREEVIEWA*>(lp);
+      OnChange(this, FItems.FromItem(nm->itemNew.hItem));
+    }
+    return 0;
+  }
+  return TWinControl::WndProc(msg, wp, lp);
+}
+
+// ---------------------------------------------------------------- TListView
+
+VELMORA_CLASS_INFO(TListColumn) {
+  b.Str("Caption", &TListColumn::Caption, &TListColumn::SetCaption);
+  b.Int("Width", &TListColumn::Width, &TListColumn::SetWidth);
+}
+
+void TListColumn::SetCaption(const std::string& v) {
+  if (v == FCaption) return;
+  FCaption = v;
+  Changed();
+}
+
+void TListColumn::SetWidth(int v) {
+  if (v == FWidth) return;
+  FWidth = v;
+  Changed();
+}
+
+TListItem::TListItem(TListView* view) : FView(view), FSubItems(std::make_unique<TStringList>()) {
+  FSubItems->OnChange = [this](TObject*) { PushSubItems(); };
+}
+
+int TListItem::Index() const { return FView->Items().IndexOf(this); }
+
+void TListItem::SetCaption(const std::string& v) {
+  FCaption = v;
+  int i = Index();
+  if (i < 0 || !FView->HandleAllocated()) return;
+  LVITEMA it{};
+  it.iSubItem = 0;
+  it.pszText = const_cast<char*>(v.c_str());
+  SendMessageA(FView->Handle(), LVM_SETITEMTEXTA, i, reinterpret_cast<LPARAM>(&it));
+}
+
+void TListItem::SetImageIndex(int v) {
+  FImageIndex = v;
+  int i = Index();
+  if (i < 0 || !FView->HandleAllocated()) return;
+  LVITEMA it{};
+  it.mask = LVIF_IMAGE;
+  it.iItem = i;
+  it.iImage = v;
+  SendMessageA(FView->Handle(), LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&it));
+}
+
+void TListItem::PushSubItems() {
+  int i = Index();
+  if (i < 0 || !FView->HandleAllocated()) return;
+  int columns = std::max(FView->Columns()->Count(), 1);
+  for (int k = 1; k < columns; ++k) {
+    LVITEMA it{};
+    it.iSubItem = k;
+    std::string s = k - 1 < FSubItems->Count() ? (*FSubItems)[k - 1] : std::string();
+    it.pszText = const_cast<char*>(s.c_str());
+    SendMessageA(FView->Handle(), LVM_SETITEMTEXTA, i, reinterpret_cast<LPARAM>(&it));
+  }
+}
+
+void TListItem::Delete() { FView->Items().Delete(Index()); }
+
+void TListItems::Insert(TListItem* item, int i) {
+  LVITEMA it{};
+  it.mask = LVIF_TEXT | LVIF_PARAM | LVIF_IMAGE;
+  it.iItem = i;
+  it.pszText = const_cast<char*>(item->FCaption.c_str());
+  it.iImage = item->FImageIndex;
+  it.lParam = reinterpret_cast<LPARAM>(item);
+  SendMessageA(FView->Handle(), LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&it));
+  item->PushSubItems();
+}
+
+TListItem* TListItems::Add() {
+  FItems.push_back(std::make_unique<TListItem>(FView));
+  TListItem* item = FItems.back().get();
+  if (FView->HandleAllocated()) Insert(item, Count() - 1);
+  return item;
+}
+
+void TListItems::Clear() {
+  if (FView->HandleAllocated()) SendMessageA(FView->Handle(), LVM_DELETEALLITEMS, 0, 0);
+  FItems.clear();
+}
+
+void TListItems::Delete(int i) {
+  if (i < 0 || i >= Count()) return;
+  if (FView->HandleAllocated()) SendMessageA(FView->Handle(), LVM_DELETEITEM, i, 0);
+  FItems.erase(FItems.begin() + i);
+}
+
+int TListItems::IndexOf(const TListItem* item) const {
+  for (int i = 0; i < Count(); ++i)
+    if (FItems[i].get() == item) return i;
+  return -1;
+}
+
+void TListItems::BeginUpdate() {
+  if (FView->HandleAllocated()) SendMessageA(FView->Handle(), WM_SETREDRAW, FALSE, 0);
+}
+
+void TListItems::EndUpdate() {
+  if (!FView->HandleAllocated()) return;
+  SendMessageA(FView->Handle(), WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(FView->Handle(), nullptr, TRUE);
+}
+
+const TEnumInfo& ViewStyleInfo() {
+  static const TEnumInfo e{"TViewStyle", {"vsIcon", "vsSmallIcon", "vsList", "vsReport"}};
+  return e;
+}
+
+VELMORA_CLASS_INFO(TListView) {
+  b.Collection("Columns", &TListView::Columns);
+  b.Enum("ViewStyle", &TListView::ViewStyle, &TListView::SetViewStyle, ViewStyleInfo());
+  b.Ref<TImageList>("SmallImages", &TListView::SmallImages, &TListView::SetSmallImages);
+  b.Ref<TImageList>("LargeImages", &TListView::LargeImages, &TListView::SetLargeImages);
+  b.Bool("ReadOnly", &TListView::ReadOnly, &TListView::SetReadOnly);
+  b.Bool("RowSelect", &TListView::RowSelect, &TListView::SetRowSelect);
+  b.Bool("ShowColumnHeaders", &TListView::ShowColumnHeaders, &TListView::SetShowColumnHeaders);
+  b.Bool("HideSelection", &TListView::HideSelection, &TListView::SetHideSelection);
+  b.Event("OnChange", &TListView::OnChange);
+  b.Creatable();
+}
+
+TListView::TListView(TComponent* AOwner)
+    : TWinControl(AOwner), FColumns(this, [](TCollection* c) { return new TListColumn(c); }), FItems(this) {
+  FWidth = 250;
+  FHeight = 150;
+  FColor = clWindow;
+  FParentColor = false;
+  FTabStop = true;
+  FColumns.OnUpdate = [this](TCollectionItem*) { ColumnsChanged(); };
+}
+
+TListView::~TListView() {
+  FColumns.OnUpdate = nullptr;
+  OnChange = nullptr;
+}
+
+void TListView::CreateParams(TCreateParams& p) {
+  NeedCommonControls();
+  TWinControl::CreateParams(p);
+  p.SysClassName = WC_LISTVIEWA;
+  static const DWORD styles[] = {LVS_ICON, LVS_SMALLICON, LVS_LIST, LVS_REPORT};
+  p.Style |= styles[FViewStyle] | LVS_SHAREIMAGELISTS | LVS_SINGLESEL;
+  if (!FReadOnly) p.Style |= LVS_EDITLABELS;
+  if (!FShowColumnHeaders) p.Style |= LVS_NOCOLUMNHEADER;
+  if (!FHideSelection) p.Style |= LVS_SHOWSELALWAYS;
+  p.ExStyle |= WS_EX_CLIENTEDGE;
+}
+
+void TListView::CreateWnd() {
+  TWinControl::CreateWnd();
+  ColumnsChanged();
+  ApplyImages();
+  SetRowSelect(FRowSelect);
+  for (int i = 0; i < FItems.Count(); ++i) FItems.Insert(FItems.Item(i), i);
+}
+
+void TListView::ColumnsChanged() {
+  if (!FHandle) return;
+  while (SendMessageA(FHandle, LVM_DELETECOLUMN, 0, 0)) {
+  }
+  for (int i = 0; i < FColumns.Count(); ++i) {
+    auto* c = static_cast<TListColumn*>(FColumns.Items(i));
+    LVCOLUMNA col{};
+    col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+    col.pszText = const_cast<char*>(c->Caption().c_str());
+    col.cx = c->Width();
+    col.iSubItem = i;
+    SendMessageA(FHandle, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&col));
+  }
+}
+
+void TListView::ApplyImages() {
+  if (!FHandle) return;
+  SendMessageA(FHandle, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(FSmallImages ? FSmallImages->Handle() : nullptr));
+  SendMessageA(FHandle, LVM_SETIMAGELIST, LVSIL_NORMAL, reinterpret_cast<LPARAM>(FLargeImages ? FLargeImages->Handle() : nullptr));
+}
+
+void TListView::SetViewStyle(TViewStyle v) {
+  if (v == FViewStyle || v < vsIcon || v > vsReport) return;
+  FViewStyle = v;
+  if (FHandle) {
+    static const DWORD styles[] = {LVS_ICON, LVS_SMALLICON, LVS_LIST, LVS_REPORT};
+    LONG s = GetWindowLongA(FHandle, GWL_STYLE);
+    SetWindowLongA(FHandle, GWL_STYLE, (s & ~LVS_TYPEMASK) | styles[v]);
+  }
+}
+
+void TListView::SetSmallImages(TImageList* v) {
+  if (v == FSmallImages) return;
+  FSmallImages = v;
+  if (v) v->FreeNotification(this);
+  ApplyImages();
+}
+
+void TListView::SetLargeImages(TImageList* v) {
+  if (v == FLargeImages) return;
+  FLargeImages = v;
+  if (v) v->FreeNotification(this);
+  ApplyImages();
+}
+
+void TListView::SetRowSelect(bool v) {
+  FRowSelect = v;
+  // Older common controls ignore the extended style; the first column alone is then highlighted.
+  if (FHandle) SendMessageA(FHandle, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, v ? LVS_EX_FULLROWSELECT : 0);
+}
+
+void TListView::Notification(TComponent* AComponent, TOperation Operation) {
+  TWinControl::Notification(AComponent, Operation);
+  if (Operation != TOperation::opRemove) return;
+  if (AComponent == FSmallImages) FSmallImages = nullptr;
+  else if (AComponent == FLargeImages) FLargeImages = nullptr;
+  else return;
+  ApplyImages();
+}
+
+TListItem* TListView::Selected() {
+  if (!FHandle) return nullptr;
+  int i = static_cast<int>(SendMessageA(FHandle, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+  return FItems.Item(i);
+}
+
+void TListView::SetSelected(TListItem* item) {
+  if (!FHandle) return;
+  LVITEMA it{};
+  it.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  it.state = 0;
+  SendMessageA(FHandle, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&it));
+  int i = FItems.IndexOf(item);
+  if (i < 0) return;
+  it.state = LVIS_SELECTED | LVIS_FOCUSED;
+  SendMessageA(FHandle, LVM_SETITEMSTATE, i, reinterpret_cast<LPARAM>(&it));
+  SendMessageA(FHandle, LVM_ENSUREVISIBLE, i, FALSE);
+}
+
+LRESULT TListView::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == CN_NOTIFY) {
+    auto* hdr = reinterpret_cast<NMHDR*>(lp);
+    if (hdr->code == LVN_ITEMCHANGED && OnChange) {
+      auto* nm = reinterpret_cast<NMLISTVIEW*>(lp);
+      if (nm->uChanged & LVIF_STATE) OnChange(this);
+    }
+    return 0;
+  }
+  return TWinControl::WndProc(msg, wp, lp);
+}
+
+void RegisterComCtrlClasses() {
+  for (const TClassInfo* c : {&TTabSheet::StaticClassInfo(), &TPageControl::StaticClassInfo(), &TTabControl::StaticClassInfo(),
+                              &TTreeView::StaticClassInfo(), &TListView::StaticClassInfo(), &TImageList::StaticClassInfo()})
+    RegisterComponentClass(*c);
+}

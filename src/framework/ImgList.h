@@ -1,0 +1,30 @@
+// Lists of same-sized small pictures that tree and list views draw their items with.
+#pragma once
+#include <windows.h>
+#include <commctrl.h>
+#include "framework/Classes.h"
+
+// The system's common controls, registered once before the first is created.
+void NeedCommonControls();
+
+class TImageList : public TComponent {
+  VELMORA_CLASS(TImageList, TComponent)
+
+ public:
+  explicit TImageList(TComponent* AOwner);
+  ~TImageList() override;
+  int Width() const { return FWidth; }
+  void SetWidth(int v);
+  int Height() const { return FHeight; }
+  void SetHeight(int v);
+  HIMAGELIST Handle();
+  // Adds a copy of the icon scaled to the list's size; returns its index, or -1.
+  int AddIcon(HICON icon);
+  int Count() const;
+  void Clear();
+
+ private:
+  void Recreate();
+  int FWidth = 16, FHeight = 16;
+  HIMAGELIST FHandle = nullptr;
+};
