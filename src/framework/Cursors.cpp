@@ -1,5 +1,6 @@
 #include "framework/Cursors.h"
 #include <map>
+#include "framework/HandShape.h"
 
 const TIdentMap& CursorIdents() {
   static const TIdentMap map{{
@@ -36,29 +37,6 @@ void RegisterCursor(TCursor cursor, HCURSOR handle) {
     Registered().erase(cursor);
 }
 
-// A pointing hand, 32 x 32, hot spot at the tip of the finger: 'X' black, 'o' white, '.' clear.
-static const char* const HandPattern[] = {
-    ".....XX..........",
-    "....XooX.........",
-    "....XooX.........",
-    "....XooX.........",
-    "....XooX.........",
-    "....XooXXX.......",
-    "....XooXooXXX....",
-    "....XooXooXooXX..",
-    ".XX.XooXooXooXoX.",
-    ".XoXXooooooooXoX.",
-    ".XooXoooooooooooX",
-    "..XoXoooooooooooX",
-    "..XooooooooooooX.",
-    "...XoooooooooooX.",
-    "...XooooooooooX..",
-    "....XoooooooooX..",
-    "....XooooooooX...",
-    ".....XooooooX....",
-    ".....XooooooX....",
-    ".....XXXXXXXX....",
-};
 
 HCURSOR BuiltInHandCursor() {
   static HCURSOR hand = [] {
@@ -68,7 +46,7 @@ HCURSOR BuiltInHandCursor() {
       andMask[i] = 0xFF;  // clear everywhere but on the hand
       xorMask[i] = 0;
     }
-    int rows = static_cast<int>(sizeof HandPattern / sizeof HandPattern[0]);
+    int rows = kHandPatternRows;
     for (int y = 0; y < rows; ++y)
       for (int x = 0; HandPattern[y][x]; ++x) {
         char c = HandPattern[y][x];
@@ -77,7 +55,7 @@ HCURSOR BuiltInHandCursor() {
         andMask[y * rowBytes + x / 8] &= static_cast<BYTE>(~bit);
         if (c == 'o') xorMask[y * rowBytes + x / 8] |= bit;
       }
-    return CreateCursor(GetModuleHandleA(nullptr), 5, 0, size, size, andMask, xorMask);
+    return CreateCursor(GetModuleHandleA(nullptr), kHandHotSpotX, kHandHotSpotY, size, size, andMask, xorMask);
   }();
   return hand;
 }

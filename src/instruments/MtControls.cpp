@@ -1,0 +1,266 @@
+#include "instruments/MtControls.h"
+#include <algorithm>
+#include "framework/Events.h"
+
+VELMORA_CLASS_INFO(TMtComponent) { b.Str("Version", &TMtComponent::Version, &TMtComponent::SetVersion); }
+VELMORA_CLASS_INFO(TMtCustomControl) {
+  b.Str("Version", &TMtCustomControl::Version, &TMtCustomControl::SetVersion);
+}
+VELMORA_CLASS_INFO(TMtCustomImageControl) {}
+VELMORA_CLASS_INFO(TMtGraphicControl) {
+  b.Str("Version", &TMtGraphicControl::Version, &TMtGraphicControl::SetVersion);
+}
+VELMORA_CLASS_INFO(TMtGraphicImageControl) {}
+VELMORA_CLASS_INFO(TMtSharedComponent) {}
+
+void InitMtControls() {
+  // A resource cursor is the module's to keep: nothing to free.
+  if (HCURSOR hand = LoadCursorA(GetModuleHandleA(nullptr), "MTCURSORHANDPOINT")) RegisterCursor(crMtHandPoint, hand);
+}
+
+namespace {
+void Call(const TNotifyEvent& handler, TObject* sender) {
+  if (handler) CallGuarded(sender, [&] { handler(sender); });
+}
+}  // namespace
+
+// ---------------------------------------------------------------- TMtCustomControl
+
+void TMtCustomControl::UpdateControlCanvas() {
+  if (Loading() || !FHandle) return;
+  InvalidateRect(FHandle, nullptr, FALSE);
+  UpdateWindow(FHandle);
+}
+
+void TMtCustomControl::MouseEnter() {
+  inherited::MouseEnter();
+  DoMouseEnter();
+}
+void TMtCustomControl::MouseLeave() {
+  inherited::MouseLeave();
+  DoMouseLeave();
+}
+void TMtCustomControl::FontChanged() {
+  inherited::FontChanged();
+  DoFontChanged();
+}
+void TMtCustomControl::TextChanged() {
+  inherited::TextChanged();
+  DoTextChanged();
+}
+void TMtCustomControl::DoMouseEnter() { Call(FOnMouseEnter, this); }
+void TMtCustomControl::DoMouseLeave() { Call(FOnMouseLeave, this); }
+void TMtCustomControl::DoFontChanged() { Call(FOnFontChanged, this); }
+void TMtCustomControl::DoTextChanged() { Call(FOnTextChanged, this); }
+
+// ---------------------------------------------------------------- TMtCustomImageControl
+
+TMtCustomImageControl::TMtCustomImageControl(TComponent* AOwner) : TMtCustomControl(AOwner) {}
+
+void TMtCustomImageControl::ClearBitmapCanvas() {
+  TCanvas& c = BitmapCanvas();
+  c.Brush().SetColor(FColor);
+  c.Brush().SetStyle(bsSolid);
+  c.FillRect(RECT{0, 0, FBitmap.Width(), FBitmap.Height()});
+}
+
+void TMtCustomImageControl::Paint() {
+  if (FBitmap.Empty()) return;
+  BitBlt(FCanvas.Handle(), 0, 0, FBitmap.Width(), FBitmap.Height(), BitmapCanvas().Handle(), 0, 0, SRCCOPY);
+}
+
+void TMtCustomImageControl::BoundsChanged() {
+  inherited::BoundsChanged();
+  if (!Loading()) FBitmap.SetSize(FWidth, FHeight);
+}
+
+void TMtCustomImageControl::Loaded() {
+  inherited::Loaded();
+  FBitmap.SetSize(FWidth, FHeight);
+}
+
+// ---------------------------------------------------------------- TMtGraphicControl
+
+void TMtGraphicControl::PaintNow() {
+  TWinControl* parent = Parent();
+  if (!parent || !parent->HandleAllocated() || !FVisible || FWidth <= 0 || FHeight <= 0) return;
+  HWND h = parent->Handle();
+  // A hidden window paints everything when it shows: nothing to do now.
+  if (!IsWindowVisible(h)) return;
+  if (!FOpaque) {
+    Invalidate();
+    parent->Update();
+    return;
+  }
+  HDC dc = GetDC(h);
+  if (!dc) return;
+  int saved = SaveDC(dc);
+  IntersectClipRect(dc, FLeft, FTop, FLeft + FWidth, FTop + FHeight);
+  OffsetViewportOrgEx(dc, FLeft, FTop, nullptr);
+  PaintOn(dc);
+  RestoreDC(dc, saved);
+  ReleaseDC(h, dc);
+}
+
+void TMtGraphicControl::UpdateControlCanvas() {
+  if (!Loading()) PaintNow();
+}
+
+void TMtGraphicControl::UpdateControlBounds() {
+  if (FAutoSize && FAlign != alClient)
+    ReapplyBounds();
+  else
+    UpdateControlCanvas();
+}
+
+void TMtGraphicControl::ReapplyBounds() {
+  if (Loading()) return;
+  RECT before = BoundsRect();
+  bool autoSize = FAutoSize;
+  FAutoSize = true;  // lets SetBounds take the preferred size whatever the setting
+  SetBounds(FLeft, FTop, FWidth, FHeight);
+  FAutoSize = autoSize;
+  RECT after = BoundsRect();
+  if (EqualRect(&before, &after)) UpdateControlCanvas();
+}
+
+void TMtGraphicControl::SetAutoSize(bool v) {
+  if (v == FAutoSize) return;
+  FAutoSize = v;
+  if (v) UpdateControlBounds();
+}
+
+void TMtGraphicControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+  if (FAutoSize && FAlign != alClient && !Loading()) CanAutoSize(AWidth, AHeight);
+  inherited::SetBounds(ALeft, ATop, AWidth, AHeight);
+}
+
+void TMtGraphicControl::Loaded() {
+  inherited::Loaded();
+  if (FAutoSize && FAlign != alClient) SetBounds(FLeft, FTop, FWidth, FHeight);
+}
+
+void TMtGraphicControl::MouseEnter() {
+  inherited::MouseEnter();
+  DoMouseEnter();
+}
+void TMtGraphicControl::MouseLeave() {
+  inherited::MouseLeave();
+  DoMouseLeave();
+}
+void TMtGraphicControl::FontChanged() {
+  inherited::FontChanged();
+  DoFontChanged();
+}
+void TMtGraphicControl::TextChanged() {
+  inherited::TextChanged();
+  DoTextChanged();
+}
+void TMtGraphicControl::DoMouseEnter() { Call(FOnMouseEnter, this); }
+void TMtGraphicControl::DoMouseLeave() { Call(FOnMouseLeave, this); }
+void TMtGraphicControl::DoFontChanged() { Call(FOnFontChanged, this); }
+void TMtGraphicControl::DoTextChanged() { Call(FOnTextChanged, this); }
+
+// ---------------------------------------------------------------- TMtGraphicImageControl
+
+TMtGraphicImageControl::TMtGraphicImageControl(TComponent* AOwner) : TMtGraphicControl(AOwner) {}
+
+void TMtGraphicImageControl::SetTransparent(bool v) {
+  if (v == FTransparent) return;
+  FTransparent = v;
+  FOpaque = !v;
+  FCaptureDue = true;
+  if (v) {
+    // What lies under the control shows only after the parent has painted it again.
+    Invalidate();
+    return;
+  }
+  UpdateControlCanvas();
+}
+
+void TMtGraphicImageControl::UpdateControlCanvas() {
+  if (Loading()) return;
+  if (FTransparent && !FBackground.Empty()) {
+    // The background already held is still right: paint over it straight away.
+    FCaptureDue = false;
+    FOpaque = true;
+    TMtGraphicControl::UpdateControlCanvas();
+    FOpaque = false;
+    FCaptureDue = true;
+    return;
+  }
+  TMtGraphicControl::UpdateControlCanvas();
+}
+
+void TMtGraphicImageControl::ClearBitmapCanvas() {
+  if (FBitmap.Width() != FWidth || FBitmap.Height() != FHeight) FBitmap.SetSize(FWidth, FHeight);
+  RECT all{0, 0, FBitmap.Width(), FBitmap.Height()};
+  if (FTransparent) {
+    HDC under = FCanvas.Handle();
+    if ((FCaptureDue || FBackground.Empty()) && under) {
+      FBackground.SetSize(FWidth, FHeight);
+      BitBlt(FBackground.Canvas().Handle(), 0, 0, FWidth, FHeight, under, 0, 0, SRCCOPY);
+      FCaptureDue = false;
+    }
+    if (!FBackground.Empty()) {
+      BitmapCanvas().CopyRect(all, FBackground.Canvas(), all);
+      return;
+    }
+  }
+  TCanvas& c = BitmapCanvas();
+  c.Brush().SetColor(FColor);
+  c.Brush().SetStyle(bsSolid);
+  c.FillRect(all);
+}
+
+void TMtGraphicImageControl::Paint() {
+  if (!FBitmap.Empty() && FCanvas.Handle())
+    BitBlt(FCanvas.Handle(), 0, 0, FBitmap.Width(), FBitmap.Height(), BitmapCanvas().Handle(), 0, 0, SRCCOPY);
+  if (FTransparent) {
+    FCaptureDue = true;
+    FOpaque = false;
+  }
+}
+
+void TMtGraphicImageControl::BoundsChanged() {
+  inherited::BoundsChanged();
+  if (!Loading()) FBitmap.SetSize(FWidth, FHeight);
+}
+
+void TMtGraphicImageControl::Loaded() {
+  inherited::Loaded();
+  FBitmap.SetSize(FWidth, FHeight);
+}
+
+// ---------------------------------------------------------------- change links
+
+TMtChangeLink::~TMtChangeLink() {
+  if (FSender) FSender->RemoveLink(this);
+}
+
+void TMtChangeLink::Change() {
+  if (OnChange) OnChange(FSender);
+}
+
+TMtSharedComponent::~TMtSharedComponent() {
+  while (!FLinks.empty()) RemoveLink(FLinks.back());
+}
+
+void TMtSharedComponent::InsertLink(TMtChangeLink* Link) {
+  if (!Link) return;
+  if (Link->FSender && Link->FSender != this) Link->FSender->RemoveLink(Link);
+  Link->FSender = this;
+  if (std::find(FLinks.begin(), FLinks.end(), Link) == FLinks.end()) FLinks.push_back(Link);
+}
+
+void TMtSharedComponent::RemoveLink(TMtChangeLink* Link) {
+  if (!Link) return;
+  if (Link->FSender == this) Link->FSender = nullptr;
+  std::erase(FLinks, Link);
+}
+
+void TMtSharedComponent::NotifyClients() {
+  std::vector<TMtChangeLink*> links = FLinks;
+  for (TMtChangeLink* l : links)
+    if (std::find(FLinks.begin(), FLinks.end(), l) != FLinks.end()) l->Change();
+}

@@ -1,0 +1,177 @@
+// Bases of the instruments: components and controls that carry the instruments' version,
+// controls that draw into an off-screen bitmap of their own size and copy it out in one block,
+// and the change links through which a shared component (a bitmap list) tells its users.
+#pragma once
+#include <windows.h>
+#include <memory>
+#include <string>
+#include <vector>
+#include "framework/Controls.h"
+
+// Shown by every instrument class; never stored.
+inline const std::string& MtVersion() {
+  static const std::string v = "3.70";
+  return v;
+}
+
+// The instruments' hand pointer, registered by InitMtControls.
+constexpr TCursor crMtHandPoint = 99;
+
+// Start-up of the instruments: loads their hand pointer and registers it as cursor 99.
+void InitMtControls();
+
+class TMtComponent : public TComponent {
+  VELMORA_CLASS(TMtComponent, TComponent)
+
+ public:
+  using TComponent::TComponent;
+  const std::string& Version() const { return MtVersion(); }
+  void SetVersion(const std::string&) {}
+};
+
+class TMtCustomControl : public TCustomControl {
+  VELMORA_CLASS(TMtCustomControl, TCustomControl)
+
+ public:
+  using TCustomControl::TCustomControl;
+  const std::string& Version() const { return MtVersion(); }
+  void SetVersion(const std::string&) {}
+  // Repaints at once (not while loading).
+  virtual void UpdateControlCanvas();
+
+ protected:
+  void MouseEnter() override;
+  void MouseLeave() override;
+  void FontChanged() override;
+  void TextChanged() override;
+  virtual void DoMouseEnter();
+  virtual void DoMouseLeave();
+  virtual void DoFontChanged();
+  virtual void DoTextChanged();
+  // Optional handlers the descendants may publish.
+  TNotifyEvent FOnMouseEnter, FOnMouseLeave, FOnFontChanged, FOnTextChanged;
+};
+
+class TMtCustomImageControl : public TMtCustomControl {
+  VELMORA_CLASS(TMtCustomImageControl, TMtCustomControl)
+
+ public:
+  explicit TMtCustomImageControl(TComponent* AOwner);
+  // The off-screen picture, always the control's size.
+  TBitmap& Bitmap() { return FBitmap; }
+  TCanvas& BitmapCanvas() { return FBitmap.Canvas(); }
+
+ protected:
+  // Fills the off-screen bitmap with Color.
+  virtual void ClearBitmapCanvas();
+  // Descendants draw into the bitmap and end with this, which copies it to the screen.
+  void Paint() override;
+  void BoundsChanged() override;
+  void Loaded() override;
+
+ private:
+  TBitmap FBitmap;
+};
+
+class TMtGraphicControl : public TGraphicControl {
+  VELMORA_CLASS(TMtGraphicControl, TGraphicControl)
+
+ public:
+  using TGraphicControl::TGraphicControl;
+  const std::string& Version() const { return MtVersion(); }
+  void SetVersion(const std::string&) {}
+  // Repaints at once (not while loading): an opaque control paints straight onto its parent's
+  // window, so nothing under it is drawn first.
+  virtual void UpdateControlCanvas();
+  // With AutoSize on and not filling the parent, takes the preferred size (repainting only if
+  // that changed nothing); otherwise repaints.
+  virtual void UpdateControlBounds();
+  // The same without the AutoSize test (not while loading).
+  virtual void ReapplyBounds();
+
+  bool AutoSize() const { return FAutoSize; }
+  void SetAutoSize(bool v);
+  bool Opaque() const { return FOpaque; }
+  void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+
+ protected:
+  void Loaded() override;
+  // The size the control would like; false when it has no preference.
+  virtual bool CanAutoSize(int& width, int& height) { return false; }
+  void MouseEnter() override;
+  void MouseLeave() override;
+  void FontChanged() override;
+  void TextChanged() override;
+  virtual void DoMouseEnter();
+  virtual void DoMouseLeave();
+  virtual void DoFontChanged();
+  virtual void DoTextChanged();
+  TNotifyEvent FOnMouseEnter, FOnMouseLeave, FOnFontChanged, FOnTextChanged;
+  // The control covers its whole rectangle: nothing under it needs painting first.
+  bool FOpaque = false;
+
+ private:
+  void PaintNow();
+  bool FAutoSize = false;
+};
+
+class TMtGraphicImageControl : public TMtGraphicControl {
+  VELMORA_CLASS(TMtGraphicImageControl, TMtGraphicControl)
+
+ public:
+  explicit TMtGraphicImageControl(TComponent* AOwner);
+  TBitmap& Bitmap() { return FBitmap; }
+  TCanvas& BitmapCanvas() { return FBitmap.Canvas(); }
+  bool Transparent() const { return FTransparent; }
+  void SetTransparent(bool v);
+  void UpdateControlCanvas() override;
+
+ protected:
+  // Fills the off-screen bitmap with Color, or, when Transparent, with what lies under the
+  // control (taken from the surface it is painted on when a new capture is due).
+  virtual void ClearBitmapCanvas();
+  // Descendants draw into the bitmap and end with this, which copies it out in one block.
+  void Paint() override;
+  void BoundsChanged() override;
+  void Loaded() override;
+
+ private:
+  TBitmap FBitmap;
+  TBitmap FBackground;
+  bool FTransparent = false;
+  bool FCaptureDue = true;
+};
+
+// A shared component's link to one of its users.
+class TMtSharedComponent;
+class TMtChangeLink : public TObject {
+ public:
+  TMtChangeLink() = default;
+  ~TMtChangeLink() override;
+  TMtChangeLink(const TMtChangeLink&) = delete;
+  TMtChangeLink& operator=(const TMtChangeLink&) = delete;
+  TMtSharedComponent* Sender() const { return FSender; }
+  // Calls OnChange(Sender).
+  virtual void Change();
+  TNotifyEvent OnChange;
+
+ private:
+  friend class TMtSharedComponent;
+  TMtSharedComponent* FSender = nullptr;
+};
+
+class TMtSharedComponent : public TMtComponent {
+  VELMORA_CLASS(TMtSharedComponent, TMtComponent)
+
+ public:
+  using TMtComponent::TMtComponent;
+  ~TMtSharedComponent() override;
+  void InsertLink(TMtChangeLink* Link);
+  void RemoveLink(TMtChangeLink* Link);
+  // Tells every link, in order; a link may leave (or others) while being told.
+  void NotifyClients();
+  int LinkCount() const { return static_cast<int>(FLinks.size()); }
+
+ private:
+  std::vector<TMtChangeLink*> FLinks;
+};

@@ -1,0 +1,3 @@
+// The instrument classes that window descriptions may name, and the instruments' start-up.
+#pragma once
+void RegisterInstrumentClasses();

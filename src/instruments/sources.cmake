@@ -1,0 +1,12 @@
+list(APPEND VELMORA_PORTABLE_SOURCES
+  ${DIR}/MtMath.cpp
+  ${DIR}/MtBitmapStream.cpp
+)
+list(APPEND VELMORA_WIN_SOURCES
+  ${DIR}/MtSysUtils.cpp
+  ${DIR}/MtClasses.cpp
+  ${DIR}/MtControls.cpp
+  ${DIR}/MtThreads.cpp
+  ${DIR}/MtSystem.cpp
+  ${DIR}/MtRegister.cpp
+)
