@@ -13,6 +13,7 @@
 #include "framework/StdCtrls.h"
 #include "framework/Threads.h"
 #include "framework/Timer.h"
+#include "instruments/MtRegister.h"
 #include "probes/KSI_CPUUsage.h"
 #include "sysinfo/LedMeter.h"
 
@@ -26,6 +27,7 @@ static void RegisterClasses() {
   RegisterTimerClasses();
   RegisterProbeClasses();
   RegisterLedMeterClasses();
+  RegisterInstrumentClasses();
 }
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {

@@ -19,9 +19,8 @@ int32_t PercentOf(int32_t Value, int32_t Total) {
 }
 
 int32_t ValueOfPercent(int32_t Percent, int32_t Total) {
-  // Stored to double at each step so that x87 registers give the same result as SSE.
-  volatile double fraction = static_cast<double>(Percent) * 0.01;
-  volatile double v = static_cast<double>(Total) * fraction;
+  double fraction = static_cast<double>(Percent) * 0.01;
+  double v = static_cast<double>(Total) * fraction;
   return Limit32(std::trunc(v));
 }
 
@@ -31,7 +30,7 @@ std::vector<uint32_t> GradientBands(uint32_t from, uint32_t to, int extent, int 
   if (step < 1) step = 1;
   int n = extent > 1 ? extent : 1;
   auto part = [](uint32_t c, int shift) { return static_cast<int>((c >> shift) & 0xFF); };
-  volatile double cur[3], delta[3];
+  double cur[3], delta[3];
   for (int i = 0; i < 3; ++i) {
     cur[i] = part(from, i * 8);
     delta[i] = static_cast<double>(part(to, i * 8) - part(from, i * 8)) * step / n;
@@ -43,7 +42,7 @@ std::vector<uint32_t> GradientBands(uint32_t from, uint32_t to, int extent, int 
     for (int i = 0; i < 3; ++i) {
       int32_t v = RoundEven(cur[i]);
       c |= static_cast<uint32_t>(v < 0 ? 0 : v > 255 ? 255 : v) << (i * 8);
-      cur[i] = cur[i] + delta[i];
+      cur[i] += delta[i];
     }
     bands.push_back(c);
   }
@@ -53,8 +52,7 @@ std::vector<uint32_t> GradientBands(uint32_t from, uint32_t to, int extent, int 
 namespace mt {
 
 int ScopeBaseLineY(int height, int baseOffset) {
-  volatile double perPercent = static_cast<double>(height) / 100;
-  volatile double above = perPercent * baseOffset;
+  double above = static_cast<double>(height) / 100 * baseOffset;
   return height - RoundEven(above) - 1;
 }
 

@@ -10,30 +10,9 @@
 #include "framework/Threads.h"
 #include "framework/Timer.h"
 #include "framework/UtilityWindow.h"
+#include "TestSupport.h"
 
 namespace {
-
-// Runs this thread's message loop until pred holds or the time is up.
-bool PumpUntil(const std::function<bool()>& pred, DWORD timeoutMs = 5000) {
-  DWORD start = GetTickCount();
-  while (!pred()) {
-    if (GetTickCount() - start > timeoutMs) return false;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-  }
-  return true;
-}
-void PumpFor(DWORD ms) {
-  DWORD start = GetTickCount();
-  PumpUntil([&] { return GetTickCount() - start >= ms; });
-}
-
-struct SinkCatcher {
-  std::vector<std::string> messages;
-  SinkCatcher() { SetExceptionSink([this](TObject*, const std::exception& e) { messages.push_back(e.what()); }); }
-  ~SinkCatcher() { SetExceptionSink(nullptr); }
-};
 
 class FnThread : public TThread {
  public:
