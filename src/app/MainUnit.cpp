@@ -64,6 +64,11 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner) {
   if (Application) Application->OnActivate = [this](TObject* s) { ApplicationProperties1Activate(s); };
 }
 
+TMainForm::~TMainForm() {
+  // The application outlives this window: its activations must not reach it any more.
+  if (Application) Application->OnActivate = nullptr;
+}
+
 void TMainForm::FormCreate(TObject*) {
   SetHeight(Height() - Panel5->Height());
   FActivateCount = 0;

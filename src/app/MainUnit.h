@@ -16,6 +16,7 @@ class TMainForm : public TForm {
 
  public:
   explicit TMainForm(TComponent* AOwner);
+  ~TMainForm() override;
 
   TPanel *Panel1 = nullptr, *Panel2 = nullptr, *Panel3 = nullptr, *Panel4 = nullptr, *Panel5 = nullptr;
   TLabel *Label1 = nullptr, *Label2 = nullptr, *Label3 = nullptr, *Label4 = nullptr;

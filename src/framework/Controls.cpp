@@ -28,6 +28,65 @@ TShiftState KeysToShiftState(WPARAM keys) {
   return s;
 }
 
+namespace {
+TMousePosSource g_mousePos = nullptr;
+
+// BeginPaint and EndPaint around one scope: a paint that throws still ends the paint.
+class PaintScope {
+ public:
+  explicit PaintScope(HWND h) : FWindow(h), FDC(BeginPaint(h, &FPaint)) {}
+  ~PaintScope() { EndPaint(FWindow, &FPaint); }
+  PaintScope(const PaintScope&) = delete;
+  PaintScope& operator=(const PaintScope&) = delete;
+  HDC DC() const { return FDC; }
+
+ private:
+  HWND FWindow;
+  PAINTSTRUCT FPaint;
+  HDC FDC;
+};
+
+// SaveDC and RestoreDC around one scope.
+class SavedDC {
+ public:
+  explicit SavedDC(HDC dc) : FDC(dc), FSaved(SaveDC(dc)) {}
+  ~SavedDC() {
+    if (FSaved) RestoreDC(FDC, FSaved);
+  }
+  SavedDC(const SavedDC&) = delete;
+  SavedDC& operator=(const SavedDC&) = delete;
+
+ private:
+  HDC FDC;
+  int FSaved;
+};
+
+// A canvas drawing on dc for one scope, and on nothing after it.
+class CanvasOn {
+ public:
+  CanvasOn(TCanvas& canvas, HDC dc) : FCanvas(canvas) { canvas.SetHandle(dc); }
+  ~CanvasOn() { FCanvas.SetHandle(nullptr); }
+  CanvasOn(const CanvasOn&) = delete;
+  CanvasOn& operator=(const CanvasOn&) = delete;
+
+ private:
+  TCanvas& FCanvas;
+};
+}  // namespace
+
+bool MousePos(POINT& p) {
+  POINT q;
+  if (!(g_mousePos ? g_mousePos : GetCursorPos)(&q)) return false;
+  p = q;
+  return true;
+}
+
+TMousePosSource SetMousePosSource(TMousePosSource source) {
+  TMousePosSource old = g_mousePos;
+  g_mousePos = source;
+  return old;
+}
+
 // ---------------------------------------------------------------- TControl
 
 VELMORA_CLASS_INFO(TControl) {
@@ -287,10 +346,9 @@ VELMORA_CLASS_INFO(TGraphicControl) {}
 TGraphicControl::TGraphicControl(TComponent* AOwner) : TControl(AOwner) {}
 
 void TGraphicControl::PaintOn(HDC dc) {
-  FCanvas.SetHandle(dc);
+  CanvasOn on(FCanvas, dc);
   FCanvas.Font().Assign(Font());
   Paint();
-  FCanvas.SetHandle(nullptr);
 }
 
 void TGraphicControl::Invalidate() {
@@ -316,7 +374,12 @@ TWinControl::~TWinControl() {
 }
 
 TWinControl* TWinControl::FromHandle(HWND h) {
-  return h ? static_cast<TWinControl*>(GetPropA(h, kControlProp)) : nullptr;
+  if (!h) return nullptr;
+  DWORD process = 0;
+  GetWindowThreadProcessId(h, &process);
+  if (process != GetCurrentProcessId()) return nullptr;
+  if (reinterpret_cast<WNDPROC>(GetClassLongA(h, GCL_WNDPROC)) != StdWndProc) return nullptr;
+  return static_cast<TWinControl*>(GetPropA(h, kControlProp));
 }
 
 HWND TWinControl::Handle() {
@@ -445,11 +508,10 @@ void TWinControl::PaintControls(HDC dc) {
     if (!g || !g->Visible()) continue;
     RECT b = g->BoundsRect();
     if (!RectVisible(dc, &b)) continue;
-    int saved = SaveDC(dc);
+    SavedDC saved(dc);
     IntersectClipRect(dc, b.left, b.top, b.right, b.bottom);
     OffsetViewportOrgEx(dc, b.left, b.top, nullptr);
     g->PaintOn(dc);
-    RestoreDC(dc, saved);
   }
 }
 
@@ -524,11 +586,9 @@ LRESULT TWinControl::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
       break;
     case WM_PAINT:
       if (own) {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(FHandle, &ps);
-        PaintWindow(dc);
-        PaintControls(dc);
-        EndPaint(FHandle, &ps);
+        PaintScope paint(FHandle);
+        PaintWindow(paint.DC());
+        PaintControls(paint.DC());
         return 0;
       }
       break;
@@ -558,7 +618,7 @@ LRESULT TWinControl::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_SETCURSOR:
       if (LOWORD(lp) == HTCLIENT && reinterpret_cast<HWND>(wp) == FHandle) {
         POINT p;
-        GetCursorPos(&p);
+        if (!MousePos(p)) break;
         ::ScreenToClient(FHandle, &p);
         TControl* c = ControlAtPos(p, true);
         if (!c) c = this;
@@ -761,12 +821,13 @@ void TCustomControl::PaintTo(TBitmap& bmp) {
   HDC dc = bmp.Canvas().Handle();
   RECT r{0, 0, FWidth, FHeight};
   FillRect(dc, &r, BackgroundBrush());
-  FCanvas.SetHandle(dc);
-  FCanvas.Font().Assign(Font());
-  FCanvas.Brush().SetColor(FColor);
-  FCanvas.Brush().SetStyle(bsSolid);
-  Paint();
-  FCanvas.SetHandle(nullptr);
+  {
+    CanvasOn on(FCanvas, dc);
+    FCanvas.Font().Assign(Font());
+    FCanvas.Brush().SetColor(FColor);
+    FCanvas.Brush().SetStyle(bsSolid);
+    Paint();
+  }
   PaintControls(dc);
 }
 
@@ -775,14 +836,12 @@ LRESULT TCustomControl::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_ERASEBKGND:
       return 1;  // the paint covers everything
     case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(FHandle, &ps);
+      PaintScope paint(FHandle);
       if (FWidth > 0 && FHeight > 0) {
         if (!FBuffer) FBuffer = std::make_unique<TBitmap>();
         PaintTo(*FBuffer);
-        BitBlt(dc, 0, 0, FWidth, FHeight, FBuffer->Canvas().Handle(), 0, 0, SRCCOPY);
+        BitBlt(paint.DC(), 0, 0, FWidth, FHeight, FBuffer->Canvas().Handle(), 0, 0, SRCCOPY);
       }
-      EndPaint(FHandle, &ps);
       return 0;
     }
   }

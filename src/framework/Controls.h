@@ -36,6 +36,14 @@ enum : UINT {
 
 TShiftState KeysToShiftState(WPARAM keys);
 
+// The mouse pointer's screen position; false when the system cannot give it (while the
+// workstation is locked, for one), and then p is left alone.
+bool MousePos(POINT& p);
+// Replaces GetCursorPos for MousePos (tests make it fail); null puts it back. Returns the
+// previous source.
+using TMousePosSource = BOOL(WINAPI*)(LPPOINT);
+TMousePosSource SetMousePosSource(TMousePosSource source);
+
 class TControl : public TComponent {
   VELMORA_CLASS(TControl, TComponent)
 
@@ -186,6 +194,8 @@ class TWinControl : public TControl {
   bool HandleAllocated() const { return FHandle != nullptr; }
   void HandleNeeded() { Handle(); }
   void DestroyHandle();
+  // The control of a window of this process made by this framework, else null (another
+  // program's window may carry the same property, with a pointer that means nothing here).
   static TWinControl* FromHandle(HWND h);
 
   int ControlCount() const { return static_cast<int>(FControls.size()); }

@@ -9,5 +9,6 @@ class TObject;
 using TExceptionSink = std::function<void(TObject* Sender, const std::exception& E)>;
 void SetExceptionSink(TExceptionSink sink);
 
-// Runs f; an exception escaping it goes to the sink instead of unwinding into the message loop.
+// Runs f; anything escaping it goes to the sink (as Exception when it is no std::exception)
+// instead of unwinding into the message loop. Nothing leaves CallGuarded, not even from the sink.
 void CallGuarded(TObject* Sender, const std::function<void()>& f);

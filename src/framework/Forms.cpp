@@ -87,23 +87,22 @@ void TForm::LoadDescriptionText(const std::string& text, const std::string& name
 void TForm::SetBorderStyle(TFormBorderStyle v) {
   if (v == FBorderStyle) return;
   FBorderStyle = v;
-  if (FHandle) {
-    TCreateParams p;
-    CreateParams(p);
-    SetWindowLongA(FHandle, GWL_STYLE, (p.Style & ~WS_VISIBLE) | (GetWindowLongA(FHandle, GWL_STYLE) & WS_VISIBLE));
-    SetWindowLongA(FHandle, GWL_EXSTYLE, p.ExStyle);
-    SetWindowPos(FHandle, nullptr, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  }
+  ApplyBorder();
 }
 
 void TForm::SetBorderIcons(TBorderIcons v) {
   if (v == FBorderIcons) return;
   FBorderIcons = v;
-  if (FHandle) {
-    auto b = FBorderStyle;
-    FBorderStyle = static_cast<TFormBorderStyle>(-1);
-    SetBorderStyle(b);
-  }
+  ApplyBorder();
+}
+
+void TForm::ApplyBorder() {
+  if (!FHandle) return;
+  TCreateParams p;
+  CreateParams(p);
+  SetWindowLongA(FHandle, GWL_STYLE, (p.Style & ~WS_VISIBLE) | (GetWindowLongA(FHandle, GWL_STYLE) & WS_VISIBLE));
+  SetWindowLongA(FHandle, GWL_EXSTYLE, p.ExStyle);
+  SetWindowPos(FHandle, nullptr, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TForm::CreateParams(TCreateParams& p) {
@@ -501,7 +500,7 @@ void TApplication::Idle() {
 
 void TApplication::DoMouseIdle() {
   POINT p;
-  if (!GetCursorPos(&p)) return;
+  if (!MousePos(p)) return;
   HWND h = WindowFromPoint(p);
   TWinControl* w = TWinControl::FromHandle(h);
   TControl* c = nullptr;
@@ -568,8 +567,7 @@ void TApplication::HintTimerExpired() {
   StopHintTimer();
   if (kind == 1) {
     POINT p;
-    GetCursorPos(&p);
-    ActivateHint(p);
+    if (MousePos(p)) ActivateHint(p);
   } else if (kind == 2) {
     if (FHintWindow) FHintWindow->ReleaseHint();
   }
@@ -592,7 +590,12 @@ void TApplication::ActivateHint(POINT cursor) {
   bool canShow = true;
   if (OnShowHint) CallGuarded(this, [&] { OnShowHint(info.HintStr, canShow, info); });
   if (!canShow || info.HintStr.empty()) return;
-  if (!FHintWindow) FHintWindow = HintWindowClass(this);
+  if (!FHintWindow) {
+    FHintWindow = HintWindowClass ? HintWindowClass(this) : nullptr;
+    if (!FHintWindow) return;
+    // Whoever owns it, its going must reach this pointer.
+    FreeNotification(FHintWindow);
+  }
   FHintWindow->SetColor(info.HintColor);
   RECT r = FHintWindow->CalcHintRect(info.HintMaxWidth, info.HintStr);
   OffsetRect(&r, info.HintPos.x, info.HintPos.y);
@@ -600,6 +603,16 @@ void TApplication::ActivateHint(POINT cursor) {
   FHintActive = true;
   FHintControl = c;
   if (info.HideTimeout > 0) StartHintTimer(info.HideTimeout, 2);
+}
+
+void TApplication::Notification(TComponent* AComponent, TOperation Operation) {
+  TComponent::Notification(AComponent, Operation);
+  if (Operation != TOperation::opRemove) return;
+  if (AComponent == FHintWindow) {
+    FHintWindow = nullptr;
+    FHintActive = false;
+  }
+  if (AComponent == FMainForm) FMainForm = nullptr;
 }
 
 void TApplication::Minimize() {

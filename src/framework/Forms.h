@@ -91,6 +91,8 @@ class TForm : public TWinControl {
 
  private:
   void ApplyPosition();
+  // Gives an existing window the style of the present border style and icons.
+  void ApplyBorder();
   TFormBorderStyle FBorderStyle = bsSizeable;
   TBorderIcons FBorderIcons = (1u << biSystemMenu) | (1u << biMinimize) | (1u << biMaximize);
   TPosition FPosition = poDesigned;
@@ -195,6 +197,10 @@ class TApplication : public TComponent {
   void HookMainWindow(const void* key, TWindowHook hook);   // join; key is usually `this`
   void UnhookMainWindow(const void* key);                   // leave; any order
   LRESULT AppWndProc(UINT msg, WPARAM wp, LPARAM lp);
+
+ protected:
+  // The hint window and the main form may go before the application does.
+  void Notification(TComponent* AComponent, TOperation Operation) override;
 
  private:
   struct THookEntry {

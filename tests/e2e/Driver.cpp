@@ -125,6 +125,59 @@ HWND FindChild(HWND parent, const char* cls, const char* caption) {
   return d.found;
 }
 
+std::vector<HWND> Children(HWND parent, const char* cls) {
+  std::vector<HWND> out;
+  for (HWND h = GetWindow(parent, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT))
+    if (ClassOf(h) == cls) out.push_back(h);
+  return out;
+}
+
+struct OtherData {
+  DWORD pid;
+  std::initializer_list<HWND> known;
+  HWND found;
+};
+
+static BOOL CALLBACK OtherProc(HWND h, LPARAM lp) {
+  auto* d = reinterpret_cast<OtherData*>(lp);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(h, &pid);
+  if (pid != d->pid || !IsWindowVisible(h)) return TRUE;
+  for (HWND k : d->known)
+    if (k == h) return TRUE;
+  d->found = h;
+  return FALSE;
+}
+
+HWND WaitForOtherWindow(DWORD pid, std::initializer_list<HWND> known, DWORD timeoutMs) {
+  DWORD start = GetTickCount();
+  for (;;) {
+    OtherData d{pid, known, nullptr};
+    EnumWindows(OtherProc, reinterpret_cast<LPARAM>(&d));
+    if (d.found || GetTickCount() - start > timeoutMs) return d.found;
+    Sleep(50);
+  }
+}
+
+// Wine may still be catching up with an earlier move and put the pointer back: set it until it
+// stays put.
+static void MovePointer(POINT p) {
+  for (int i = 0, still = 0; i < 40 && still < 3; ++i) {
+    SetCursorPos(p.x, p.y);
+    Sleep(50);
+    POINT now;
+    still = GetCursorPos(&now) && now.x == p.x && now.y == p.y ? still + 1 : 0;
+  }
+}
+
+void PointerTo(HWND h, int x, int y) {
+  POINT p{x, y};
+  ClientToScreen(h, &p);
+  MovePointer(p);
+}
+
+void PointerAway() { MovePointer(POINT{0, 0}); }
+
 SIZE ClientSize(HWND h) {
   RECT r{};
   GetClientRect(h, &r);

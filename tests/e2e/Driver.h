@@ -1,7 +1,9 @@
 // Starts velmora.exe under a chosen Windows version mode and works it from outside.
 #pragma once
 #include <windows.h>
+#include <initializer_list>
 #include <string>
+#include <vector>
 
 namespace e2e {
 
@@ -24,6 +26,14 @@ struct Program {
 HWND FindTopWindow(DWORD pid, const char* cls, const char* caption, DWORD timeoutMs);
 // A child window of the given class and caption below parent (any depth).
 HWND FindChild(HWND parent, const char* cls, const char* caption);
+// The direct children of parent of that class, in z-order (the description's order).
+std::vector<HWND> Children(HWND parent, const char* cls);
+// A visible top-level window of process pid other than those listed; null after the time-out.
+HWND WaitForOtherWindow(DWORD pid, std::initializer_list<HWND> known, DWORD timeoutMs);
+// Moves the system's mouse pointer to a point of h's client area, or out of the way to the top
+// left corner of the screen.
+void PointerTo(HWND h, int x, int y);
+void PointerAway();
 // Client area size and position relative to the parent's client area.
 SIZE ClientSize(HWND h);
 RECT RectInParent(HWND h);

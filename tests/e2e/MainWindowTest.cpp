@@ -23,13 +23,6 @@ struct Running {
   }
 };
 
-std::vector<HWND> Children(HWND parent, const char* cls) {
-  std::vector<HWND> out;
-  for (HWND h = GetWindow(parent, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT))
-    if (ClassOf(h) == cls) out.push_back(h);
-  return out;
-}
-
 bool Is(const RECT& r, int l, int t, int w, int h) { return r.left == l && r.top == t && r.right - r.left == w && r.bottom - r.top == h; }
 
 }  // namespace
@@ -110,4 +103,36 @@ TEST(MainWindow, HelpPictureOpensTheHelpViewer) {
   ASSERT_NE(viewer, nullptr);
   EXPECT_NE(WindowText(viewer).find("Velmora"), std::string::npos) << WindowText(viewer);
   PostMessageA(viewer, WM_CLOSE, 0, 0);
+}
+
+TEST(MainWindow, AnotherProgramsWindowUnderThePointerIsLeftAlone) {
+  Running r;
+  r.Start();
+  // A window of this process carrying the property the program marks its own windows with,
+  // with a value that means nothing over there.
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = DefWindowProcA;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = "E2EStranger";
+  RegisterClassA(&wc);
+  HWND stranger = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, "E2EStranger", "", WS_POPUP | WS_VISIBLE, 10, 10,
+                                  150, 80, nullptr, nullptr, wc.hInstance, nullptr);
+  ASSERT_NE(stranger, nullptr);
+  SetPropA(stranger, "VelmoraControl", reinterpret_cast<HANDLE>(0x12345));
+  PointerTo(stranger, 50, 40);
+  // Long enough for several idle passes of the program (its timers tick every 300 ms).
+  for (DWORD start = GetTickCount(); GetTickCount() - start < 1200;) {
+    MSG m;
+    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&m);
+    Sleep(20);
+  }
+  EXPECT_FALSE(r.p.WaitExit(0)) << "the program ended";
+  EXPECT_TRUE(Settle(r.main));
+  PointerAway();
+  DestroyWindow(stranger);
+  PostMessageA(r.main, WM_CLOSE, 0, 0);
+  r.main = nullptr;
+  DWORD code = 1;
+  ASSERT_TRUE(r.p.WaitExit(15000, &code));
+  EXPECT_EQ(code, 0u);
 }

@@ -31,3 +31,24 @@ TEST(Startup, MainWindowComesUpAndClosesCleanly) {
   ASSERT_TRUE(p.WaitExit(15000, &code)) << "did not end after WM_CLOSE";
   EXPECT_EQ(code, 0u);
 }
+
+TEST(Startup, AHintShownBeforeTheEndLeavesACleanExit) {
+  Program p;
+  ASSERT_TRUE(p.Start());
+  HWND app = FindTopWindow(p.pi.dwProcessId, "TApplication", "Velmora", 15000);
+  HWND main = FindTopWindow(p.pi.dwProcessId, "TMainForm", "Velmora v4.6", 15000);
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(Settle(main));
+  auto strips = Children(main, "TPanel");
+  ASSERT_EQ(strips.size(), 3u);
+  // The pointer rests on the help picture until its hint comes up, whatever window shows it.
+  PointerTo(strips[1], 12, 10);
+  HWND hint = WaitForOtherWindow(p.pi.dwProcessId, {app, main}, 10000);
+  EXPECT_NE(hint, nullptr) << "no hint came up";
+  PostMessageA(main, WM_CLOSE, 0, 0);
+  DWORD code = 1;
+  bool ended = p.WaitExit(15000, &code);
+  PointerAway();
+  ASSERT_TRUE(ended) << "did not end after WM_CLOSE";
+  EXPECT_EQ(code, 0u);
+}

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include "framework/Classes.h"
 #include "framework/Description.h"
+#include "framework/Events.h"
 #include "framework/Exception.h"
 #include "framework/Strings.h"
 
@@ -289,4 +290,20 @@ TEST(StringList, TextSplitsAnyLineBreakAndNamesValues) {
   s.SetValue("c", "x");
   EXPECT_EQ(s.Count(), 5);
   EXPECT_EQ(s.Text(), "a=1\r\nb=2\r\nc\r\nd=\r\nc=x\r\n");
+}
+
+TEST(CallGuarded, NothingEscapesNotEvenFromTheSink) {
+  std::vector<std::string> seen;
+  TObject sender;
+  SetExceptionSink([&](TObject* s, const std::exception& e) {
+    EXPECT_EQ(s, &sender);
+    seen.push_back(e.what());
+    throw 1;  // a sink that fails itself
+  });
+  EXPECT_NO_THROW(CallGuarded(&sender, [] { throw Exception("typed"); }));
+  EXPECT_NO_THROW(CallGuarded(&sender, [] { throw 42; }));
+  EXPECT_NO_THROW(CallGuarded(&sender, [] {}));
+  SetExceptionSink(nullptr);
+  EXPECT_NO_THROW(CallGuarded(&sender, [] { throw 42; }));
+  EXPECT_EQ(seen, (std::vector<std::string>{"typed", "Unknown failure in an event handler"}));
 }

@@ -4,6 +4,7 @@
 #include "framework/Exception.h"
 #include "framework/ExtCtrls.h"
 #include "framework/Forms.h"
+#include "framework/HintWindow.h"
 #include "framework/Menus.h"
 #include "framework/StdCtrls.h"
 
@@ -88,6 +89,44 @@ class Controls : public ::testing::Test {
 };
 
 COLORREF At(TBitmap& b, int x, int y) { return b.PixelRGB(x, y); }
+
+void PumpFor(DWORD ms) {
+  DWORD start = GetTickCount();
+  while (GetTickCount() - start < ms) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    MSG m;
+    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&m);
+  }
+}
+
+BOOL WINAPI NoPointer(LPPOINT) { return FALSE; }
+
+// Controls whose paint fails while Fail is set; otherwise they fill themselves with Colour.
+class TFailingControl : public TCustomControl {
+ public:
+  using TCustomControl::TCustomControl;
+  bool Fail = true;
+  TColor Colour = clRed;
+
+ protected:
+  void Paint() override {
+    if (Fail) throw Exception("paint failed");
+    Canvas().Brush().SetColor(Colour);
+    Canvas().FillRect(ClientRect());
+  }
+};
+class TFailingGraphic : public TGraphicControl {
+ public:
+  using TGraphicControl::TGraphicControl;
+  bool Fail = true;
+
+ protected:
+  void Paint() override {
+    if (Fail) throw Exception("graphic failed");
+    Canvas().Brush().SetColor(clBlue);
+    Canvas().FillRect(ClientRect());
+  }
+};
 
 }  // namespace
 
@@ -201,4 +240,123 @@ TEST_F(Controls, DestroyingAFormFreesItsComponentsAndClearsReferences) {
   delete f;
   EXPECT_FALSE(IsWindow(h));
   EXPECT_EQ(app->ComponentCount(), 0);
+}
+
+TEST_F(Controls, APaintThatFailsStillEndsThePaintAndLetsGoOfTheContext) {
+  auto* f = new TTestForm(app, kForm);
+  auto* c = new TFailingControl(f);
+  c->SetParent(f->Panel);
+  c->SetBounds(0, 0, 30, 30);
+  auto* g = new TFailingGraphic(f);
+  g->SetParent(c);
+  g->SetBounds(10, 10, 10, 10);
+  f->Show();
+  errors.clear();
+  HWND h = c->Handle();
+  InvalidateRect(h, nullptr, FALSE);
+  UpdateWindow(h);
+  EXPECT_EQ(errors, std::vector<std::string>{"paint failed"});
+  EXPECT_FALSE(GetUpdateRect(h, nullptr, FALSE)) << "the paint was never ended";
+  EXPECT_FALSE(c->Canvas().HandleAllocated());
+  // A graphic child that fails in the off-screen paint leaves the context as it found it.
+  c->Fail = false;
+  TBitmap bmp;
+  EXPECT_THROW(c->PaintTo(bmp), Exception);
+  EXPECT_FALSE(g->Canvas().HandleAllocated());
+  POINT origin{-1, -1};
+  GetViewportOrgEx(bmp.Canvas().Handle(), &origin);
+  EXPECT_EQ(origin.x, 0);
+  EXPECT_EQ(origin.y, 0);
+  g->Fail = false;
+  c->PaintTo(bmp);
+  EXPECT_EQ(At(bmp, 0, 0), RGB(255, 0, 0));
+  EXPECT_EQ(At(bmp, 10, 10), RGB(0, 0, 255));
+  EXPECT_EQ(At(bmp, 20, 20), RGB(255, 0, 0));
+}
+
+TEST_F(Controls, TheApplicationForgetsHintWindowsAndMainFormsThatGo) {
+  auto* f = new TTestForm(app, kForm);
+  f->Box->SetHint("box|long");
+  f->Box->SetShowHint(true);
+  f->Show();
+  // Any hint window class, owned by the application or by another component.
+  std::vector<THintWindow*> made;
+  TComponent* hintOwner = app;
+  app->HintWindowClass = [&](TComponent*) {
+    made.push_back(new THintWindow(hintOwner));
+    return made.back();
+  };
+  auto show = [&](TControl* c) {
+    app->MouseOver(nullptr);
+    app->MouseOver(c);
+    app->ActivateHint(POINT{40, 40});
+  };
+  show(f->Box);
+  ASSERT_EQ(made.size(), 1u);
+  EXPECT_TRUE(IsWindowVisible(made[0]->Handle()));
+  EXPECT_EQ(made[0]->Caption(), "box");
+  delete made[0];  // as the application's own components go at exit, newest first
+  app->CancelHint();
+  show(f->Box);
+  ASSERT_EQ(made.size(), 2u) << "the application kept the freed hint window";
+  hintOwner = f;
+  delete made[1];
+  show(f->Box);
+  ASSERT_EQ(made.size(), 3u);
+  delete f;  // takes the hint window it owns along
+  hintOwner = app;
+  auto* g = new TTestForm(app, kForm);
+  g->Box->SetHint("other");
+  g->Box->SetShowHint(true);
+  g->Show();
+  show(g->Box);
+  ASSERT_EQ(made.size(), 4u);
+  // The main form may go first too; the application window then has no form to activate.
+  app->AddForm(g);
+  delete g;
+  EXPECT_EQ(app->MainForm(), nullptr);
+  SendMessageA(app->Handle(), WM_ACTIVATE, WA_ACTIVE, 0);
+}
+
+TEST_F(Controls, HintsWaitForAPointerPositionAndOnlyOurWindowsAreControls) {
+  auto* f = new TTestForm(app, kForm);
+  f->Box->SetHint("box");
+  f->Box->SetShowHint(true);
+  f->Show();
+  int shown = 0;
+  app->OnShowHint = [&](std::string&, bool& canShow, THintInfo&) {
+    ++shown;
+    canShow = false;
+  };
+  app->HintPause = 1;
+  TMousePosSource old = SetMousePosSource(NoPointer);  // as while the workstation is locked
+  app->MouseOver(f->Box);
+  PumpFor(60);
+  EXPECT_EQ(shown, 0);
+  SetMousePosSource(old);
+  app->MouseOver(nullptr);
+  app->MouseOver(f->Box);
+  PumpFor(60);
+  EXPECT_EQ(shown, 1);
+
+  EXPECT_EQ(TWinControl::FromHandle(f->Box->Handle()), f->Box);
+  HWND stranger = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
+  SetPropA(stranger, "VelmoraControl", reinterpret_cast<HANDLE>(0x10));
+  EXPECT_EQ(TWinControl::FromHandle(stranger), nullptr);
+  RemovePropA(stranger, "VelmoraControl");
+  DestroyWindow(stranger);
+}
+
+TEST_F(Controls, BorderIconsRestyleAnExistingWindow) {
+  auto* f = new TTestForm(app, kForm);
+  f->Show();
+  HWND h = f->Handle();
+  f->SetBorderIcons(1u << biSystemMenu);
+  EXPECT_FALSE(GetWindowLongA(h, GWL_STYLE) & WS_MINIMIZEBOX);
+  f->SetBorderIcons((1u << biSystemMenu) | (1u << biMinimize) | (1u << biMaximize));
+  EXPECT_TRUE(GetWindowLongA(h, GWL_STYLE) & WS_MAXIMIZEBOX);
+  EXPECT_FALSE(GetWindowLongA(h, GWL_STYLE) & WS_THICKFRAME);
+  EXPECT_EQ(f->BorderStyle(), bsSingle);
+  EXPECT_TRUE(IsWindowVisible(h));
 }

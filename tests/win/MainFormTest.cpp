@@ -161,3 +161,11 @@ TEST_F(MainForm, ShutdownFromTheMenuEndsTheApplication) {
   app->ProcessMessages();
   EXPECT_TRUE(app->Terminated());
 }
+
+TEST_F(MainForm, ActivationsNoLongerReachTheWindowOnceItIsGone) {
+  ASSERT_TRUE(app->OnActivate);
+  delete form;
+  form = nullptr;
+  EXPECT_FALSE(app->OnActivate);
+  SendMessageA(app->Handle(), WM_ACTIVATEAPP, TRUE, 0);
+}
