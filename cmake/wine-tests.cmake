@@ -1,5 +1,7 @@
 # Windows-side tests, run under Wine by tools/wine-run.sh. Tests of one program share a lock:
 # the Windows version is set per program file name, and velmora.exe runs one copy at a time.
+# All of them share the desktop too: windows of one test would cover another's, take its
+# activation, or sit under its pointer.
 set(VELMORA_WINVERS win98 nt40 win2k winxp win7 win10)
 
 function(wine_test name exe)
@@ -12,7 +14,7 @@ function(wine_test name exe)
     set(A_TIMEOUT 120)
   endif()
   add_test(NAME ${name} COMMAND ${cmd} ${VELMORA_WIN_BUILD}/${exe} ${A_ARGS})
-  set_tests_properties(${name} PROPERTIES TIMEOUT ${A_TIMEOUT} RESOURCE_LOCK ${exe})
+  set_tests_properties(${name} PROPERTIES TIMEOUT ${A_TIMEOUT} RESOURCE_LOCK "${exe};desktop")
 endfunction()
 
 # Windows-side unit tests: once in the default mode, and the version-sensitive ones per mode.
