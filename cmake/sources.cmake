@@ -10,4 +10,4 @@ foreach(dir framework app shell wizard probes sysinfo instruments flat)
   endif()
 endforeach()
 set(VELMORA_SYSTEM_LIBS comctl32 comdlg32 shell32 ole32 oleaut32 advapi32 gdi32 user32
-    kernel32 version winmm)
+    kernel32 version winmm wsock32 winspool mpr)

@@ -1,0 +1,98 @@
+// The processor category: count, vendor, signature, features, caches, serial number, measured
+// clock, the division flaw and the model name. Gathering runs through a TCpuProbe: the system's
+// own on Windows (CPUID and RDTSC guarded, the high-resolution counter), or one a test installs.
+#pragma once
+#include <cstdint>
+#include <string>
+#include "framework/Classes.h"
+#include "framework/Strings.h"
+#include "sysinfo/CpuLogic.h"
+#include "sysinfo/SysInfoProps.h"
+
+class TCPUFeatures : public TPersistent {
+  VELMORA_CLASS(TCPUFeatures, TPersistent)
+
+ public:
+  bool Has(TCpuFeature f) const { return f < cfCount && ((FBits >> f) & 1u); }
+  void Put(TCpuFeature f, bool on);
+  template <int F>
+  bool Flag() const { return Has(static_cast<TCpuFeature>(F)); }
+  template <int F>
+  void SetFlag(bool on) { Put(static_cast<TCpuFeature>(F), on); }
+  uint32_t Bits() const { return FBits; }
+  // The registers of the last feature query.
+  const TCpuidRegs& Registers() const { return FRegs; }
+  void Assign(uint32_t bits, const TCpuidRegs& regs);
+  // "[CPU Features]" and one line per feature, 0 or 1.
+  void Report(TStrings& report) const;
+
+ private:
+  uint32_t FBits = 0;
+  TCpuidRegs FRegs;
+};
+
+class TCPUCache : public TPersistent {
+  VELMORA_CLASS(TCPUCache, TPersistent)
+  KSI_VALUE(int, L1Data)
+  KSI_VALUE(int, L1Code)
+  KSI_VALUE(int, Level1)
+  KSI_VALUE(int, Level2)
+
+ public:
+  // The registers the sizes were decoded from.
+  const TCpuidRegs& Registers() const { return FRegs; }
+  void Assign(const TCacheSizes& sizes, const TCpuidRegs& regs);
+  void Report(TStrings& report) const;
+
+ private:
+  TCpuidRegs FRegs;
+};
+
+class TCPU : public TPersistent {
+  VELMORA_CLASS(TCPU, TPersistent)
+  KSI_VALUE(int, Count)
+  KSI_VALUE(std::string, VendorEx)
+  KSI_VALUE(std::string, VendorID)  // the model name
+  KSI_VALUE(int, Frequency)
+  KSI_VALUE(int, Family)
+  KSI_VALUE(int, Stepping)
+  KSI_VALUE(int, Model)
+  KSI_VALUE(std::string, SerialNumber)
+  KSI_VALUE(bool, FDIVBug)
+  KSI_VALUE(std::string, CodeName)
+  KSI_VALUE(int, Transistors)
+
+ public:
+  TCPU();
+  ~TCPU() override;
+  TCPU(const TCPU&) = delete;
+  TCPU& operator=(const TCPU&) = delete;
+
+  // Gathers with the system's probe; a failure is shown as "TCPU.GetInfo".
+  void GetInfo();
+  // Everything from a probe and a processor count (what GetInfo does inside its guard).
+  void Gather(TCpuProbe& probe, int count);
+  // "[CPU]", "[CPU Features]", "[CPU Cache]".
+  void Report(TStrings& report) const;
+
+  TCPUFeatures* Features() const { return FFeatures; }
+  TCPUCache* Cache() const { return FCache; }
+  int VendorIndex() const { return FVendorIndex; }
+  // "Intel", ...; empty for an unknown vendor.
+  std::string Vendor() const { return CpuVendorShortName(FVendorIndex); }
+  int ProcessorType() const { return FType; }
+  int BrandIndex() const { return FBrand; }
+  const std::string& BrandString() const { return FBrandString; }
+  const TClockResult& Clock() const { return FClock; }
+
+ private:
+  TCPUFeatures* FFeatures;
+  TCPUCache* FCache;
+  int FVendorIndex = 0, FType = 0, FBrand = 0;
+  std::string FBrandString;
+  TClockResult FClock;
+};
+
+// The probe GetInfo uses: the system's own, or one a test installs (nullptr restores).
+TCpuProbe& CpuProbe();
+void SetCpuProbe(TCpuProbe* probe);

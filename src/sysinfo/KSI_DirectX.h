@@ -1,0 +1,33 @@
+// The DirectX category: the installed version and the Direct3D, DirectPlay and DirectMusic
+// driver lists from the registry.
+#pragma once
+#include <cstddef>
+#include <string>
+#include "framework/Classes.h"
+#include "framework/Strings.h"
+#include "sysinfo/SysInfoProps.h"
+
+class TDirectX : public TPersistent {
+  VELMORA_CLASS(TDirectX, TPersistent)
+  KSI_VALUE(std::string, Version)
+
+ public:
+  TDirectX();
+  ~TDirectX() override;
+  TDirectX(const TDirectX&) = delete;
+  TDirectX& operator=(const TDirectX&) = delete;
+
+  void GetInfo();
+  void Report(TStrings& report) const;
+
+  TStrings* Direct3D() const { return FDirect3D; }
+  TStrings* DirectPlay() const { return FDirectPlay; }
+  TStrings* DirectMusic() const { return FDirectMusic; }
+
+ private:
+  TStrings *FDirect3D, *FDirectPlay, *FDirectMusic;
+};
+
+// The binary "InstalledVersion": major and minor as two big-endian 32-bit numbers
+// (00 00 00 09 00 00 00 00 is "9.0"); four bytes carry the major alone. Empty when shorter.
+std::string DirectXVersionFromInstalled(const void* data, size_t size);

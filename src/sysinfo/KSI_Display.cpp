@@ -1,0 +1,99 @@
+// The display gathered from the running system: the device tree, the registry and the screen.
+#include "sysinfo/KSI_Display.h"
+#include <windows.h>
+#include "sysinfo/KSI_Devices.h"
+#include "sysinfo/SysInfoLogic.h"
+#include "sysinfo/SysInfoWin.h"
+
+namespace {
+std::string SqueezedValue(const TSysKey& key, const std::string& name) {
+  std::vector<char> raw;
+  return key.ReadRaw(name, raw) ? SqueezeZeros(raw.data(), raw.size()) : std::string();
+}
+}  // namespace
+
+void TDisplay::GetInfo() {
+  GatherGuarded("TDisplay.GetInfo", [this] {
+    ReadAdapter();
+    ReadScreen();
+  });
+}
+
+void TDisplay::ReadAdapter() {
+  FAdapter.clear();
+  FDAC.clear();
+  FChipset.clear();
+  FMemory = 0;
+  FBIOSVersion.clear();
+  FBIOSDate.clear();
+  TDevices devices;
+  devices.GetInfo();
+  const TDeviceRecord* display = nullptr;
+  for (int i = 0; i < devices.DeviceCount() && !display; ++i)
+    if (devices.Device(i).ClassKind == ckDisplay) display = &devices.Device(i);
+
+  if (display) {
+    FAdapter = display->Caption();
+    if (SysInfoNT()) {
+      GatherGuarded("TDisplay.GetWinNTDisplayInfo", [&] {
+        // The service key of a device with no service would be the whole services key.
+        if (display->Service.empty() || display->Service.find('\\') != std::string::npos) return;
+        TSysKey key(HKEY_LOCAL_MACHINE,
+                    "SYSTEM\\CurrentControlSet\\Services\\" + display->Service + "\\Device0");
+        FDAC = SqueezedValue(key, "HardwareInformation.DacType");
+        FChipset = SqueezedValue(key, "HardwareInformation.ChipType");
+        uint32_t memory = 0;
+        FMemory = key.ReadDword("HardwareInformation.MemorySize", memory)
+                      ? static_cast<int>(memory)
+                      : 0;
+      });
+    } else {
+      GatherGuarded("TDisplay.GetWin9xDisplayInfo", [&] {
+        TSysKey key(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Services\\Class\\Display\\0000\\INFO");
+        key.ReadText("DacType", FDAC);
+        key.ReadText("ChipType", FChipset);
+        uint32_t memory = 0;
+        if (key.ReadDword("VideoMemory", memory)) FMemory = static_cast<int>(memory);
+      });
+    }
+  }
+
+  GatherGuarded("TDisplay.GetVideoBIOSInfo", [&] {
+    TSysKey key(HKEY_LOCAL_MACHINE, "HARDWARE\\DESCRIPTION\\System");
+    std::vector<char> raw;
+    if (key.ReadRaw("VideoBiosVersion", raw)) FBIOSVersion = TextToZero(raw.data(), raw.size());
+    key.ReadText("VideoBiosDate", FBIOSDate);
+  });
+}
+
+void TDisplay::ReadScreen() {
+  HDC dc = GetDC(nullptr);
+  if (!dc) return;
+  FFontResolution = static_cast<uint32_t>(GetDeviceCaps(dc, LOGPIXELSY));
+  FHorzRes = GetDeviceCaps(dc, HORZRES);
+  FVertRes = GetDeviceCaps(dc, VERTRES);
+  FColorDepth = GetDeviceCaps(dc, BITSPIXEL);
+  if (const char* t = TechnologyText(GetDeviceCaps(dc, TECHNOLOGY))) FTechnology = t;
+  FPixelWidth = GetDeviceCaps(dc, ASPECTX);
+  FPixelHeight = GetDeviceCaps(dc, ASPECTY);
+  FPixelDiagonal = GetDeviceCaps(dc, ASPECTXY);
+  FWidthMM = GetDeviceCaps(dc, HORZSIZE);
+  FHeightMM = GetDeviceCaps(dc, VERTSIZE);
+  FCurveCaps = CapSetFromValue(ckCurve, static_cast<uint32_t>(GetDeviceCaps(dc, CURVECAPS)));
+  FLineCaps = CapSetFromValue(ckLine, static_cast<uint32_t>(GetDeviceCaps(dc, LINECAPS)));
+  FPolygonCaps =
+      CapSetFromValue(ckPolygon, static_cast<uint32_t>(GetDeviceCaps(dc, POLYGONALCAPS)));
+  FRasterCaps = CapSetFromValue(ckRaster, static_cast<uint32_t>(GetDeviceCaps(dc, RASTERCAPS)));
+  FTextCaps = CapSetFromValue(ckText, static_cast<uint32_t>(GetDeviceCaps(dc, TEXTCAPS)));
+  ReleaseDC(nullptr, dc);
+
+  FModes->Clear();
+  DEVMODEA mode;
+  // A driver that never says "no more" must not keep us here.
+  for (DWORD i = 0; i < 65536; ++i) {
+    ZeroMemory(&mode, sizeof mode);
+    mode.dmSize = sizeof mode;
+    if (!EnumDisplaySettingsA(nullptr, i, &mode)) break;
+    FModes->Add(VideoModeText(mode.dmPelsWidth, mode.dmPelsHeight, mode.dmBitsPerPel));
+  }
+}

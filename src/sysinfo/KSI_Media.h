@@ -1,0 +1,40 @@
+// The multimedia category: the multimedia devices of the class keys, the sound card and game
+// port among them, and the sound devices of the multimedia interface.
+#pragma once
+#include <cstdint>
+#include <string>
+#include "framework/Classes.h"
+#include "framework/Strings.h"
+#include "sysinfo/SysInfoProps.h"
+
+class TMedia : public TPersistent {
+  VELMORA_CLASS(TMedia, TPersistent)
+  KSI_VALUE(int, GamePortIndex)
+  KSI_VALUE(int, SoundCardIndex)
+
+ public:
+  TMedia();
+  ~TMedia() override;
+  TMedia(const TMedia&) = delete;
+  TMedia& operator=(const TMedia&) = delete;
+
+  void GetInfo();
+  void Report(TStrings& report) const;
+
+  TStrings* Devices() const { return FDevices; }
+  TStrings* WAVEIn() const { return FWAVEIn; }
+  TStrings* WAVEOut() const { return FWAVEOut; }
+  TStrings* MIDIIn() const { return FMIDIIn; }
+  TStrings* MIDIOut() const { return FMIDIOut; }
+  TStrings* AUX() const { return FAUX; }
+  TStrings* Mixer() const { return FMixer; }
+
+ private:
+  TStrings *FDevices, *FWAVEIn, *FWAVEOut, *FMIDIIn, *FMIDIOut, *FAUX, *FMixer;
+};
+
+// "SB16 Wave Out v4.10": the product name, " v", the driver's major and minor version (high and
+// low byte of the version's low word).
+std::string SoundDeviceText(const std::string& product, uint32_t driverVersion);
+// Adds s unless the list holds it already (compared exactly).
+void AddOnce(TStrings& list, const std::string& s);

@@ -1,0 +1,28 @@
+// The printers: names and ports of every printer, and the default one.
+#pragma once
+#include <string>
+#include "framework/Classes.h"
+#include "framework/Strings.h"
+#include "sysinfo/SysInfoProps.h"
+
+class TPrinters : public TPersistent {
+  VELMORA_CLASS(TPrinters, TPersistent)
+  KSI_VALUE(int, DefaultIndex)
+
+ public:
+  TPrinters();
+  ~TPrinters() override;
+  TPrinters(const TPrinters&) = delete;
+  TPrinters& operator=(const TPrinters&) = delete;
+
+  void GetInfo();
+  void Report(TStrings& report) const;
+  TStrings* Names() const { return FNames; }
+  TStrings* Ports() const { return FPorts; }
+
+ private:
+  TStrings *FNames, *FPorts;
+};
+
+// The printer name of the "device" line of the "windows" profile section ("name,driver,port").
+std::string DefaultPrinterName(const std::string& deviceLine);

@@ -1,0 +1,21 @@
+// The installed software: the display names of the uninstall entries.
+#pragma once
+#include "framework/Classes.h"
+#include "framework/Strings.h"
+
+class TSoftware : public TPersistent {
+  VELMORA_CLASS(TSoftware, TPersistent)
+
+ public:
+  TSoftware();
+  ~TSoftware() override;
+  TSoftware(const TSoftware&) = delete;
+  TSoftware& operator=(const TSoftware&) = delete;
+
+  void GetInfo();
+  void Report(TStrings& report) const;
+  TStrings* Installed() const { return FInstalled; }
+
+ private:
+  TStrings* FInstalled;
+};
