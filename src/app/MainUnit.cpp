@@ -9,6 +9,7 @@
 #include "framework/Timer.h"
 #include "probes/KSI_CPUUsage.h"
 #include "probes/MemoryStatus.h"
+#include "sysinfo/KSystemInfo.h"
 
 VELMORA_CLASS_INFO(TMainForm) {}
 
@@ -41,6 +42,7 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner) {
   BindField("Image1", Image1);
   BindField("Image2", Image2);
   BindField("KCPUUsage1", KCPUUsage1);
+  BindField("KSystemInfo1", KSystemInfo1);
   BindField("MtTimer1", MtTimer1);
   BindField("PopupMenu1", PopupMenu1);
   BindField("QuickFreeRAM1", QuickFreeRAM1);

@@ -10,6 +10,7 @@ class TPopupMenu;
 class TMenuItem;
 class TTimer;
 class TKCPUUsage;
+class TKSystemInfo;
 
 class TMainForm : public TForm {
   VELMORA_CLASS(TMainForm, TForm)
@@ -22,6 +23,7 @@ class TMainForm : public TForm {
   TLabel *Label1 = nullptr, *Label2 = nullptr, *Label3 = nullptr, *Label4 = nullptr;
   TImage *Image1 = nullptr, *Image2 = nullptr;
   TKCPUUsage* KCPUUsage1 = nullptr;
+  TKSystemInfo* KSystemInfo1 = nullptr;
   TTimer* MtTimer1 = nullptr;
   TPopupMenu* PopupMenu1 = nullptr;
   TMenuItem *QuickFreeRAM1 = nullptr, *N1 = nullptr, *ShowVelmoraWindow1 = nullptr, *ShutdownVelmora1 = nullptr;

@@ -16,6 +16,7 @@
 #include "instruments/MtRegister.h"
 #include "probes/KSI_CPUUsage.h"
 #include "sysinfo/LedMeter.h"
+#include "sysinfo/KSystemInfo.h"
 
 static void RegisterClasses() {
   RegisterMenuClasses();
@@ -28,6 +29,7 @@ static void RegisterClasses() {
   RegisterProbeClasses();
   RegisterLedMeterClasses();
   RegisterInstrumentClasses();
+  RegisterSysInfoClasses();
 }
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {

@@ -11,6 +11,7 @@
 #include "framework/Timer.h"
 #include "probes/KSI_CPUUsage.h"
 #include "probes/MemoryStatus.h"
+#include "sysinfo/KSystemInfo.h"
 
 namespace {
 class MainForm : public ::testing::Test {
@@ -24,6 +25,7 @@ class MainForm : public ::testing::Test {
       RegisterMenuClasses();
       RegisterTimerClasses();
       RegisterProbeClasses();
+      RegisterSysInfoClasses();
       registered = true;
     }
     app = new TApplication(nullptr);
@@ -168,4 +170,18 @@ TEST_F(MainForm, ActivationsNoLongerReachTheWindowOnceItIsGone) {
   form = nullptr;
   EXPECT_FALSE(app->OnActivate);
   SendMessageA(app->Handle(), WM_ACTIVATEAPP, TRUE, 0);
+}
+
+TEST_F(MainForm, SystemInformationHoldsItsStoredSnapshotUntilTheFirstRefresh) {
+  ASSERT_NE(form->KSystemInfo1, nullptr);
+  TKSystemInfo& info = *form->KSystemInfo1;
+  EXPECT_EQ(info.CPU()->CodeName(), "Coppermine (0.18 \xB5m)");
+  EXPECT_EQ(info.CPU()->Transistors(), 28100000);
+  EXPECT_FALSE(info.CPU()->FDIVBug());
+  EXPECT_EQ(info.Printers()->DefaultIndex(), 1);
+  // The counts are those of the lists, which nothing has filled yet.
+  EXPECT_EQ(info.Devices()->DeviceCount(), 0);
+  EXPECT_EQ(info.Processes()->ProcessCount(), 0);
+  EXPECT_EQ(info.About(), "Velmora System Information v5.6");
+  EXPECT_EQ(GetPropPathText(*form, "KSystemInfo1.CPU.Transistors"), "28100000");
 }
