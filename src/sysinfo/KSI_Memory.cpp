@@ -2,31 +2,23 @@
 // otherwise the old record read as unsigned.
 #include "sysinfo/KSI_Memory.h"
 #include <windows.h>
+#include "probes/MemoryStatus.h"
 #include "sysinfo/SysInfoWin.h"
 
 void TMemory::GetInfo() {
   GatherGuarded("TMemory.GetInfo", [this] {
-    bool done = false;
-    if (auto statusEx = SysApi().GlobalMemoryStatusEx) {
-      TMemoryStatusEx m;
-      ZeroMemory(&m, sizeof m);
-      m.dwLength = sizeof m;
-      if (statusEx(&m)) {
-        FMemoryLoad = m.dwMemoryLoad;
-        FPhysicalTotal = m.ullTotalPhys;
-        FPhysicalFree = m.ullAvailPhys;
-        FPageFileTotal = m.ullTotalPageFile;
-        FPageFileFree = m.ullAvailPageFile;
-        FVirtualTotal = m.ullTotalVirtual;
-        FVirtualFree = m.ullAvailVirtual;
-        done = true;
-      }
-    }
-    if (!done) {
+    TMemoryStatusEx ex;
+    if (ReadMemoryStatusEx(ex)) {
+      FMemoryLoad = ex.dwMemoryLoad;
+      FPhysicalTotal = ex.ullTotalPhys;
+      FPhysicalFree = ex.ullAvailPhys;
+      FPageFileTotal = ex.ullTotalPageFile;
+      FPageFileFree = ex.ullAvailPageFile;
+      FVirtualTotal = ex.ullTotalVirtual;
+      FVirtualFree = ex.ullAvailVirtual;
+    } else {
       MEMORYSTATUS m;
-      ZeroMemory(&m, sizeof m);
-      m.dwLength = sizeof m;
-      GlobalMemoryStatus(&m);
+      ReadMemoryStatus(m);
       FMemoryLoad = m.dwMemoryLoad;
       FPhysicalTotal = static_cast<DWORD>(m.dwTotalPhys);
       FPhysicalFree = static_cast<DWORD>(m.dwAvailPhys);

@@ -45,7 +45,6 @@ void Find(T& fn, HMODULE module, const char* name) {
 TSysApi LookUp() {
   TSysApi a{};
   HMODULE kernel = GetModuleHandleA("kernel32.dll");
-  Find(a.GlobalMemoryStatusEx, kernel, "GlobalMemoryStatusEx");
   Find(a.GetDiskFreeSpaceExA, kernel, "GetDiskFreeSpaceExA");
   Find(a.GetTickCount64, kernel, "GetTickCount64");
   Find(a.GetSystemPowerStatus, kernel, "GetSystemPowerStatus");

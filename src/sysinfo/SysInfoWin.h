@@ -89,12 +89,6 @@ class TComScope {
 };
 
 // Local copies of records that the old headers lack.
-struct TMemoryStatusEx {
-  DWORD dwLength;
-  DWORD dwMemoryLoad;
-  DWORDLONG ullTotalPhys, ullAvailPhys, ullTotalPageFile, ullAvailPageFile;
-  DWORDLONG ullTotalVirtual, ullAvailVirtual, ullAvailExtendedVirtual;
-};
 struct TPowerStatusRecord {
   BYTE ACLineStatus, BatteryFlag, BatteryLifePercent, Reserved1;
   DWORD BatteryLifeTime, BatteryFullLifeTime;
@@ -111,7 +105,6 @@ struct TProcessEntry32 {
 // Functions that Windows 95 or NT 4.0 lack, looked up once at first use; null where the system
 // has none. Tests replace entries to play an older system or a case Wine cannot produce.
 struct TSysApi {
-  BOOL(WINAPI* GlobalMemoryStatusEx)(TMemoryStatusEx*);
   BOOL(WINAPI* GetDiskFreeSpaceExA)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);
   ULONGLONG(WINAPI* GetTickCount64)();
   BOOL(WINAPI* GetSystemPowerStatus)(TPowerStatusRecord*);
