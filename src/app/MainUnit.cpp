@@ -6,7 +6,11 @@
 #include "framework/ExtCtrls.h"
 #include "framework/Menus.h"
 #include "framework/StdCtrls.h"
-#include "framework/Timer.h"
+#include "instruments/MtLcd.h"
+#include "instruments/MtProgressBar.h"
+#include "instruments/MtScope.h"
+#include "instruments/MtThreads.h"
+#include "instruments/MtTrayGauge.h"
 #include "probes/KSI_CPUUsage.h"
 #include "probes/MemoryStatus.h"
 #include "sysinfo/KSystemInfo.h"
@@ -14,11 +18,6 @@
 VELMORA_CLASS_INFO(TMainForm) {}
 
 namespace {
-template <class T>
-T Clamp(T v, T lo, T hi) {
-  return v < lo ? lo : v > hi ? hi : v;
-}
-
 // The help viewer is looked up when needed: it is not on every Windows 95 machine.
 void ShowHelpContents(const std::string& file) {
   using HtmlHelpFn = HWND(WINAPI*)(HWND, LPCSTR, UINT, DWORD_PTR);
@@ -44,6 +43,10 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner) {
   BindField("KCPUUsage1", KCPUUsage1);
   BindField("KSystemInfo1", KSystemInfo1);
   BindField("MtTimer1", MtTimer1);
+  BindField("MtScope1", MtScope1);
+  BindField("MtNum1", MtNum1);
+  BindField("MtProgressBar1", MtProgressBar1);
+  BindField("TrayG", TrayG);
   BindField("PopupMenu1", PopupMenu1);
   BindField("QuickFreeRAM1", QuickFreeRAM1);
   BindField("N1", N1);
@@ -54,9 +57,12 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner) {
   RegisterHandler("FormShow", TNotifyEvent([this](TObject* s) { FormShow(s); }));
   RegisterHandler("FormClose", TCloseEvent([this](TObject* s, TCloseAction& a) { FormClose(s, a); }));
   RegisterHandler("KCPUUsage1Interval", TOnIntervalEvent([this](TObject* s, uint32_t v) { KCPUUsage1Interval(s, v); }));
+  RegisterHandler("MtScope1NeedData",
+                  TMtNeedDataEvent([this](TObject* s, int ch, int& v) { MtScope1NeedData(s, ch, v); }));
   RegisterHandler("MtTimer1Timer", TNotifyEvent([this](TObject* s) { MtTimer1Timer(s); }));
   RegisterHandler("MtShadowButton1Click", TNotifyEvent([this](TObject* s) { MtShadowButton1Click(s); }));
   RegisterHandler("ShowVelmoraWindow1Click", TNotifyEvent([this](TObject* s) { ShowVelmoraWindow1Click(s); }));
+  RegisterHandler("TrayGDblClick", TNotifyEvent([this](TObject* s) { TrayGDblClick(s); }));
   RegisterHandler("ShutdownVelmora1Click", TNotifyEvent([this](TObject* s) { ShutdownVelmora1Click(s); }));
   RegisterHandler("Image1Click", TNotifyEvent([this](TObject* s) { Image1Click(s); }));
   RegisterHandler("Image2Click", TNotifyEvent([this](TObject* s) { Image2Click(s); }));
@@ -83,6 +89,11 @@ void TMainForm::FormClose(TObject*, TCloseAction&) {}
 
 void TMainForm::KCPUUsage1Interval(TObject*, uint32_t Value) { FCPUUsage = static_cast<int32_t>(Value); }
 
+void TMainForm::MtScope1NeedData(TObject*, int, int& Value) {
+  Value = FCPUUsage;
+  TrayG->SetPosition(FCPUUsage);
+}
+
 void TMainForm::MtTimer1Timer(TObject*) {
   try {
     // Above 2 GB the old reading caps or wraps: the extended one where the system has it.
@@ -91,9 +102,11 @@ void TMainForm::MtTimer1Timer(TObject*) {
     FAvailPhys = m.Avail;
     FMemoryWide = m.Wide;
     mainlogic::MemoryReadout r = mainlogic::ComputeMemoryReadout(FTotalPhys, FAvailPhys);
-    FRamBarPosition = Clamp(r.BarPosition, 0, 100);
-    FRamMegabytes = Clamp(r.Megabytes, 0, 9999);
-    FTrayHint = mainlogic::TrayText(FCPUUsage, FRamMegabytes);
+    // The bar and the number limit the values to their ranges; the tip shows what the number
+    // shows.
+    MtProgressBar1->SetPosition(r.BarPosition);
+    MtNum1->SetValue(r.Megabytes);
+    TrayG->SetHint(mainlogic::TrayText(FCPUUsage, MtNum1->Value()));
   } catch (const Exception& e) {
     ShowErrorBox(e.Message(), "TMemory.GetInfo");
   }
@@ -117,7 +130,13 @@ void TMainForm::ShowVelmoraWindow1Click(TObject*) {
   if (Application) Application->Restore();
 }
 
+void TMainForm::TrayGDblClick(TObject* Sender) { ShowVelmoraWindow1Click(Sender); }
+
 void TMainForm::ShutdownVelmora1Click(TObject*) { Close(); }
+
+int TMainForm::RamBarPosition() const { return MtProgressBar1->Position(); }
+int TMainForm::RamMegabytes() const { return MtNum1->Value(); }
+const std::string& TMainForm::TrayHint() const { return TrayG->Hint(); }
 
 void TMainForm::Image1Click(TObject*) {
   std::string file = Application ? Application->HelpFile() : std::string("velmo.chm");

@@ -8,9 +8,13 @@ class TLabel;
 class TImage;
 class TPopupMenu;
 class TMenuItem;
-class TTimer;
 class TKCPUUsage;
 class TKSystemInfo;
+class TMtTimer;
+class TMtScope;
+class TMtNum;
+class TMtProgressBar;
+class TMtTrayGauge;
 
 class TMainForm : public TForm {
   VELMORA_CLASS(TMainForm, TForm)
@@ -24,7 +28,11 @@ class TMainForm : public TForm {
   TImage *Image1 = nullptr, *Image2 = nullptr;
   TKCPUUsage* KCPUUsage1 = nullptr;
   TKSystemInfo* KSystemInfo1 = nullptr;
-  TTimer* MtTimer1 = nullptr;
+  TMtTimer* MtTimer1 = nullptr;
+  TMtScope* MtScope1 = nullptr;
+  TMtNum* MtNum1 = nullptr;
+  TMtProgressBar* MtProgressBar1 = nullptr;
+  TMtTrayGauge* TrayG = nullptr;
   TPopupMenu* PopupMenu1 = nullptr;
   TMenuItem *QuickFreeRAM1 = nullptr, *N1 = nullptr, *ShowVelmoraWindow1 = nullptr, *ShutdownVelmora1 = nullptr;
 
@@ -32,18 +40,20 @@ class TMainForm : public TForm {
   void FormShow(TObject* Sender);
   void FormClose(TObject* Sender, TCloseAction& Action);
   void KCPUUsage1Interval(TObject* Sender, uint32_t Value);
+  void MtScope1NeedData(TObject* Sender, int Channel, int& Value);
   void MtTimer1Timer(TObject* Sender);
   void MtShadowButton1Click(TObject* Sender);
   void ShowVelmoraWindow1Click(TObject* Sender);
+  void TrayGDblClick(TObject* Sender);
   void ShutdownVelmora1Click(TObject* Sender);
   void Image1Click(TObject* Sender);
   void Image2Click(TObject* Sender);
   void ApplicationProperties1Activate(TObject* Sender);
 
-  // Read-outs of the last memory refresh (the instruments show them once they exist).
-  int RamBarPosition() const { return FRamBarPosition; }
-  int RamMegabytes() const { return FRamMegabytes; }
-  const std::string& TrayHint() const { return FTrayHint; }
+  // Read-outs of the last memory refresh, as the instruments show them.
+  int RamBarPosition() const;
+  int RamMegabytes() const;
+  const std::string& TrayHint() const;
   int32_t CPUUsage() const { return FCPUUsage; }
   int32_t ActivateCount() const { return FActivateCount; }
 
@@ -55,9 +65,6 @@ class TMainForm : public TForm {
   int64_t FAvailPhys = 0;
   bool FMemoryWide = false;
   int32_t FActivateCount = 0;
-  int FRamBarPosition = 0;
-  int FRamMegabytes = 0;
-  std::string FTrayHint = "Velmora is running!";
 };
 
 void RegisterAppClasses();

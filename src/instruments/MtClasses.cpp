@@ -4,6 +4,10 @@
 #include "instruments/MtBitmapStream.h"
 #include "instruments/MtSysUtils.h"
 
+const TEnumInfo& MtOrientationInfo() {
+  static const TEnumInfo e{"TMtOrientation", {"voVertical", "voHorizontal"}};
+  return e;
+}
 const TEnumInfo& MtBevelStyleInfo() {
   static const TEnumInfo e{"TMtBevelStyle", {"bsNone", "bsLowered", "bsRaised"}};
   return e;

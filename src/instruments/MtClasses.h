@@ -32,6 +32,9 @@ class TMtPersistent : public TPersistent {
   int FUpdateCount = 0;
 };
 
+enum TMtOrientation { voVertical, voHorizontal };
+const TEnumInfo& MtOrientationInfo();
+
 enum class TMtBevelStyle { bsNone, bsLowered, bsRaised };
 enum class TMtOutlineStyle { osOuter, osInner, osNone };
 const TEnumInfo& MtBevelStyleInfo();

@@ -10,11 +10,11 @@ int32_t Limit32(double v) {
 }
 }  // namespace
 
-int32_t PercentOf(int32_t Value, int32_t Total) {
+int32_t PercentOf(int64_t Value, int64_t Total) {
   if (Total == 0) return 0;
   // Integer division truncates toward zero, as Trunc of the floating-point quotient does: a
   // quotient that is not whole never lies within rounding distance of a whole number here.
-  int64_t q = static_cast<int64_t>(Value) * 100 / Total;
+  int64_t q = Value * 100 / Total;
   return q < INT32_MIN ? INT32_MIN : q > INT32_MAX ? INT32_MAX : static_cast<int32_t>(q);
 }
 
@@ -57,8 +57,7 @@ int ScopeBaseLineY(int height, int baseOffset) {
 }
 
 int ScopeValueToY(int32_t value, int32_t minValue, int32_t maxValue, int height) {
-  // Both limits lie within +-999,999,999, so the differences fit.
-  int32_t p = PercentOf(value - minValue, maxValue - minValue);
+  int32_t p = PercentOf(static_cast<int64_t>(value) - minValue, static_cast<int64_t>(maxValue) - minValue);
   return height - ValueOfPercent(p, height);
 }
 

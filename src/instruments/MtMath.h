@@ -5,8 +5,9 @@
 #include <string>
 #include <vector>
 
-// Trunc(Value * 100 / Total); 0 for a zero Total. Exact, and limited to the 32-bit range.
-int32_t PercentOf(int32_t Value, int32_t Total);
+// Trunc(Value * 100 / Total); 0 for a zero Total. Exact, and limited to the 32-bit range. The
+// arguments may be differences of 32-bit values, which need more than 32 bits.
+int32_t PercentOf(int64_t Value, int64_t Total);
 // Trunc(Total * (Percent * 0.01)) in double arithmetic, limited to the 32-bit range.
 int32_t ValueOfPercent(int32_t Percent, int32_t Total);
 inline int32_t MinIntVal(int32_t A, int32_t B) { return A < B ? A : B; }

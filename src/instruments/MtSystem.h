@@ -1,8 +1,28 @@
-// Shared instrument components: the bitmap list (and, beside it, the notification-area icons).
+// Shared instrument components: the bitmap list, and the base of the instruments' icons in the
+// notification area.
 #pragma once
+#include <windows.h>
+#include <shellapi.h>
 #include <memory>
+#include <optional>
+#include <string>
 #include "instruments/MtClasses.h"
 #include "instruments/MtControls.h"
+
+class TPopupMenu;
+class TUtilityWindow;
+
+// The shell's icon record as Windows 95 and NT 4.0 know it (a 64-character tip, 88 bytes); the
+// later shells take it by its size.
+struct TMtNotifyIconData {
+  DWORD cbSize;
+  HWND hWnd;
+  UINT uID;
+  UINT uFlags;
+  UINT uCallbackMessage;
+  HICON hIcon;
+  CHAR szTip[64];
+};
 
 // A set of bitmaps that several controls use; every change tells them through their links.
 class TMtBitmapList : public TMtSharedComponent {
@@ -24,4 +44,75 @@ class TMtBitmapList : public TMtSharedComponent {
 
  private:
   std::unique_ptr<TMtBitmaps> FBitmaps;
+};
+
+// One icon in the notification area with its tooltip, its mouse messages as events and a popup
+// menu. The icon is shown while Visible and not empty; only an add the shell accepted counts,
+// so a refused one (no taskbar yet) is tried again at the next change or when the taskbar comes.
+class TMtCustomTrayIcon : public TMtComponent {
+  VELMORA_CLASS(TMtCustomTrayIcon, TMtComponent)
+
+ public:
+  explicit TMtCustomTrayIcon(TComponent* AOwner);
+  ~TMtCustomTrayIcon() override;
+
+  // Any change of the icon updates the notification icon.
+  TIcon& Icon() { return FIcon; }
+  bool Enabled() const { return FEnabled; }
+  void SetEnabled(bool v) { FEnabled = v; }
+  bool Visible() const { return FVisible; }
+  void SetVisible(bool v);
+  const std::string& Hint() const { return FHint; }
+  void SetHint(const std::string& v);
+  bool ShowHint() const { return FShowHint; }
+  void SetShowHint(bool v);
+  TPopupMenu* PopupMenu() const { return FPopupMenu; }
+  void SetPopupMenu(TPopupMenu* v);
+  bool HideTaskBtn() const { return FHideTaskBtn; }
+  void SetHideTaskBtn(bool v) { FHideTaskBtn = v; }
+  bool LeftBtnPopup() const { return FLeftBtnPopup; }
+  void SetLeftBtnPopup(bool v) { FLeftBtnPopup = v; }
+
+  TNotifyEvent OnClick, OnDblClick;
+  TMouseEvent OnMouseDown, OnMouseUp;
+  TMouseMoveEvent OnMouseMove;
+
+  // The icon is registered with the shell.
+  bool Added() const { return FAdded; }
+  // Registers the icon again, as after the shell has restarted. The icon does it by itself on
+  // the shell's "TaskbarCreated" broadcast.
+  void RestoreIcon();
+  // The hidden window the shell reports to, and the record last handed to the shell.
+  HWND Handle() const;
+  const TMtNotifyIconData& IconData() const { return FData; }
+
+  // The callback message of the icon.
+  static constexpr UINT WM_NOTIFYICON = WM_USER + 68;
+  // The shell's entry point; tests put a recorder here.
+  using TShellNotify = BOOL(WINAPI*)(DWORD message, TMtNotifyIconData* data);
+  static TShellNotify ShellNotify;
+
+ protected:
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+  // Shows, changes or removes the notification icon to match Visible and the icon.
+  void UpdateNotifyIcon();
+  void ShowMenu();
+
+ private:
+  std::optional<LRESULT> WindowMessage(UINT msg, WPARAM wp, LPARAM lp);
+  void MouseMessage(UINT mouseMsg);
+  bool Shell(DWORD message);
+  void BuildTip();
+
+  TIcon FIcon;
+  TMtNotifyIconData FData{};
+  std::unique_ptr<TUtilityWindow> FWindow;
+  bool FAdded = false;
+  bool FEnabled = true, FVisible = false, FShowHint = false, FHideTaskBtn = false, FLeftBtnPopup = false;
+  std::string FHint;
+  TPopupMenu* FPopupMenu = nullptr;
+  bool FClicked = false;
+  bool FHooked = false;
+  // Gone with this object: handlers may free it.
+  std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);
 };

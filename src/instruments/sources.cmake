@@ -8,5 +8,9 @@ list(APPEND VELMORA_WIN_SOURCES
   ${DIR}/MtControls.cpp
   ${DIR}/MtThreads.cpp
   ${DIR}/MtSystem.cpp
+  ${DIR}/MtScope.cpp
+  ${DIR}/MtLcd.cpp
+  ${DIR}/MtProgressBar.cpp
+  ${DIR}/MtTrayGauge.cpp
   ${DIR}/MtRegister.cpp
 )

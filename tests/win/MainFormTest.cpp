@@ -8,7 +8,14 @@
 #include "framework/ExtCtrls.h"
 #include "framework/Menus.h"
 #include "framework/StdCtrls.h"
+#include "framework/Threads.h"
 #include "framework/Timer.h"
+#include "instruments/MtLcd.h"
+#include "instruments/MtProgressBar.h"
+#include "instruments/MtRegister.h"
+#include "instruments/MtScope.h"
+#include "instruments/MtThreads.h"
+#include "instruments/MtTrayGauge.h"
 #include "probes/KSI_CPUUsage.h"
 #include "probes/MemoryStatus.h"
 #include "sysinfo/KSystemInfo.h"
@@ -26,8 +33,11 @@ class MainForm : public ::testing::Test {
       RegisterTimerClasses();
       RegisterProbeClasses();
       RegisterSysInfoClasses();
+      RegisterInstrumentClasses();
       registered = true;
     }
+    // The instruments' timers hand their ticks to this thread.
+    InitThreadSync();
     app = new TApplication(nullptr);
     app->Initialize();
     app->SetTitle("Velmora test");
