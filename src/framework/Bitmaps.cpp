@@ -1,6 +1,6 @@
 #include "framework/Bitmaps.h"
-#include <climits>
 #include <cstring>
+#include "framework/DibFormat.h"
 #include "framework/Exception.h"
 
 VELMORA_CLASS_INFO(TGraphic) { b.Bool("Transparent", &TGraphic::Transparent, &TGraphic::SetTransparent); }
@@ -16,8 +16,7 @@ void TGraphic::SetTransparent(bool value) {
 
 // ---- TBitmap ----
 
-// Largest picture accepted: far beyond any control, well below what 32-bit sizes can overflow.
-static constexpr int64_t MaxPixels = 16 * 1024 * 1024;
+using dib::MaxPixels;
 
 static HBITMAP CreateDib32(int w, int h, uint32_t** bits) {
   BITMAPINFO bi{};
@@ -124,108 +123,13 @@ void TBitmap::Draw(TCanvas& canvas, const RECT& dest) {
   canvas.CopyRect(dest, own, src);
 }
 
-namespace {
-// What a packed DIB header says, after checking that the data can hold it.
-struct DibLayout {
-  int Width = 0;
-  int Height = 0;          // rows
-  size_t HeaderBytes = 0;  // header, masks and colour table
-  size_t ImageBytes = 0;   // pixel data
-  size_t Colours = 0;      // entries of the colour table
-  bool Rle = false;
-};
-
-[[noreturn]] void InvalidBitmap() { throw Exception("Invalid bitmap"); }
-
-DibLayout CheckDib(const uint8_t* dib, size_t size) {
-  BITMAPINFOHEADER h;
-  if (size < sizeof h) InvalidBitmap();
-  std::memcpy(&h, dib, sizeof h);
-  if (h.biSize < sizeof h || h.biSize > size) InvalidBitmap();
-  if (h.biWidth <= 0 || h.biHeight == 0 || h.biHeight == INT_MIN || h.biPlanes != 1)
-    InvalidBitmap();
-  int bpp = h.biBitCount;
-  if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32) InvalidBitmap();
-  bool rle = h.biCompression == BI_RLE8 || h.biCompression == BI_RLE4;
-  if (!(h.biCompression == BI_RGB || (h.biCompression == BI_RLE8 && bpp == 8) ||
-        (h.biCompression == BI_RLE4 && bpp == 4) ||
-        (h.biCompression == BI_BITFIELDS && (bpp == 16 || bpp == 32))))
-    InvalidBitmap();
-  DibLayout d;
-  d.Width = h.biWidth;
-  d.Height = h.biHeight < 0 ? -h.biHeight : h.biHeight;
-  if (rle && h.biHeight < 0) InvalidBitmap();  // compressed bitmaps are bottom-up only
-  if (static_cast<int64_t>(d.Width) * d.Height > MaxPixels) InvalidBitmap();
-  uint64_t colours = h.biClrUsed;
-  if (bpp <= 8) {
-    if (colours == 0) colours = 1u << bpp;
-    if (colours > (1u << bpp)) InvalidBitmap();
-  } else if (colours > 256) {
-    InvalidBitmap();
-  }
-  uint64_t header = h.biSize + colours * 4;
-  if (h.biCompression == BI_BITFIELDS && h.biSize == sizeof h) header += 12;
-  if (header > size) InvalidBitmap();
-  d.HeaderBytes = static_cast<size_t>(header);
-  d.Colours = static_cast<size_t>(colours);
-  d.Rle = rle;
-  if (rle) {
-    d.ImageBytes = h.biSizeImage;
-  } else {
-    uint64_t stride = ((static_cast<uint64_t>(d.Width) * bpp + 31) / 32) * 4;
-    d.ImageBytes = static_cast<size_t>(stride * d.Height);
-  }
-  return d;
-}
-
-// Expands RLE8 or RLE4 data into 8-bit rows (bottom-up, rows padded to 4 bytes). Runs that
-// would leave the picture are clipped; data that ends early leaves the rest at index 0.
-std::vector<uint8_t> DecodeRle(const uint8_t* p, size_t size, int w, int h, bool four) {
-  size_t stride = (static_cast<size_t>(w) + 3) & ~size_t{3};
-  std::vector<uint8_t> out(stride * h, 0);
-  int x = 0, y = 0;
-  auto put = [&](uint8_t index) {
-    if (x < w && y < h) out[y * stride + x] = index;
-    ++x;
-  };
-  size_t i = 0;
-  while (i + 1 < size && y < h) {
-    uint8_t count = p[i], value = p[i + 1];
-    i += 2;
-    if (count) {
-      for (int k = 0; k < count; ++k)
-        put(four ? static_cast<uint8_t>(k % 2 ? value & 0x0F : value >> 4) : value);
-    } else if (value == 0) {  // end of line
-      x = 0;
-      ++y;
-    } else if (value == 1) {  // end of bitmap
-      break;
-    } else if (value == 2) {  // move right and up
-      if (i + 1 >= size) break;
-      x += p[i];
-      y += p[i + 1];
-      i += 2;
-    } else {  // 'value' pixels as they are, padded to a whole word
-      size_t bytes = four ? (value + 1u) / 2 : value;
-      if (i + bytes > size) break;
-      for (int k = 0; k < value; ++k)
-        put(four ? static_cast<uint8_t>(k % 2 ? p[i + k / 2] & 0x0F : p[i + k / 2] >> 4) : p[i + k]);
-      i += (bytes + 1) & ~size_t{1};
-    }
-  }
-  return out;
-}
-}  // namespace
-
 void TBitmap::LoadDib(const uint8_t* dib, size_t size, const uint8_t* bits, size_t bitsSize) {
-  DibLayout d = CheckDib(dib, size);
+  dib::Layout d = dib::CheckHeader(dib, size);
   if (!bits) {
     bits = dib + d.HeaderBytes;
     bitsSize = size - d.HeaderBytes;
   }
-  // Compressed data is read only as far as it really goes, whatever the header claims.
-  if (d.Rle && (d.ImageBytes == 0 || d.ImageBytes > bitsSize)) d.ImageBytes = bitsSize;
-  if (d.ImageBytes == 0 || bitsSize < d.ImageBytes) InvalidBitmap();
+  d.ImageBytes = dib::UsedImageBytes(d, bitsSize);
   // A copy of the header, aligned.
   std::vector<uint32_t> header((d.HeaderBytes + 3) / 4);
   std::memcpy(header.data(), dib, d.HeaderBytes);
@@ -233,13 +137,11 @@ void TBitmap::LoadDib(const uint8_t* dib, size_t size, const uint8_t* bits, size
   // Compressed pixels are expanded here, within the bounds of the data, rather than handing GDI
   // a run-length stream that older systems follow past its end.
   std::vector<uint8_t> expanded;
-  if (d.Rle) {
-    expanded = DecodeRle(bits, d.ImageBytes, d.Width, d.Height,
-                         bi->bmiHeader.biCompression == BI_RLE4);
-    size_t table = bi->bmiHeader.biSize;
+  if (d.Rle()) {
+    expanded = dib::DecodeRle(bits, d.ImageBytes, d.Width, d.Height, d.Compression == dib::RLE4);
     std::vector<uint32_t> plain((sizeof(BITMAPINFOHEADER) + d.Colours * 4 + 3) / 4);
     std::memcpy(plain.data(), dib, sizeof(BITMAPINFOHEADER));
-    std::memcpy(reinterpret_cast<uint8_t*>(plain.data()) + sizeof(BITMAPINFOHEADER), dib + table,
+    std::memcpy(reinterpret_cast<uint8_t*>(plain.data()) + sizeof(BITMAPINFOHEADER), dib + d.TableOffset,
                 d.Colours * 4);
     header = std::move(plain);
     bi = reinterpret_cast<BITMAPINFO*>(header.data());
@@ -257,7 +159,7 @@ void TBitmap::LoadDib(const uint8_t* dib, size_t size, const uint8_t* bits, size
   if (!StretchDIBits(dc, 0, 0, d.Width, d.Height, 0, 0, d.Width, d.Height, bits, bi,
                      DIB_RGB_COLORS, SRCCOPY)) {
     Allocate(0, 0, false);
-    InvalidBitmap();
+    throw Exception("Invalid bitmap");
   }
   GdiFlush();
 }
@@ -275,18 +177,10 @@ bool TBitmap::LoadFromResourceName(HINSTANCE instance, const std::string& name) 
 
 size_t TBitmap::LoadFromBmp(const void* data, size_t size) {
   const auto* p = static_cast<const uint8_t*>(data);
-  BITMAPFILEHEADER fh;
-  if (!p || size < sizeof fh) InvalidBitmap();
-  std::memcpy(&fh, p, sizeof fh);
-  if (fh.bfType != 0x4D42) InvalidBitmap();  // "BM"
-  DibLayout d = CheckDib(p + sizeof fh, size - sizeof fh);
-  if (fh.bfOffBits < sizeof fh + d.HeaderBytes || fh.bfOffBits > size) InvalidBitmap();
-  LoadDib(p + sizeof fh, size - sizeof fh, p + fh.bfOffBits, size - fh.bfOffBits);
+  dib::File f = dib::CheckFile(p, size);
+  LoadDib(p + f.DibOffset, size - f.DibOffset, p + f.BitsOffset, f.BitsSize);
   Changed();
-  // The file's own size when it is sensible, so that a following file is found where it starts.
-  size_t end = fh.bfOffBits + d.ImageBytes;
-  if (fh.bfSize >= end && fh.bfSize <= size) end = fh.bfSize;
-  return end;
+  return f.End;
 }
 
 std::vector<uint8_t> TBitmap::SaveToBmp() const {

@@ -167,8 +167,11 @@ class Parser {
       if (st == FPos) Fail("number expected");
       if (FPos < FText.size() && (IdentChar(FText[FPos], false) && FText[FPos] != '.')) Fail("malformed number");
       if (FPos - st > (base == 16 ? 16u : 18u)) Fail("number out of range");
-      v.i = static_cast<int64_t>(std::stoull(std::string(FText.substr(st, FPos - st)), nullptr, base));
-      if (neg) v.i = -v.i;
+      uint64_t u = std::stoull(std::string(FText.substr(st, FPos - st)), nullptr, base);
+      // Negated as unsigned: -$8000000000000000 is the smallest 64-bit value, whose signed
+      // negation is undefined.
+      if (neg) u = 0 - u;
+      v.i = static_cast<int64_t>(u);
     } else if (c == '[') {
       v.kind = Value::Set;
       ++FPos;

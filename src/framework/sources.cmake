@@ -6,6 +6,7 @@ list(APPEND VELMORA_PORTABLE_SOURCES
   ${DIR}/Description.cpp
   ${DIR}/Events.cpp
   ${DIR}/AlignLayout.cpp
+  ${DIR}/DibFormat.cpp
 )
 list(APPEND VELMORA_WIN_SOURCES
   ${DIR}/Controls.cpp

@@ -307,3 +307,15 @@ TEST(CallGuarded, NothingEscapesNotEvenFromTheSink) {
   EXPECT_NO_THROW(CallGuarded(&sender, [] { throw 42; }));
   EXPECT_EQ(seen, (std::vector<std::string>{"typed", "Unknown failure in an event handler"}));
 }
+
+TEST(DescriptionNumbers, HexadecimalValuesKeepTheirBitsAndNegateWithoutOverflow) {
+  auto value = [](const std::string& v) {
+    return desc::Parse("object R: TRoot\n  N = " + v + "\nend", "Test").props.at(0).value.i;
+  };
+  EXPECT_EQ(value("-11"), -11);
+  EXPECT_EQ(value("$FF"), 255);
+  EXPECT_EQ(value("$FFFFFFFFFFFFFFFF"), -1);
+  EXPECT_EQ(value("$8000000000000000"), INT64_MIN);
+  EXPECT_EQ(value("-$8000000000000000"), INT64_MIN);
+  EXPECT_EQ(value("-$7FFFFFFFFFFFFFFF"), -INT64_MAX);
+}

@@ -519,6 +519,12 @@ TEST(GraphicsBitmap, RunLengthPicturesDecodeWithinTheirData) {
   auto jump = rle(8, 2, 2, {0, 2, 250, 250, 5, 1});
   b.LoadFromBmp(jump.data(), jump.size());
   EXPECT_EQ(b.PixelRGB(0, 0), 0u);
+  // Headers that claim more pixels and a longer file than there are: the bytes used stop at the
+  // end of the input, so a caller stepping to a next picture stays inside it.
+  const DWORD claim = 1u << 20;
+  std::memcpy(jump.data() + 2, &claim, 4);
+  std::memcpy(jump.data() + 34, &claim, 4);
+  EXPECT_EQ(b.LoadFromBmp(jump.data(), jump.size()), jump.size());
 }
 
 TEST(GraphicsPicture, LoadsTheProgramIconByResourceName) {
