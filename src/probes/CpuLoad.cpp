@@ -19,3 +19,7 @@ uint32_t NtLoadPercent(int64_t previousIdle, int64_t currentIdle, unsigned inter
     whole = static_cast<int64_t>(r);
   return static_cast<uint32_t>(whole);
 }
+
+unsigned NtSamplePeriod(unsigned intervalMs, uint32_t elapsedMs) {
+  return elapsedMs > intervalMs ? elapsedMs : intervalMs;
+}

@@ -9,6 +9,11 @@
 // A zero interval (timer never ticks then) gives 100 rather than a division by zero.
 uint32_t NtLoadPercent(int64_t previousIdle, int64_t currentIdle, unsigned intervalMs);
 
+// The period, in milliseconds, that a tick's idle time is measured over: the nominal interval,
+// or the time that really passed when the tick came late (the window thread was busy), so that
+// a stall over an idle processor does not read as a load of -900 %.
+unsigned NtSamplePeriod(unsigned intervalMs, uint32_t elapsedMs);
+
 // Size of one SystemProcessorPerformanceInformation record.
 constexpr uint32_t kProcessorRecordSize = 44;
 constexpr uint32_t kStatusInfoLengthMismatch = 0xC0000004u;

@@ -2,6 +2,7 @@
 // another processor count, the 9x statistics on an NT-mode run, a failing query.
 #pragma once
 #include <windows.h>
+#include <cstdint>
 
 using TQuerySystemInformation = LONG(WINAPI*)(ULONG infoClass, PVOID buffer, ULONG length,
                                               PULONG returned);
@@ -14,3 +15,7 @@ void SetCpuUsageMethod(TCpuUsageMethod method);
 TQuerySystemInformation SetSystemInformationQuery(TQuerySystemInformation query);
 // The root key under which the 9x method finds PerfStats (HKEY_DYN_DATA unless a test moves it).
 void SetPerfStatsRoot(HKEY root);
+// The millisecond clock the NT method times its samples with (a free-running count; only
+// differences matter). nullptr puts the system's back. Returns the one it replaces.
+using TSampleClock = uint32_t (*)();
+TSampleClock SetSampleClock(TSampleClock clock);

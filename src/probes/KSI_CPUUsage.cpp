@@ -25,6 +25,22 @@ std::unique_ptr<TRegistry> gStats;  // 9x: PerfStats\StatData held open between 
 uint32_t gStatBuffer = 0;
 std::vector<unsigned char> gQueryBuffer;  // NT
 ULONG gQueryLength = 0;
+TSampleClock gClock = nullptr;
+
+// Milliseconds from the performance counter where there is one (the tick count moves in steps
+// of 10 to 55 ms), else from the tick count.
+uint32_t SystemMilliseconds() {
+  static const int64_t frequency = [] {
+    LARGE_INTEGER f;
+    return QueryPerformanceFrequency(&f) ? f.QuadPart : 0;
+  }();
+  LARGE_INTEGER c;
+  if (frequency > 0 && QueryPerformanceCounter(&c))
+    return static_cast<uint32_t>(c.QuadPart / frequency * 1000 + c.QuadPart % frequency * 1000 / frequency);
+  return GetTickCount();
+}
+
+uint32_t SampleTime() { return gClock ? gClock() : SystemMilliseconds(); }
 
 bool UseNT() {
   if (gMethod == TCpuUsageMethod::Auto) return IsNT();
@@ -140,6 +156,12 @@ TQuerySystemInformation SetSystemInformationQuery(TQuerySystemInformation query)
 
 void SetPerfStatsRoot(HKEY root) { gStatsRoot = root; }
 
+TSampleClock SetSampleClock(TSampleClock clock) {
+  TSampleClock old = gClock;
+  gClock = clock;
+  return old;
+}
+
 VELMORA_CLASS_INFO(TKCPUUsage) {
   b.Bool("Active", &TKCPUUsage::Active, &TKCPUUsage::SetActive);
   b.Int("Interval", &TKCPUUsage::Interval, &TKCPUUsage::SetInterval);
@@ -189,7 +211,10 @@ void TKCPUUsage::ApplyActive() {
   if (FActive == FTimer->Enabled()) return;
   // The first tick measures from the moment of activation, not from an idle time of 0 (which
   // would report a huge negative load).
-  if (FActive && FUseNT) FCurrentIdle = ReadIdleNT();
+  if (FActive && FUseNT) {
+    FCurrentIdle = ReadIdleNT();
+    FSampledAt = SampleTime();
+  }
   FTimer->SetEnabled(FActive);
 }
 
@@ -205,7 +230,10 @@ void TKCPUUsage::Tick() {
   if (FUseNT) {
     FPreviousIdle = FCurrentIdle;
     FCurrentIdle = ReadIdleNT();
-    value = NtLoadPercent(FPreviousIdle, FCurrentIdle, FTimer->Interval());
+    const uint32_t now = SampleTime();
+    const uint32_t elapsed = now - FSampledAt;
+    FSampledAt = now;
+    value = NtLoadPercent(FPreviousIdle, FCurrentIdle, NtSamplePeriod(FTimer->Interval(), elapsed));
   } else {
     value = Read9x();
   }

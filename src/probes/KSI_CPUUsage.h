@@ -41,6 +41,7 @@ class TKCPUUsage : public TComponent {
   bool FActive = false;
   int64_t FPreviousIdle = 0;
   int64_t FCurrentIdle = 0;
+  uint32_t FSampledAt = 0;  // NT method: clock reading of the last sample, in milliseconds
 };
 
 // Makes TKCPUUsage nameable in window descriptions.

@@ -49,6 +49,11 @@ LONG WINAPI FakeQuery(ULONG cls, PVOID buffer, ULONG length, PULONG) {
   std::memcpy(static_cast<char*>(buffer) + kProcessorRecordSize, &other, sizeof other);
   return 0;
 }
+// The sampler's clock, along a script of its own: one reading at activation and one per tick.
+std::vector<uint32_t> gTimes;
+size_t gTimeIndex = 0;
+uint32_t FakeClock() { return gTimeIndex < gTimes.size() ? gTimes[gTimeIndex++] : gTimes.back(); }
+
 LONG WINAPI AlwaysTooSmall(ULONG, PVOID, ULONG length, PULONG) {
   gLastLength = length;
   return static_cast<LONG>(kStatusInfoLengthMismatch);
@@ -64,6 +69,7 @@ class MethodScope {
     SetCpuUsageMethod(TCpuUsageMethod::Auto);
     if (FReplaced) SetSystemInformationQuery(FOld);
     SetPerfStatsRoot(HKEY_DYN_DATA);
+    SetSampleClock(nullptr);
     SetExceptionSink(nullptr);
   }
 
@@ -112,6 +118,9 @@ TEST(ProbesCpuUsage, NtMethodUsesProcessorZeroAndTheCurrentInterval) {
   // start, prime at activation, then one reading per tick
   gIdle = {0, 1000000, 2500000, 2500000, 5500000, 11500000, 14500000};
   gIdleIndex = 0;
+  gTimes = {0, 300, 600, 900, 1200, 2200, 3200};  // every tick on time
+  gTimeIndex = 0;
+  SetSampleClock(FakeClock);
   Collector c;
   {
     TKCPUUsage cpu(nullptr);
@@ -129,6 +138,27 @@ TEST(ProbesCpuUsage, NtMethodUsesProcessorZeroAndTheCurrentInterval) {
     gFailWith = 0;
   }
   EXPECT_EQ(c.Values, (std::vector<int32_t>{50, 100, 0, -100, 70, 100}));
+}
+
+TEST(ProbesCpuUsage, NtMethodMeasuresALateTickOverTheTimeThatPassed) {
+  MethodScope scope(TCpuUsageMethod::NT, FakeQuery, true);
+  gFailWith = 0;
+  // Interval 30 ms. A tick ten periods late over an idle processor (by the nominal period it
+  // would read -900), then one on time and one early, both at half load.
+  gIdle = {0, 0, 3000000, 3150000, 3300000};
+  gIdleIndex = 0;
+  gTimes = {0, 300, 330, 350};
+  gTimeIndex = 0;
+  SetSampleClock(FakeClock);
+  Collector c;
+  {
+    TKCPUUsage cpu(nullptr);
+    cpu.OnInterval = c.Handler();
+    cpu.SetInterval(30);
+    cpu.SetActive(true);
+    ASSERT_TRUE(PumpUntil([&] { return c.Values.size() >= 3; }, 5000));
+  }
+  EXPECT_EQ(std::vector<int32_t>(c.Values.begin(), c.Values.begin() + 3), (std::vector<int32_t>{0, 50, 50}));
 }
 
 TEST(ProbesCpuUsage, NtStartFailuresLeaveItStopped) {
