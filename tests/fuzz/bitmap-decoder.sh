@@ -3,15 +3,9 @@
 # libFuzzer, AddressSanitizer and UndefinedBehaviorSanitizer (clang 14). Not part of the suite.
 #   tests/fuzz/bitmap-decoder.sh [runs]     (default 1000000 inputs)
 set -euo pipefail
-root=$(cd "$(dirname "$0")/../.." && pwd)
-runs=${1:-1000000}
-out=$root/build/fuzz
-cxx=$(command -v clang++-14 || command -v clang++ || true)
-[ -n "$cxx" ] || { echo "bitmap-decoder: clang++ 14 is needed (apt-get install clang-14)" >&2; exit 1; }
+source "$(dirname "$0")/common.sh"
+fuzz_build bitmap-decoder tests/fuzz/BitmapDecoderFuzz.cpp src/framework/DibFormat.cpp src/framework/Exception.cpp
 mkdir -p "$out/decoder-corpus"
-"$cxx" -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
-  -I "$root/src" "$root/tests/fuzz/BitmapDecoderFuzz.cpp" "$root/src/framework/DibFormat.cpp" \
-  "$root/src/framework/Exception.cpp" -o "$out/bitmap-decoder"
 # Seeds: small sound files, 8-bit and 4-bit run-length and a plain 24-bit one.
 bmp() {  # bmp WIDTH HEIGHT BPP COMPRESSION PIXEL-BYTES(printf escapes) COUNT
   local off=70 n=$6

@@ -3,15 +3,9 @@
 # UndefinedBehaviorSanitizer (clang 14). Not part of the test suite.
 #   tests/fuzz/bitmap-stream.sh [runs]     (default 1000000 inputs)
 set -euo pipefail
-root=$(cd "$(dirname "$0")/../.." && pwd)
-runs=${1:-1000000}
-out=$root/build/fuzz
-cxx=$(command -v clang++-14 || command -v clang++ || true)
-[ -n "$cxx" ] || { echo "bitmap-stream: clang++ 14 is needed (apt-get install clang-14)" >&2; exit 1; }
+source "$(dirname "$0")/common.sh"
+fuzz_build bitmap-stream tests/fuzz/BitmapStreamFuzz.cpp src/instruments/MtBitmapStream.cpp
 mkdir -p "$out/corpus"
-"$cxx" -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
-  -I "$root/src" "$root/tests/fuzz/BitmapStreamFuzz.cpp" "$root/src/instruments/MtBitmapStream.cpp" \
-  -o "$out/bitmap-stream"
 # Seeds: an empty list and one with a small file, so that the fuzzer starts from sound streams.
 printf 'bT5\0\0\0\0\0' > "$out/corpus/empty"
 {
