@@ -69,7 +69,8 @@ class TDeviceReader {
 
     std::string driver = key.Text("Driver");
     for (size_t at; (at = driver.find("\\\\")) != std::string::npos;) driver.erase(at, 1);
-    if (!UnsafeKeyName(driver)) {
+    // The driver names a key two levels down ("{class}\\0000"), so it has a separator.
+    if (!driver.empty() && driver.front() != '\\') {
       TSysKey d(FClasses, driver);
       r.DriverDate = d.Text("DriverDate");
       r.DriverVersion = d.Text("DriverVersion");

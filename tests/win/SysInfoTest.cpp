@@ -5,7 +5,12 @@
 #include <vector>
 #include "framework/Dialogs.h"
 #include "probes/KSI_CPUUsage.h"
+#include "framework/Exception.h"
+#include "probes/Kestrix_Routines.h"
+#include "probes/MemoryStatus.h"
 #include "sysinfo/KSystemInfo.h"
+#include "sysinfo/SysInfoWin.h"
+#include "SysInfoFixtures.h"
 
 namespace {
 // Collects message boxes instead of showing them.
@@ -58,4 +63,354 @@ TEST(SysInfoPerVersion, GathersEveryCategoryWithoutAFailureAndReportsInOrder) {
                                 "[HKLM Run]", "[HKCU Run]", "[Run Once]"}));
   // The disk report leaves the last drive selected.
   EXPECT_EQ(info.Disk()->Drive(), std::string(1, info.Disk()->AvailableDisks().back()) + ":");
+}
+
+namespace {
+// The fixtures under a key of this test program, read by the categories as their roots.
+class SysInfoRegistry : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    InitProbes();
+    fixtures::DeleteTree(HKEY_CURRENT_USER, kBase);
+    RegCreateKeyExA(HKEY_CURRENT_USER, (std::string(kBase) + "\\LM").c_str(), 0, nullptr, 0,
+                    KEY_ALL_ACCESS, nullptr, &gLm, nullptr);
+    RegCreateKeyExA(HKEY_CURRENT_USER, (std::string(kBase) + "\\CU").c_str(), 0, nullptr, 0,
+                    KEY_ALL_ACCESS, nullptr, &gCu, nullptr);
+    ASSERT_TRUE(fixtures::Write(gLm, gCu, true));
+  }
+  static void TearDownTestSuite() {
+    RegCloseKey(gLm);
+    RegCloseKey(gCu);
+    fixtures::DeleteTree(HKEY_CURRENT_USER, kBase);
+  }
+  void SetUp() override { SetSysInfoRoots(gLm, gCu); }
+  void TearDown() override {
+    SetSysInfoRoots(nullptr, nullptr);
+    SetSysInfoFamily(-1);
+    ResetSysApi();
+  }
+  static constexpr const char* kBase = "Software\\VelmoraTests\\SysInfo";
+  static HKEY gLm, gCu;
+  Boxes boxes;
+};
+HKEY SysInfoRegistry::gLm = nullptr;
+HKEY SysInfoRegistry::gCu = nullptr;
+
+std::vector<std::string> Items(const TStrings& s) { return s.Items(); }
+}  // namespace
+
+TEST_F(SysInfoRegistry, TheDeviceTreeReadsBothFamiliesLayouts) {
+  for (int nt : {1, 0}) {
+    SCOPED_TRACE(nt ? "NT family" : "9x family");
+    SetSysInfoFamily(nt);
+    TDevices devices;
+    devices.GetInfo();
+    std::vector<std::string> captions;
+    for (int i = 0; i < devices.DeviceCount(); ++i) captions.push_back(devices.Device(i).Caption());
+    // Sorted by class: Display, MEDIA, Net. The absent NT device and the 9x "Network" bus are not
+    // there; a FriendlyName that is not text gives way to the description.
+    EXPECT_EQ(captions.size(), 4u);
+    ASSERT_EQ(captions.front(), fixtures::kDisplayDevice);
+    EXPECT_EQ(captions.back(), fixtures::kNicDevice);
+    const TDeviceRecord& d = devices.Device(0);
+    EXPECT_EQ(d.ClassName, "Display");
+    EXPECT_EQ(d.ClassDesc, fixtures::kDisplayClass);
+    EXPECT_EQ(d.ClassIcon, "-1");
+    EXPECT_EQ(d.Manufacturer, "Velmora");
+    EXPECT_EQ(d.Location, fixtures::kBusName);
+    EXPECT_EQ(d.HardwareID, "VELMORA\\DISPLAYVELMORA_DISPLAY");
+    EXPECT_EQ(d.DriverDate, "6-21-2001");
+    EXPECT_EQ(d.DriverVersion, "5.1.2600.0");
+    EXPECT_EQ(d.DriverProvider, "Velmora Fixtures");
+    EXPECT_EQ(d.ServiceName, "Velmora Video");
+    EXPECT_EQ(d.ServiceGroup, "Video");
+    EXPECT_EQ(d.ServiceType, 1);
+    EXPECT_EQ(d.RegistryPath, nt ? "SYSTEM\\CurrentControlSet\\Enum\\VELMORA\\DISPLAY\\0000"
+                                 : "Enum\\VELMORA\\DISPLAY\\0000");
+    TStringList r;
+    devices.Report(r);
+    EXPECT_EQ(r[1], "Count=4");
+    EXPECT_EQ(r[2], "[Velmora Test Display]");
+    EXPECT_EQ(r[3], "Class Name=Velmora Display Adapters");
+  }
+  for (const std::string& b : boxes.Shown) ADD_FAILURE() << b;
+}
+
+TEST_F(SysInfoRegistry, DisplayNetworkMediaAndMachineFindTheirHardware) {
+  for (int nt : {1, 0}) {
+    SCOPED_TRACE(nt ? "NT family" : "9x family");
+    SetSysInfoFamily(nt);
+    TDisplay display;
+    display.GetInfo();
+    EXPECT_EQ(display.Adapter(), fixtures::kDisplayDevice);
+    EXPECT_EQ(display.DAC(), fixtures::kDac);
+    EXPECT_EQ(display.Chipset(), fixtures::kChip);
+    EXPECT_EQ(display.Memory(), static_cast<int>(fixtures::kVideoMemory));
+    EXPECT_EQ(display.BIOSVersion(), "Velmora Video BIOS");
+    EXPECT_EQ(display.BIOSDate(), "04/05/06");
+    EXPECT_EQ(display.HorzRes(), GetSystemMetrics(SM_CXSCREEN));
+    EXPECT_GT(display.Modes()->Count(), 0);
+
+    TNetwork network;
+    network.GetInfo();
+    EXPECT_EQ(Items(*network.Adapters()), std::vector<std::string>{fixtures::kNicDevice});
+    EXPECT_EQ(network.CardAdapterIndex(), 0);
+    if (!IsWin2000()) {
+      EXPECT_EQ(Items(*network.Protocols()), std::vector<std::string>{fixtures::kProtocol});
+    }
+
+    TMedia media;
+    media.GetInfo();
+    EXPECT_EQ(Items(*media.Devices()),
+              (std::vector<std::string>{fixtures::kSoundCard, fixtures::kGamePort}));
+    EXPECT_EQ(media.SoundCardIndex(), 0);
+    EXPECT_EQ(media.GamePortIndex(), 1);
+
+    TMachine machine;
+    machine.GetInfo();
+    EXPECT_EQ(machine.Computer(), fixtures::kComputer);
+    if (nt) {
+      // A first string longer than the old fixed buffer, taken whole and no further.
+      EXPECT_EQ(machine.BIOSCopyright(), "Velmora BIOS " + std::string(300, 'x'));
+      EXPECT_EQ(machine.BIOSDate(), "01/02/03");
+    }
+  }
+  for (const std::string& b : boxes.Shown) ADD_FAILURE() << b;
+}
+
+namespace {
+std::vector<std::pair<uint32_t, size_t>> gBiosReads;
+std::string FakeBiosArea(uint32_t address, size_t max) {
+  gBiosReads.push_back({address, max});
+  return "BIOS@" + std::to_string(address);
+}
+}  // namespace
+
+TEST_F(SysInfoRegistry, The9xBiosAreaIsReadWithinTheFirstMegabyte) {
+  SetSysInfoFamily(0);
+  gBiosReads.clear();
+  SysApi().ReadBiosArea = FakeBiosArea;
+  TMachine machine;
+  machine.GetInfo();
+  EXPECT_EQ(machine.BIOSName(), "BIOS@" + std::to_string(0xFE061));
+  EXPECT_EQ(machine.BIOSExtendedInfo(), "BIOS@" + std::to_string(0xFEC71));
+  ASSERT_EQ(gBiosReads.size(), 4u);
+  EXPECT_EQ(gBiosReads[1], (std::pair<uint32_t, size_t>{0xFFFF5, 11}));
+  // The system's own reader on a family that maps no BIOS area reads nothing, and lives.
+  ResetSysApi();
+  machine.GetInfo();
+  EXPECT_TRUE(boxes.Shown.empty());
+}
+
+TEST_F(SysInfoRegistry, StartupSoftwareAndDirectXComeFromTheirKeys) {
+  const std::string folder = fixtures::UserStartupFolder();
+  const std::string link = folder + "\\Velmora Win Fixture.lnk";
+  ASSERT_FALSE(folder.empty());
+  CreateDirectoryA(folder.c_str(), nullptr);
+  ASSERT_TRUE(fixtures::WriteShortcut(link, "C:\\windows\\notepad.exe", "/velmora"));
+  TStartup startup;
+  startup.GetInfo();
+  DeleteFileA(link.c_str());
+  ASSERT_EQ(startup.Count(slUserRun), 2);
+  EXPECT_EQ(startup.Name(slUserRun, 0), fixtures::kRunName);
+  EXPECT_EQ(startup.CommandLine(slUserRun, 0), fixtures::kRunCommand);
+  // A value that is not text still counts, with an empty command line.
+  EXPECT_EQ(startup.Name(slUserRun, 1), fixtures::kBinaryRunName);
+  EXPECT_EQ(startup.CommandLine(slUserRun, 1), "");
+  EXPECT_EQ(startup.CommandLine(slMachineRun, 0), fixtures::kMachineRunCommand);
+  ASSERT_EQ(startup.Count(slRunOnce), 2);
+  EXPECT_EQ(startup.CommandLine(slRunOnce, 0), fixtures::kUserOnceCommand);
+  EXPECT_EQ(startup.CommandLine(slRunOnce, 1), fixtures::kMachineOnceCommand);
+  bool found = false;
+  for (int i = 0; i < startup.Count(slUserStartup); ++i)
+    if (startup.Name(slUserStartup, i) == "Velmora Win Fixture") {
+      found = true;
+      EXPECT_EQ(startup.CommandLine(slUserStartup, i), "C:\\windows\\notepad.exe /velmora");
+    }
+  EXPECT_TRUE(found) << "the shortcut in " << folder;
+  const int total = startup.RunsCount();
+  startup.GetInfo();
+  EXPECT_EQ(startup.RunsCount(), total - 1);  // the shortcut is gone; nothing doubled
+
+  TSoftware software;
+  software.GetInfo();
+  EXPECT_EQ(Items(*software.Installed()), std::vector<std::string>{fixtures::kSoftware});
+
+  TDirectX dx;
+  dx.GetInfo();
+  EXPECT_EQ(dx.Version(), "9.0");
+  EXPECT_EQ(Items(*dx.Direct3D()), std::vector<std::string>{"Velmora Reference Rasterizer"});
+  for (const std::string& b : boxes.Shown) ADD_FAILURE() << b;
+}
+
+namespace {
+// Cases Wine cannot produce, played through the categories' seams.
+class SysInfoSeams : public ::testing::Test {
+ protected:
+  void SetUp() override { InitProbes(); }
+  void TearDown() override {
+    ResetSysApi();
+    SetCpuProbe(nullptr);
+    SetDriveQueries(nullptr);
+    MemoryStatusApi() = gSavedMemoryApi;
+  }
+  Boxes boxes;
+  const TMemoryStatusApi gSavedMemoryApi = MemoryStatusApi();
+};
+
+BOOL WINAPI OnBattery(TPowerStatusRecord* s) {
+  s->ACLineStatus = 0;
+  s->BatteryFlag = 8;
+  s->BatteryLifePercent = 57;
+  s->BatteryLifeTime = 0xFFFFFFFF;  // unknown while charging
+  s->BatteryFullLifeTime = 7200;
+  return TRUE;
+}
+
+void WINAPI OldMemoryStatus(MEMORYSTATUS* m) {
+  m->dwMemoryLoad = 12;
+  m->dwTotalPhys = 0xC0000000;  // 3 GB: negative when read signed
+  m->dwTotalPageFile = 0xFFF7FFFF;
+  m->dwTotalVirtual = 0x7FFE0000;
+}
+
+ULONGLONG WINAPI SixtyDays() { return 60ull * 86400 * 1000; }
+
+class TFailingProbe : public TCpuProbe {
+ public:
+  bool HasCpuid() override { throw Exception("no processor here"); }
+  TCpuidRegs Cpuid(uint32_t) override { return {}; }
+  bool CounterFrequency(int64_t&) override { return false; }
+  int64_t Counter() override { return 0; }
+  uint64_t TimeStamp() override { return 0; }
+  bool RaisePriority(int&) override { return false; }
+  void RestorePriority(int) override {}
+};
+
+class TFailingDrives : public TDriveQueries {
+ public:
+  unsigned DriveType(const std::string&) override { throw Exception("drive gone"); }
+  bool FreeSpace(const std::string&, uint32_t&, uint32_t&, uint32_t&, uint32_t&) override {
+    return false;
+  }
+  bool FreeSpaceEx(const std::string&, uint64_t&, uint64_t&) override { return false; }
+  bool Volume(const std::string&, std::string&, std::string&, uint32_t&, uint32_t&,
+              uint32_t&) override {
+    return false;
+  }
+  std::string NetworkName(const std::string&) override { return {}; }
+};
+}  // namespace
+
+TEST_F(SysInfoSeams, PowerMemoryAndUpTimeOfMachinesWineDoesNotPlay) {
+  SysApi().GetSystemPowerStatus = OnBattery;
+  TAPM apm;
+  apm.GetInfo();
+  EXPECT_EQ(apm.ACPowerStatus(), psOffline);
+  EXPECT_EQ(apm.BatteryChargeStatus(), bsCharging);
+  TStringList r;
+  apm.Report(r);
+  EXPECT_EQ(r[3], "BattreyLifeFullTime=2 Hours, 0 Minutes, 0 Seconds.");
+  EXPECT_EQ(r[4], "BatteryLifeTime=<info not available>");
+  // NT 4.0 has no power status at all.
+  SysApi().GetSystemPowerStatus = nullptr;
+  apm.GetInfo();
+  EXPECT_EQ(apm.BatteryChargeStatus(), bsUnknown);
+  EXPECT_EQ(apm.BatteryLifePercent(), 0);
+
+  MemoryStatusApi().StatusEx = nullptr;
+  MemoryStatusApi().Status = OldMemoryStatus;
+  TMemory memory;
+  memory.GetInfo();
+  EXPECT_EQ(memory.PhysicalTotal(), 3221225472u);
+  EXPECT_EQ(memory.PageFileTotal(), 4294443007u);
+  EXPECT_EQ(memory.MemoryLoad(), 12u);
+
+  SysApi().GetTickCount64 = SixtyDays;
+  TMachine machine;
+  machine.GetInfo();
+  EXPECT_DOUBLE_EQ(machine.SystemUpTime(), 5184000.0);
+  EXPECT_TRUE(boxes.Shown.empty());
+}
+
+TEST_F(SysInfoSeams, AFailingCategoryShowsItsBoxAndTheGatheringGoesOn) {
+  TFailingProbe probe;
+  TFailingDrives drives;
+  SetCpuProbe(&probe);
+  SetDriveQueries(&drives);
+  TKSystemInfo info(nullptr);
+  info.Refresh();
+  EXPECT_EQ(boxes.Shown, (std::vector<std::string>{"TCPU.GetInfo: no processor here",
+                                                    "TDisk.SetDisk: drive gone"}));
+  // What comes after the failures was gathered.
+  EXPECT_GT(info.Processes()->ProcessCount(), 0);
+  EXPECT_GT(info.Display()->HorzRes(), 0);
+}
+
+// A copy of this program that waits to be ended (started by the test below).
+TEST(SysInfoHelper, WaitsWhenStartedAsASecondCopy) {
+  if (!GetEnvironmentVariableA("VELMORA_SYSINFO_WAIT", nullptr, 0)) return;
+  Sleep(30000);
+}
+
+TEST(SysInfoPerVersion, TwoCopiesOfOneProgramKeepTheirOwnIdentifiers) {
+  char self[MAX_PATH];
+  GetModuleFileNameA(nullptr, self, MAX_PATH);
+  PROCESS_INFORMATION pi[2] = {};
+  SetEnvironmentVariableA("VELMORA_SYSINFO_WAIT", "1");
+  for (PROCESS_INFORMATION& p : pi) {
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    std::string cmd = std::string("\"") + self + "\" --gtest_filter=SysInfoHelper.*";
+    // Detached: its own output must not mix with this run's.
+    ASSERT_TRUE(CreateProcessA(self, cmd.data(), nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr, nullptr,
+                               &si, &p));
+  }
+  SetEnvironmentVariableA("VELMORA_SYSINFO_WAIT", nullptr);
+  // Until both have loaded: before that the system cannot name their main module.
+  for (int i = 0; i < 100; ++i) {
+    TProcesses probe;
+    SysApi().CreateToolhelp32Snapshot = nullptr;
+    probe.GetInfo();
+    ResetSysApi();
+    int named = 0;
+    for (int k = 0; k < probe.ProcessCount(); ++k)
+      named += probe.Id(k) == pi[0].dwProcessId || probe.Id(k) == pi[1].dwProcessId;
+    if (named == 2) break;
+    Sleep(50);
+  }
+  Boxes boxes;
+  for (bool snapshot : {true, false}) {
+    SCOPED_TRACE(snapshot ? "tool help" : "process status");
+    if (!snapshot) SysApi().CreateToolhelp32Snapshot = nullptr;
+    TProcesses processes;
+    processes.GetInfo();
+    int seen = 0;
+    for (int i = 0; i < processes.ProcessCount(); ++i)
+      for (const PROCESS_INFORMATION& p : pi)
+        if (processes.Id(i) == p.dwProcessId) {
+          ++seen;
+          const std::string name = processes.Name(i);
+          EXPECT_NE(name.find("win_tests.exe"), std::string::npos) << name;
+        }
+    EXPECT_EQ(seen, 2);
+  }
+  ResetSysApi();
+  for (PROCESS_INFORMATION& p : pi) {
+    TerminateProcess(p.hProcess, 0);
+    WaitForSingleObject(p.hProcess, 5000);
+    CloseHandle(p.hThread);
+    CloseHandle(p.hProcess);
+  }
+  EXPECT_TRUE(boxes.Shown.empty());
+}
+
+TEST(SysInfoPerVersion, AnEngineThatCannotTellItsVersionIsNotInstalled) {
+  Boxes boxes;
+  TEngines engines;
+  engines.GetInfo();
+  // Wine's ADO exists but does not know its version; no DAO.
+  EXPECT_EQ(engines.ADO(), "");
+  EXPECT_EQ(engines.DAO(), "");
+  EXPECT_TRUE(boxes.Shown.empty());
 }
