@@ -28,4 +28,9 @@ foreach(v ${VELMORA_WINVERS})
   wine_test(e2e.startup.${v} e2e_tests.exe ARGS --gtest_brief=1 --gtest_filter=Startup.*
             --winver=${v} TIMEOUT 180)
 endforeach()
-wine_test(e2e e2e_tests.exe ARGS --gtest_brief=1 --gtest_filter=-Startup.* TIMEOUT 300)
+# The full system-information report of each version mode (sysreport.exe, with fixtures).
+foreach(v ${VELMORA_WINVERS})
+  wine_test(e2e.report.${v} e2e_tests.exe ARGS --gtest_brief=1 --gtest_filter=Report.*
+            --winver=${v} TIMEOUT 180)
+endforeach()
+wine_test(e2e e2e_tests.exe ARGS --gtest_brief=1 --gtest_filter=-Startup.*:Report.* TIMEOUT 300)

@@ -7,17 +7,17 @@ namespace e2e {
 
 std::string g_winver;
 
-static std::string ExeDir() {
+std::string ExeDir() {
   char path[MAX_PATH];
   DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
   std::string s(path, n);
   return s.substr(0, s.find_last_of("\\/") + 1);
 }
 
-static void SetVersionMode(const std::string& winver) {
+void SetVersionMode(const std::string& exe, const std::string& winver) {
   HKEY k;
-  const char* key = "Software\\Wine\\AppDefaults\\velmora.exe";
-  if (RegCreateKeyExA(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr) != 0) return;
+  const std::string key = "Software\\Wine\\AppDefaults\\" + exe;
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr) != 0) return;
   if (winver.empty())
     RegDeleteValueA(k, "Version");
   else
@@ -39,7 +39,7 @@ static void PrepareStatistics(const std::string& winver) {
 }
 
 bool Program::Start(const std::string& winver) {
-  SetVersionMode(winver);
+  SetVersionMode("velmora.exe", winver);
   PrepareStatistics(winver);
   std::string exe = ExeDir() + "velmora.exe";
   std::string cmd = "\"" + exe + "\"";

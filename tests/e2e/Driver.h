@@ -10,6 +10,11 @@ namespace e2e {
 // The version mode given on the command line (--winver=...), empty for Wine's default.
 extern std::string g_winver;
 
+// The folder of the test programs (and of velmora.exe), with a trailing separator.
+std::string ExeDir();
+// Sets the version mode Wine plays for one program file name; empty clears it.
+void SetVersionMode(const std::string& exe, const std::string& winver);
+
 struct Program {
   PROCESS_INFORMATION pi{};
   bool started = false;
