@@ -133,4 +133,5 @@ void TDevices::GetInfo() {
   FRecords.clear();
   GatherGuarded("TDevices.GetInfo", [this] { TDeviceReader().Read(*this); });
   Sort();
+  ShareDevices(*this);
 }

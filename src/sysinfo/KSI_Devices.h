@@ -47,6 +47,7 @@ class TDevices : public TPersistent {
   void Add(const TDeviceRecord& rec);
   void Sort();
   void Clear() { FRecords.clear(); }
+  void Assign(const TDevices& other) { FRecords = other.FRecords; }
 
  private:
   std::vector<TDeviceRecord> FRecords;

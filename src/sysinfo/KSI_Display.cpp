@@ -27,7 +27,7 @@ void TDisplay::ReadAdapter() {
   FBIOSVersion.clear();
   FBIOSDate.clear();
   TDevices devices;
-  devices.GetInfo();
+  ReadDevices(devices);
   const TDeviceRecord* display = nullptr;
   for (int i = 0; i < devices.DeviceCount() && !display; ++i)
     if (devices.Device(i).ClassKind == ckDisplay) display = &devices.Device(i);

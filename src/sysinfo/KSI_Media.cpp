@@ -16,7 +16,7 @@ std::string Upper(std::string s) {
 
 // One entry per device whose capabilities can be read: product name and driver version.
 template <class Caps>
-void ReadDevices(TStrings& list, UINT count, MMRESULT (WINAPI* caps)(UINT_PTR, Caps*, UINT)) {
+void ReadSoundDevices(TStrings& list, UINT count, MMRESULT (WINAPI* caps)(UINT_PTR, Caps*, UINT)) {
   list.Clear();
   for (UINT i = 0; i < count; ++i) {
     Caps c;
@@ -35,7 +35,7 @@ void TMedia::GetInfo() {
 
     FSoundCardIndex = FGamePortIndex = -1;
     TDevices devices;
-    devices.GetInfo();
+    ReadDevices(devices);
     for (int i = 0; i < devices.DeviceCount(); ++i) {
       const TDeviceRecord& d = devices.Device(i);
       if (d.ClassKind != ckMedia) continue;
@@ -49,11 +49,11 @@ void TMedia::GetInfo() {
     }
 
     // Emptied first: a device removed since the last gathering must go.
-    ReadDevices<WAVEOUTCAPSA>(*FWAVEOut, waveOutGetNumDevs(), waveOutGetDevCapsA);
-    ReadDevices<WAVEINCAPSA>(*FWAVEIn, waveInGetNumDevs(), waveInGetDevCapsA);
-    ReadDevices<MIDIOUTCAPSA>(*FMIDIOut, midiOutGetNumDevs(), midiOutGetDevCapsA);
-    ReadDevices<MIDIINCAPSA>(*FMIDIIn, midiInGetNumDevs(), midiInGetDevCapsA);
-    ReadDevices<AUXCAPSA>(*FAUX, auxGetNumDevs(), auxGetDevCapsA);
-    ReadDevices<MIXERCAPSA>(*FMixer, mixerGetNumDevs(), mixerGetDevCapsA);
+    ReadSoundDevices<WAVEOUTCAPSA>(*FWAVEOut, waveOutGetNumDevs(), waveOutGetDevCapsA);
+    ReadSoundDevices<WAVEINCAPSA>(*FWAVEIn, waveInGetNumDevs(), waveInGetDevCapsA);
+    ReadSoundDevices<MIDIOUTCAPSA>(*FMIDIOut, midiOutGetNumDevs(), midiOutGetDevCapsA);
+    ReadSoundDevices<MIDIINCAPSA>(*FMIDIIn, midiInGetNumDevs(), midiInGetDevCapsA);
+    ReadSoundDevices<AUXCAPSA>(*FAUX, auxGetNumDevs(), auxGetDevCapsA);
+    ReadSoundDevices<MIXERCAPSA>(*FMixer, mixerGetNumDevs(), mixerGetDevCapsA);
   });
 }

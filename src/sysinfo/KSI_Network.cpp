@@ -111,7 +111,7 @@ void TNetwork::GetInfo() {
     FAdapters->Clear();
     FCardAdapterIndex = -1;
     TDevices devices;
-    devices.GetInfo();
+    ReadDevices(devices);
     for (int i = 0; i < devices.DeviceCount(); ++i) {
       const TDeviceRecord& d = devices.Device(i);
       if (d.ClassKind != ckNet) continue;

@@ -128,6 +128,10 @@ void TTimeZone::Fill() {
       reg.ReadBinaryData("TZI", raw, sizeof raw);
       TZoneRecord candidate;
       ParseTzi(raw, sizeof raw, candidate);
+      // Most zones differ in their figures already: their names are not read.
+      candidate.StandardName = current.StandardName;
+      candidate.DaylightName = current.DaylightName;
+      if (!SameZone(current, candidate)) continue;
       candidate.StandardName = ZoneName(reg.ReadString("Std"));
       candidate.DaylightName = ZoneName(reg.ReadString("Dlt"));
       if (!SameZone(current, candidate)) continue;

@@ -2,6 +2,7 @@
 // dialog hook.
 #include "sysinfo/KSystemInfo.h"
 #include "probes/KSI_CPUUsage.h"
+#include "sysinfo/SysInfoWin.h"
 
 namespace {
 TShowOverviewHook& OverviewHook() {
@@ -73,6 +74,7 @@ TKSystemInfo::~TKSystemInfo() {
 
 void TKSystemInfo::Refresh() {
   InitProbes();  // the family flag and the locale's report formats
+  TGatherSession session;  // one reading of the device registry for all
   FDevices->GetInfo();
   FCPU->GetInfo();
   FMemory->GetInfo();

@@ -1,12 +1,25 @@
 #include "sysinfo/SysInfoWin.h"
 #include <algorithm>
 #include <cstring>
+#include <map>
+#include <memory>
 #include "framework/TypeInfo.h"
 #include "probes/OsKind.h"
 #include "probes/Kestrix_Routines.h"
+#include "sysinfo/KSI_Devices.h"
 #include "sysinfo/SysInfoLogic.h"
 
 namespace {
+// The subkeys of a device class key with their "Class" values, in key order.
+using TClassIndex = std::vector<std::pair<std::string, std::string>>;
+
+struct TSessionData {
+  std::unique_ptr<TDevices> Devices;
+  std::map<std::string, TClassIndex> ClassIndexes;  // by class key path
+};
+TSessionData* gSession = nullptr;
+int gSessionDepth = 0;  // an inner session shares the outer one's
+
 HKEY gLocalMachine = nullptr;
 HKEY gCurrentUser = nullptr;
 int gFamily = -1;
@@ -164,19 +177,36 @@ bool TSysKey::ReadDword(const std::string& name, uint32_t& value) const {
 
 std::string SysClassKey() { return DeviceClassKey(SysInfoNT()); }
 
+namespace {
+TClassIndex ReadClassIndex(const TSysKey& classes) {
+  TClassIndex index;
+  for (const std::string& sub : classes.SubKeys())
+    index.emplace_back(sub, TSysKey(classes, sub).Text("Class"));
+  return index;
+}
+}  // namespace
+
 std::vector<std::string> ClassLookup(const std::string& classKey, const std::string& className,
                                      const std::string& valueName) {
   std::vector<std::string> out;
   TSysKey classes(HKEY_LOCAL_MACHINE, classKey);
   if (!classes.IsOpen()) return out;
-  for (const std::string& sub : classes.SubKeys()) {
-    TSysKey key(classes, sub);
-    if (!SameText(key.Text("Class"), className)) continue;
+  TClassIndex own;
+  const TClassIndex* index = &own;
+  if (gSession) {
+    auto [it, added] = gSession->ClassIndexes.try_emplace(classKey);
+    if (added) it->second = ReadClassIndex(classes);
+    index = &it->second;
+  } else {
+    own = ReadClassIndex(classes);
+  }
+  for (const auto& [sub, cls] : *index) {
+    if (!SameText(cls, className)) continue;
     TSysKey searched;
     if (SysInfoNT()) {
       searched.Open(classes.Handle(), sub);
     } else {
-      const std::string link = key.Text("Link");
+      const std::string link = TSysKey(classes, sub).Text("Link");
       if (!link.empty()) searched.Open(classes.Handle(), link);
     }
     for (const std::string& instance : searched.SubKeys()) {
@@ -192,6 +222,29 @@ std::vector<std::string> ClassLookup(const std::string& classKey, const std::str
 
 std::vector<std::string> ClassLookup(const std::string& className, const std::string& valueName) {
   return ClassLookup(SysClassKey(), className, valueName);
+}
+
+TGatherSession::TGatherSession() {
+  if (gSessionDepth++ == 0) gSession = new TSessionData;
+}
+
+TGatherSession::~TGatherSession() {
+  if (--gSessionDepth > 0) return;
+  delete gSession;
+  gSession = nullptr;
+}
+
+void ShareDevices(const TDevices& devices) {
+  if (!gSession) return;
+  if (!gSession->Devices) gSession->Devices = std::make_unique<TDevices>();
+  gSession->Devices->Assign(devices);
+}
+
+void ReadDevices(TDevices& devices) {
+  if (gSession && gSession->Devices)
+    devices.Assign(*gSession->Devices);
+  else
+    devices.GetInfo();
 }
 
 TSysApi& SysApi() { return Api(); }

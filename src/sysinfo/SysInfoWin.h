@@ -63,6 +63,23 @@ std::vector<std::string> ClassLookup(const std::string& className, const std::st
 // The device class key of the family the categories read as.
 std::string SysClassKey();
 
+class TDevices;
+
+// One gathering of several categories (Refresh): while it lasts, the device tree and the
+// device class keys are read once and shared by the categories that need them. A category
+// gathered on its own reads its own.
+class TGatherSession {
+ public:
+  TGatherSession();
+  ~TGatherSession();
+  TGatherSession(const TGatherSession&) = delete;
+  TGatherSession& operator=(const TGatherSession&) = delete;
+};
+// Keeps a device tree just read for the rest of the session (does nothing without one).
+void ShareDevices(const TDevices& devices);
+// The session's device tree; without one (or before it was read) a reading of its own.
+void ReadDevices(TDevices& devices);
+
 // Runs a gathering; a failure is shown in a message box without owner, with the failure's
 // message and the caption given ("TMachine.GetInfo"), and what was gathered so far stays.
 template <class F>
