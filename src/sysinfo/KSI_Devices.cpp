@@ -16,7 +16,9 @@ struct TServiceData {
 
 // Registry names compare without regard to case.
 struct TNoCase {
-  bool operator()(const std::string& a, const std::string& b) const { return CompareText(a, b) < 0; }
+  bool operator()(const std::string& a, const std::string& b) const {
+    return CompareText(a, b) < 0;
+  }
 };
 
 // A name that would open some other key than the one meant: empty (the parent itself) or with
@@ -27,7 +29,8 @@ bool UnsafeKeyName(const std::string& name) {
 
 class TDeviceReader {
  public:
-  TDeviceReader() : FNT(SysInfoNT()), FClassKey(SysClassKey()), FClasses(HKEY_LOCAL_MACHINE, FClassKey) {}
+  TDeviceReader()
+      : FNT(SysInfoNT()), FClassKey(SysClassKey()), FClasses(HKEY_LOCAL_MACHINE, FClassKey) {}
 
   void Read(TDevices& devices) {
     const std::string rootPath = FNT ? "SYSTEM\\CurrentControlSet\\Enum" : "Enum";

@@ -49,7 +49,8 @@ void TDisplay::ReadAdapter() {
       });
     } else {
       GatherGuarded("TDisplay.GetWin9xDisplayInfo", [&] {
-        TSysKey key(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Services\\Class\\Display\\0000\\INFO");
+        TSysKey key(HKEY_LOCAL_MACHINE,
+                    "System\\CurrentControlSet\\Services\\Class\\Display\\0000\\INFO");
         key.ReadText("DacType", FDAC);
         key.ReadText("ChipType", FChipset);
         uint32_t memory = 0;

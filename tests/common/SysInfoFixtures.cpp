@@ -172,7 +172,8 @@ bool Write(HKEY lm, HKEY cu, bool bios) {
 
   if (bios) {
     // A first string longer than any fixed buffer of 255 bytes.
-    const std::string version = "Velmora BIOS " + std::string(300, 'x') + '\0' + "second" + '\0' + '\0';
+    const std::string version =
+        "Velmora BIOS " + std::string(300, 'x') + '\0' + "second" + '\0' + '\0';
     w.Multi(kSystem, "SystemBiosVersion", version);
     w.Text(kSystem, "SystemBiosDate", "01/02/03");
     w.Multi(kSystem, "VideoBiosVersion", std::string("Velmora Video BIOS\0line 2\0\0", 27));
@@ -237,7 +238,8 @@ void Remove(HKEY lm, HKEY cu, bool bios) {
   deleteValue(cu, kRun, kBinaryRunName);
   deleteValue(cu, kRunOnce, kOnceName);
   if (bios) {
-    for (const char* v : {"SystemBiosVersion", "SystemBiosDate", "VideoBiosVersion", "VideoBiosDate"})
+    for (const char* v :
+         {"SystemBiosVersion", "SystemBiosDate", "VideoBiosVersion", "VideoBiosDate"})
       deleteValue(lm, kSystem, v);
     deleteValue(lm, "SOFTWARE\\Microsoft\\DirectX", "InstalledVersion");
     DeleteTree(lm, "SOFTWARE\\Microsoft\\Direct3D\\Drivers\\Velmora");

@@ -97,7 +97,8 @@ class Report : public ::testing::Test {
     PROCESS_INFORMATION pi{};
     if (CreateProcessA(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
                        ExeDir().c_str(), &si, &pi)) {
-      if (WaitForSingleObject(pi.hProcess, 60000) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 98);
+      if (WaitForSingleObject(pi.hProcess, 60000) != WAIT_OBJECT_0)
+        TerminateProcess(pi.hProcess, 98);
       GetExitCodeProcess(pi.hProcess, &gReport.Exit);
       CloseHandle(pi.hThread);
       CloseHandle(pi.hProcess);

@@ -363,8 +363,8 @@ TEST(SysInfoPerVersion, TwoCopiesOfOneProgramKeepTheirOwnIdentifiers) {
     si.cb = sizeof si;
     std::string cmd = std::string("\"") + self + "\" --gtest_filter=SysInfoHelper.*";
     // Detached: its own output must not mix with this run's.
-    ASSERT_TRUE(CreateProcessA(self, cmd.data(), nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr, nullptr,
-                               &si, &p));
+    ASSERT_TRUE(CreateProcessA(self, cmd.data(), nullptr, nullptr, FALSE, DETACHED_PROCESS,
+                               nullptr, nullptr, &si, &p));
   }
   SetEnvironmentVariableA("VELMORA_SYSINFO_WAIT", nullptr);
   // Until both have loaded: before that the system cannot name their main module.
