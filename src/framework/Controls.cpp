@@ -383,7 +383,11 @@ TWinControl* TWinControl::FromHandle(HWND h) {
 }
 
 HWND TWinControl::Handle() {
-  if (!FHandle) CreateWnd();
+  if (!FHandle) {
+    // A parent that has no window yet creates its children with its own, this one among them.
+    if (FParent) FParent->HandleNeeded();
+    if (!FHandle) CreateWnd();
+  }
   return FHandle;
 }
 

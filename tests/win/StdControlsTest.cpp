@@ -229,6 +229,13 @@ void CALLBACK WhileModal(HWND, UINT, UINT_PTR id, DWORD) {
   PostMessageA(s_memo, WM_KEYDOWN, VK_ESCAPE, 0);
 }
 
+BOOL CALLBACK CountPageControls(HWND h, LPARAM n) {
+  char cls[32];
+  GetClassNameA(h, cls, sizeof cls);
+  if (std::string(cls) == "TPageControl") ++*reinterpret_cast<int*>(n);
+  return TRUE;
+}
+
 }  // namespace
 
 TEST_F(StdControls, PageControlShowsVisibleTabsAndOnlyTheActivePage) {
@@ -445,4 +452,16 @@ TEST_F(StdControls, SaveDialogGoesThroughTheHookWhenSet) {
   SetSaveDialogHook(nullptr);
   EXPECT_EQ(proposed, "SystemInfo.txt");
   EXPECT_EQ(d.FileName(), "C:\\out.txt");
+}
+
+TEST_F(StdControls, AChildAskedForItsWindowFirstIsCreatedOnce) {
+  // A form that never showed: the tree deep inside asks first, and its parents follow.
+  auto* g = new TCtlForm(nullptr);
+  HWND tree = g->Tree->Handle();
+  EXPECT_EQ(GetParent(tree), g->Sheet1->Handle());
+  EXPECT_EQ(GetParent(g->Sheet1->Handle()), g->Pages->Handle());
+  int windows = 0;
+  EnumChildWindows(g->Handle(), CountPageControls, reinterpret_cast<LPARAM>(&windows));
+  EXPECT_EQ(windows, 1);
+  delete g;
 }
