@@ -8,7 +8,7 @@ const TClassInfo& TObject::StaticClassInfo() {
 }
 
 VELMORA_CLASS_INFO(TPersistent) {}
-VELMORA_CLASS_INFO(TComponent) {}
+VELMORA_CLASS_INFO(TComponent) { b.Int("Tag", &TComponent::Tag, &TComponent::SetTag); }
 VELMORA_CLASS_INFO(TCollection) {}
 VELMORA_CLASS_INFO(TCollectionItem) {}
 

@@ -47,6 +47,10 @@ class TComponent : public TPersistent {
   // Frees the owned components, newest first (a window does it while it is still whole).
   void DestroyComponents();
 
+  // A number for the program's own use (which of several buttons sharing a handler was pressed).
+  intptr_t Tag() const { return FTag; }
+  void SetTag(intptr_t v) { FTag = v; }
+
   unsigned ComponentState() const { return FState; }
   bool Loading() const { return (FState & csLoading) != 0; }
   bool Destroying() const { return (FState & csDestroying) != 0; }
@@ -91,6 +95,7 @@ class TComponent : public TPersistent {
   TComponent* FOwner = nullptr;
   std::string FName;
   unsigned FState = 0;
+  intptr_t FTag = 0;
   std::vector<TComponent*> FComponents;
   std::vector<TComponent*> FFreeNotifies;
   std::map<std::string, std::any> FHandlers;

@@ -232,6 +232,14 @@ LRESULT TGroupBox::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
       FillRect(reinterpret_cast<HDC>(wp), &r, BackgroundBrush());
       return 1;
     }
+    case WM_PAINT: {
+      // The system draws the frame and the caption; the labels and meters inside come after.
+      LRESULT r = TWinControl::WndProc(msg, wp, lp);
+      HDC dc = GetDC(FHandle);
+      PaintControls(dc);
+      ReleaseDC(FHandle, dc);
+      return r;
+    }
     case WM_NCHITTEST:
       return HTCLIENT;  // the system's says "transparent", which hides it from its children's parent
   }
