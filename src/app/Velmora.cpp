@@ -15,7 +15,7 @@
 #include "framework/Timer.h"
 #include "instruments/MtRegister.h"
 #include "probes/KSI_CPUUsage.h"
-#include "sysinfo/LedMeter.h"
+#include "sysinfo/KSI_Overview.h"
 #include "sysinfo/KSystemInfo.h"
 
 static void RegisterClasses() {
@@ -27,9 +27,9 @@ static void RegisterClasses() {
   RegisterExtControlClasses();
   RegisterTimerClasses();
   RegisterProbeClasses();
-  RegisterLedMeterClasses();
   RegisterInstrumentClasses();
   RegisterSysInfoClasses();
+  RegisterOverviewClasses();
 }
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {

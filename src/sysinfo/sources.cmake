@@ -43,3 +43,6 @@ list(APPEND VELMORA_WIN_SOURCES
   ${DIR}/KSI_Software.cpp
   ${DIR}/KSI_Startup.cpp
 )
+# The system information dialog.
+list(APPEND VELMORA_PORTABLE_SOURCES ${DIR}/OverviewLogic.cpp)
+list(APPEND VELMORA_WIN_SOURCES ${DIR}/KSI_DetailDlg.cpp ${DIR}/KSI_Overview.cpp)

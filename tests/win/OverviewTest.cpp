@@ -1,0 +1,430 @@
+// The system information dialog against the real window manager, filled from category objects
+// that the tests set (no gathering), and its report files on the real file system.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+#include <fstream>
+#include <sstream>
+#include "framework/CheckLst.h"
+#include "framework/ComCtrls.h"
+#include "framework/Dialogs.h"
+#include "framework/ExtCtrls.h"
+#include "framework/Forms.h"
+#include "framework/Menus.h"
+#include "framework/StdCtrls.h"
+#include "sysinfo/KSI_DetailDlg.h"
+#include "sysinfo/KSI_Overview.h"
+#include "sysinfo/KSystemInfo.h"
+#include "sysinfo/LedMeter.h"
+
+namespace {
+
+std::string ReadFile(const std::string& name) {
+  std::ifstream f(name, std::ios::binary);
+  std::stringstream s;
+  s << f.rdbuf();
+  return s.str();
+}
+
+bool Exists(const std::string& name) { return GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::string TempDir() {
+  char buf[MAX_PATH];
+  GetTempPathA(sizeof buf, buf);
+  std::string d = std::string(buf) + "velmora-overview\\";
+  CreateDirectoryA(d.c_str(), nullptr);
+  return d;
+}
+
+int CountTempFiles(const std::string& dir) {
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA((dir + "vlm*").c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return 0;
+  int n = 0;
+  do ++n;
+  while (FindNextFileA(h, &fd));
+  FindClose(h);
+  return n;
+}
+
+// A detail dialog runs modally; a timer looks at it and closes it.
+std::function<void(TdlgKSI_Detail&)> s_onDetail;
+void CALLBACK InspectDetail(HWND, UINT, UINT_PTR id, DWORD) {
+  TfrmKSI_Overview* f = TfrmKSI_Overview::Instance();
+  auto* d = f ? dynamic_cast<TdlgKSI_Detail*>(f->FindComponent("dlgKSI_Detail")) : nullptr;
+  if (!d || !d->Showing()) return;  // not up yet
+  KillTimer(nullptr, id);
+  if (s_onDetail) s_onDetail(*d);
+  d->SetModalResult(mrOk);
+}
+
+std::vector<uint32_t> s_terminated;
+bool s_terminateWorks = true;
+bool RecordTerminate(uint32_t id) {
+  s_terminated.push_back(id);
+  return s_terminateWorks;
+}
+
+int s_writes = 0;
+BOOL WINAPI FailSecondWrite(HANDLE h, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED) {
+  if (++s_writes > 1) {
+    *written = 0;
+    SetLastError(ERROR_DISK_FULL);
+    return FALSE;
+  }
+  return WriteFile(h, data, size / 2, written, nullptr);  // half of it, then the disk is full
+}
+
+class Overview : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    static bool registered = false;
+    if (!registered) {
+      RegisterStdControlClasses();
+      RegisterExtControlClasses();
+      RegisterCheckListClasses();
+      RegisterComCtrlClasses();
+      RegisterDialogClasses();
+      RegisterMenuClasses();
+      RegisterSysInfoClasses();
+      RegisterOverviewClasses();
+      registered = true;
+    }
+    app = new TApplication(nullptr);
+    app->Initialize();
+    app->OnException = [this](TObject*, const std::exception& e) { errors.push_back(e.what()); };
+    SetMessageBoxHook([this](const std::string& text, const std::string& caption, UINT) {
+      boxes.push_back(caption + ": " + text);
+      return answer;
+    });
+    info = new TKSystemInfo(app);
+    Fill();
+    f = new TfrmKSI_Overview(app);
+    f->SetSysInfo(info);
+    f->RefreshPages();
+    f->Show();
+  }
+  void TearDown() override {
+    SetMessageBoxHook(nullptr);
+    SetSaveDialogHook(nullptr);
+    SetReportWriter(nullptr);
+    SetProcessTerminator(nullptr);
+    delete app;
+    EXPECT_TRUE(errors.empty()) << errors.front();
+  }
+  // A small machine of known contents.
+  void Fill() {
+    info->Processes()->Assign({{"C:\\WINDOWS\\EXPLORER.EXE", 0x1A2B}, {"smss.exe", 12}, {"notepad.exe", 77}});
+    info->Printers()->Names()->Add("Laser");
+    info->Printers()->Ports()->Add("LPT1:");
+    info->Printers()->Names()->Add("Office");
+    info->Printers()->Ports()->Add("\\\\server\\office");
+    info->Printers()->SetDefaultIndex(1);
+    info->Software()->Installed()->Add("Editor 2.0");
+    info->Startup()->Add(slUserStartup, "Notes", "C:\\notes.exe");
+    info->Startup()->Add(slMachineRun, "Agent", "agent.exe /quiet");
+    info->Media()->Devices()->Add("Sound Blaster");
+    info->Media()->WAVEOut()->Add("SB Wave v4.0");
+    info->Network()->Adapters()->Add("NE2000");
+    info->Display()->SetAdapter("Millennium");
+    info->Disk()->SetAvailableDisks("C");
+    info->OS()->Folders()->Add("Windows=C:\\WINDOWS");
+    info->OS()->Environment()->Add("PATH=C:\\WINDOWS");
+    info->APM()->Assign(1, 128, 255, 0xFFFFFFFF, 0xFFFFFFFF);
+    info->Machine()->SetComputer("Front desk");
+    TDeviceRecord r;
+    r.ClassName = "DiskDrive";
+    r.ClassKind = 2;
+    r.FriendlyName = "Zip 100";
+    r.ClassGUID = "{4D36E967}";
+    r.ServiceName = "";
+    r.Service = "disk";
+    info->Devices()->Add(r);
+    r.FriendlyName = "ATA disk";
+    info->Devices()->Add(r);
+    r.ClassName = "Net";
+    r.ClassDesc = "Network adapters";
+    r.ClassKind = 21;
+    r.FriendlyName = "";
+    r.Description = "NE2000 Compatible";
+    info->Devices()->Add(r);
+  }
+  template <class T>
+  T* C(const char* name) {
+    return dynamic_cast<T*>(f->FindComponent(name));
+  }
+  std::string Text(const char* name) { return C<TControl>(name)->Caption(); }
+  TApplication* app = nullptr;
+  TKSystemInfo* info = nullptr;
+  TfrmKSI_Overview* f = nullptr;
+  std::vector<std::string> errors, boxes;
+  int answer = IDYES;
+};
+
+}  // namespace
+
+TEST_F(Overview, WindowSizeTabsAndPageSet) {
+  RECT r;
+  GetClientRect(f->Handle(), &r);
+  EXPECT_EQ(r.right, 390);
+  EXPECT_EQ(r.bottom, 509);
+  char caption[64];
+  GetWindowTextA(f->Handle(), caption, sizeof caption);
+  EXPECT_STREQ(caption, "Velmora Advanced System Profiler");
+  HWND tabs = f->pcMain->Handle();
+  EXPECT_EQ(SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0), 16);  // About hidden
+  EXPECT_EQ(f->pcMain->ActivePageIndex(), 0);
+  EXPECT_EQ(Text("tsMachine"), " Front desk ");  // the computer's description
+  f->SetPageSet(0x1FFFF);
+  EXPECT_EQ(SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0), 17);
+  EXPECT_EQ(Text("lAboutVersion"), "Version 5.6");
+  f->SetPageSet(0x0005);  // Machine and CPU only
+  EXPECT_EQ(SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0), 2);
+  EXPECT_TRUE(f->ShowReportButton());
+}
+
+TEST_F(Overview, RefreshingTwiceKeepsOneRowPerEntry) {
+  auto counts = [&] {
+    std::vector<int> n;
+    for (const char* lv : {"lvProcesses", "lvPrinters", "lvSoftware", "lvMediaDevices", "lvSound", "lvNetAdapters", "lvFolders", "lvStartup"})
+      n.push_back(C<TListView>(lv)->Items().Count());
+    n.push_back(f->tvDevices->Items().Count());
+    n.push_back(C<TComboBox>("cbAdapters")->Items().Count());
+    n.push_back(f->cbDrive->Items().Count());
+    n.push_back(C<TCheckListBox>("clbFeatures")->Items().Count());
+    n.push_back(C<TCheckListBox>("clbDriveFlags")->Items().Count());
+    return n;
+  };
+  std::vector<int> once = counts();
+  EXPECT_EQ(once[0], 3);
+  EXPECT_EQ(once[8], 6);  // the computer, two classes, three devices
+  f->RefreshPages();
+  EXPECT_EQ(counts(), once);
+  EXPECT_EQ(Text("pProcessCount"), "  3 processes");
+}
+
+TEST_F(Overview, PagesShowTheCategoriesValues) {
+  TListView* procs = f->lvProcesses;
+  TListItem* first = procs->Items().Item(0);
+  EXPECT_EQ(first->SubItems()[0], "EXPLORER.EXE");
+  EXPECT_EQ(first->SubItems()[1], "C:\\WINDOWS\\");
+  TListView* printers = C<TListView>("lvPrinters");
+  EXPECT_EQ(printers->Items().Item(0)->ImageIndex(), oiPrinter);
+  EXPECT_EQ(printers->Items().Item(1)->ImageIndex(), oiNetPrinterDefault);
+  EXPECT_EQ(C<TListView>("lvMediaDevices")->Items().Item(0)->ImageIndex(), oiGeneric);
+  EXPECT_EQ(C<TListView>("lvSound")->Items().Item(0)->SubItems()[0], "Wave Out");
+  // No battery: the times are not known and the meter stays as it was.
+  EXPECT_EQ(Text("eFullLifeTime"), "<info not available>");
+  EXPECT_EQ(Text("eLifeTime"), "<info not available>");
+  EXPECT_EQ(C<TLEDMeter>("lmBattery")->Position(), 0);
+  info->APM()->Assign(0, 1, 50, 3600, 7200);
+  f->RefreshPages();
+  EXPECT_EQ(C<TLEDMeter>("lmBattery")->Position(), 50);
+  EXPECT_EQ(Text("eLifeTime"), "1 Hour, 0 Minutes, 0 Seconds.");
+  EXPECT_EQ(Text("lDXVersion"), "Not installed.");
+  EXPECT_EQ(Text("lODBC"), "Open Database Connectivity not found");
+  // Startup tabs list their own places.
+  EXPECT_EQ(f->lvStartup->Items().Item(0)->Caption(), "Notes");
+  f->tcStartup->SetTabIndex(2);
+  f->tcStartupChange(f->tcStartup);
+  ASSERT_EQ(f->lvStartup->Items().Count(), 1);
+  EXPECT_EQ(f->lvStartup->Items().Item(0)->SubItems()[0], "agent.exe /quiet");
+}
+
+TEST_F(Overview, DriveItemGainsItsLabelOnceAndFlagsCannotBeToggled) {
+  ASSERT_EQ(f->cbDrive->Items().Count(), 1);
+  std::string item = f->cbDrive->Items()[0];
+  EXPECT_EQ(item.substr(0, 4), "C: [");
+  f->cbDriveChange(f->cbDrive);
+  EXPECT_EQ(f->cbDrive->Items()[0], item);
+  EXPECT_EQ(f->cbDrive->ItemIndex(), 0);
+  EXPECT_EQ(Text("lCapacity").substr(0, 10), "Capacity: ");
+  auto* flags = C<TCheckListBox>("clbDriveFlags");
+  ASSERT_EQ(flags->Items().Count(), 12);
+  EXPECT_EQ(flags->Items()[6], "Long Filenames");
+  f->pcMain->SetActivePageIndex(11);
+  bool was = flags->Checked(0);
+  RECT ir;
+  SendMessageA(flags->Handle(), LB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&ir));
+  SendMessageA(flags->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(ir.left + 5, ir.top + 3));
+  SendMessageA(flags->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(ir.left + 5, ir.top + 3));
+  EXPECT_EQ(flags->Checked(0), was);
+}
+
+TEST_F(Overview, DeviceTreeGroupsClassesAndShowsPropertiesOfDevicesOnly) {
+  TTreeNodes& nodes = f->tvDevices->Items();
+  TTreeNode* root = nodes.Item(0);
+  EXPECT_EQ(root->Level(), 0);
+  TTreeNode* disks = nodes.Item(1);
+  EXPECT_EQ(disks->Text(), "DiskDrive");  // no class description: the class name
+  EXPECT_EQ(disks->Count(), 2);
+  HWND tv = f->tvDevices->Handle();
+  auto child = reinterpret_cast<HTREEITEM>(SendMessageA(tv, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(disks->ItemId())));
+  EXPECT_EQ(nodes.FromItem(child)->Text(), "ATA disk");  // sorted
+  EXPECT_EQ(nodes.Item(4)->Text(), "Network adapters");
+  EXPECT_EQ(nodes.Item(5)->Text(), "NE2000 Compatible");
+
+  f->tvDevices->SetSelected(disks);
+  EXPECT_FALSE(f->bDeviceProps->Enabled());
+  f->tvDevices->SetSelected(nodes.Item(5));
+  EXPECT_TRUE(f->bDeviceProps->Enabled());
+  std::vector<std::pair<std::string, std::string>> rows;
+  std::string title;
+  s_onDetail = [&](TdlgKSI_Detail& d) {
+    title = d.lTitle->Caption();
+    for (int i = 0; i < d.lvValues->Items().Count(); ++i)
+      rows.emplace_back(d.lvValues->Items().Item(i)->Caption(), d.lvValues->Items().Item(i)->SubItems()[0]);
+  };
+  SetTimer(nullptr, 0, 20, InspectDetail);
+  f->cmProps(f->bDeviceProps);
+  EXPECT_EQ(title, "Device Properties");
+  ASSERT_EQ(rows.size(), 12u);
+  EXPECT_EQ(rows[0], (std::pair<std::string, std::string>{"Device Name", "NE2000 Compatible"}));
+  EXPECT_EQ(rows[1].second, "Net");
+  EXPECT_EQ(rows[2].second, "Network adapters");
+  EXPECT_EQ(rows[10], (std::pair<std::string, std::string>{"Service Name", "disk"}));  // no display name
+  // The detail dialog went with its close.
+  EXPECT_EQ(f->FindComponent("dlgKSI_Detail"), nullptr);
+
+  rows.clear();
+  SetTimer(nullptr, 0, 20, InspectDetail);
+  f->cmEnvironment(nullptr);
+  EXPECT_EQ(title, "Environment");
+  EXPECT_EQ(rows, (std::vector<std::pair<std::string, std::string>>{{"PATH", "C:\\WINDOWS"}}));
+  std::vector<std::pair<std::string, bool>> checks;
+  s_onDetail = [&](TdlgKSI_Detail& d) {
+    title = d.lTitle->Caption();
+    for (int i = 0; i < d.clbItems->Items().Count(); ++i) checks.emplace_back(d.clbItems->Items()[i], d.clbItems->Checked(i));
+  };
+  SetTimer(nullptr, 0, 20, InspectDetail);
+  f->cmCaps(C<TButton>("bCaps3"));
+  EXPECT_EQ(title, "Raster Capabilities");
+  ASSERT_EQ(checks.size(), 11u);
+  EXPECT_EQ(checks[0].first, "Requires Banding");
+  s_onDetail = nullptr;
+}
+
+TEST_F(Overview, TerminateRemovesTheRowOnlyWhenTheProcessEnded) {
+  SetProcessTerminator(RecordTerminate);
+  s_terminated.clear();
+  TListView* lv = f->lvProcesses;
+  // A 9x identifier is read back as hexadecimal.
+  lv->Items().Item(0)->SetCaption("0x1A2B");
+  lv->SetSelected(lv->Items().Item(0));
+  answer = IDNO;
+  f->cmTerminate(nullptr);
+  EXPECT_TRUE(s_terminated.empty());
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].substr(0, 30), "Warning: EXPLORER.EXE\r\n\r\nWARNI");
+  answer = IDYES;
+  s_terminateWorks = false;
+  f->cmTerminate(nullptr);
+  EXPECT_EQ(s_terminated, (std::vector<uint32_t>{6699}));
+  EXPECT_EQ(boxes.back(), "Warning: Cannot terminate this process.");
+  EXPECT_EQ(lv->Items().Count(), 3);
+  s_terminateWorks = true;
+  lv->SetSelected(lv->Items().Item(2));
+  f->cmTerminate(nullptr);
+  EXPECT_EQ(s_terminated.back(), 77u);
+  EXPECT_EQ(lv->Items().Count(), 2);
+  EXPECT_EQ(Text("pProcessCount"), "  2 processes");
+  size_t before = boxes.size();
+  lv->SetSelected(nullptr);
+  f->cmTerminate(nullptr);  // no row: nothing at all
+  EXPECT_EQ(boxes.size(), before);
+}
+
+TEST_F(Overview, ReportsProposeTheirNamesAndSaveWhatTheyCover) {
+  std::string dir = TempDir(), file = dir + "report.txt";
+  DeleteFileA(file.c_str());
+  std::vector<std::string> proposed;
+  bool confirm = true;
+  SetSaveDialogHook([&](TSaveDialog& d) {
+    proposed.push_back(d.FileName());
+    d.SetFileName(file);
+    return confirm;
+  });
+  f->cmReportAll(nullptr);
+  TStringList expected, saved;
+  info->Report(expected);
+  EXPECT_EQ(proposed.back(), "SystemInfo.txt");
+  std::string text = ReadFile(file);
+  saved.SetText(text);
+  // Every line ended by CR LF; the same lines as the full report (the drive's free space moves).
+  EXPECT_EQ(text.size() - saved.Text().size(), 0u);
+  ASSERT_EQ(saved.Count(), expected.Count());
+  for (int i = 0; i < saved.Count(); ++i) EXPECT_EQ(saved.Names(i), expected.Names(i));
+  EXPECT_EQ(text.substr(0, 11), "[Machine]\r\n");
+
+  f->pcMain->SetActivePageIndex(10);
+  f->cmReportCurrent(nullptr);
+  EXPECT_EQ(proposed.back(), "Engines.txt");
+  EXPECT_EQ(ReadFile(file), "[ODBC]\r\n[BDE]\r\n[DAO]\r\n[ADO]\r\n");
+  f->pcMain->SetActivePageIndex(13);
+  confirm = false;
+  DeleteFileA(file.c_str());
+  f->cmReportCurrent(nullptr);
+  EXPECT_EQ(proposed.back(), "Processess.txt");
+  EXPECT_FALSE(Exists(file));  // cancelled: nothing written
+  EXPECT_EQ(f->ReportList().Count(), 0);
+  EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(Overview, FailedSavesSayWhyAndLeaveNoPartialFile) {
+  std::string dir = TempDir();
+  std::string target;
+  SetSaveDialogHook([&](TSaveDialog& d) {
+    d.SetFileName(target);
+    return true;
+  });
+  // A folder that does not exist.
+  target = dir + "no such folder\\SystemInfo.txt";
+  f->cmReportAll(nullptr);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_NE(boxes[0].find("Velmora Advanced System Profiler: "), std::string::npos);
+  EXPECT_NE(boxes[0].find(target), std::string::npos);
+  EXPECT_GT(boxes[0].size(), target.size() + 60);  // and the system's reason
+  EXPECT_FALSE(Exists(target));
+
+  // The disk fills up half-way: the old report stays whole and no temporary file is left.
+  target = dir + "old.txt";
+  std::ofstream(target, std::ios::binary) << "old report\r\n";
+  s_writes = 0;
+  SetReportWriter(FailSecondWrite);
+  f->cmReportAll(nullptr);
+  SetReportWriter(nullptr);
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_NE(boxes[1].find(target), std::string::npos);
+  EXPECT_EQ(ReadFile(target), "old report\r\n");
+  EXPECT_EQ(CountTempFiles(dir), 0);
+
+  // A read-only file is left as it was.
+  SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_READONLY);
+  f->cmReportAll(nullptr);
+  SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+  ASSERT_EQ(boxes.size(), 3u);
+  EXPECT_EQ(ReadFile(target), "old report\r\n");
+  EXPECT_EQ(CountTempFiles(dir), 0);
+  DeleteFileA(target.c_str());
+}
+
+TEST_F(Overview, ShowOverviewCreatesOnceAndClosingFreesTheDialog) {
+  delete f;
+  EXPECT_EQ(TfrmKSI_Overview::Instance(), nullptr);
+  int gathered = 0;
+  // The first showing gathers; the refresh of a real machine is the category tests' business,
+  // so the dialog is created here and only its identity is compared.
+  info->ShowOverview();
+  TfrmKSI_Overview* first = TfrmKSI_Overview::Instance();
+  ASSERT_NE(first, nullptr);
+  EXPECT_TRUE(first->Showing());
+  EXPECT_EQ(first->Owner(), app);  // no main form here: the application owns it
+  first->SetTag(++gathered);
+  info->ShowOverview();
+  EXPECT_EQ(TfrmKSI_Overview::Instance(), first);
+  EXPECT_EQ(first->Tag(), 1);
+  first->Close();
+  app->ProcessMessages();
+  EXPECT_EQ(TfrmKSI_Overview::Instance(), nullptr);
+  boxes.clear();  // what the real gathering may have said about Wine
+}
