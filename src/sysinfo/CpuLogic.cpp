@@ -261,9 +261,9 @@ class TPriorityScope {
   bool FRaised;
 };
 
-// A counter that does not advance must not hang the window thread: no sane counter needs this
-// many reads for a pass of a millisecond.
-constexpr long kMaxReadsPerWait = 20000000;
+// A counter that does not advance must not hang the window thread. A pass of a millisecond
+// takes some 50,000 reads of today's counters and a few hundred of the old timer chip's.
+constexpr long kMaxReadsPerWait = 2000000;
 
 // Reads the counter and the time stamp until the counter has advanced by ticks from start.
 // False when it never did.
