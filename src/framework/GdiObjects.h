@@ -2,6 +2,7 @@
 // drawing code can leak one (Windows 9x has a small, shared GDI heap).
 #pragma once
 #include <windows.h>
+#include <atomic>
 #include <utility>
 #include "framework/Colors.h"
 
@@ -13,14 +14,19 @@ using SystemColorSource = uint32_t (*)(int index);
 SystemColorSource SetSystemColorSource(SystemColorSource source);
 
 namespace gdi_detail {
+// Each kind counts the handles its owners hold, for leak figures: the system gives none under
+// Wine.
 struct DeleteGdi {
   void operator()(HGDIOBJ h) const { DeleteObject(h); }
+  static inline std::atomic<long> held{0};
 };
 struct DestroyIconHandle {
   void operator()(HICON h) const { DestroyIcon(h); }
+  static inline std::atomic<long> held{0};
 };
 struct DeleteDCHandle {
   void operator()(HDC h) const { DeleteDC(h); }
+  static inline std::atomic<long> held{0};
 };
 
 // Move-only owner of one handle.
@@ -28,7 +34,9 @@ template <class H, class Free>
 class UniqueHandle {
  public:
   UniqueHandle() = default;
-  explicit UniqueHandle(H h) : FHandle(h) {}
+  explicit UniqueHandle(H h) : FHandle(h) {
+    if (h) ++Free::held;
+  }
   ~UniqueHandle() { reset(); }
   UniqueHandle(UniqueHandle&& o) noexcept : FHandle(o.release()) {}
   UniqueHandle& operator=(UniqueHandle&& o) noexcept {
@@ -43,11 +51,17 @@ class UniqueHandle {
   // Gives up ownership without freeing.
   H release() {
     H h = FHandle;
+    if (h) --Free::held;
     FHandle = nullptr;
     return h;
   }
   void reset(H h = nullptr) {
-    if (FHandle && FHandle != h) Free()(FHandle);
+    if (FHandle == h) return;
+    if (FHandle) {
+      Free()(FHandle);
+      --Free::held;
+    }
+    if (h) ++Free::held;
     FHandle = h;
   }
 
@@ -82,6 +96,11 @@ class MemoryDC : public gdi_detail::UniqueHandle<HDC, gdi_detail::DeleteDCHandle
   // A context compatible with the screen.
   static MemoryDC Create() { return MemoryDC(CreateCompatibleDC(nullptr)); }
 };
+
+// How many handles of each kind the owners hold now.
+inline long HeldGdiObjects() { return gdi_detail::DeleteGdi::held; }
+inline long HeldIcons() { return gdi_detail::DestroyIconHandle::held; }
+inline long HeldMemoryDCs() { return gdi_detail::DeleteDCHandle::held; }
 
 // Selects an object into a context for one scope and puts the previous one back.
 class SelectedObject {

@@ -507,3 +507,36 @@ TEST(InstrumentTrayGauge, MouseMessagesMenuDoubleClickAndTheApplicationWindow) {
   EXPECT_TRUE(tray->Visible());
   EXPECT_FALSE(IsWindowVisible(app.Handle()));
 }
+
+TEST(InstrumentTrayGauge, TicksHoldNoMoreHandlesThanBefore) {
+  ShellRecorder shell;
+  TMtScope scope(nullptr);
+  scope.SetBounds(0, 0, 366, 71);
+  scope.Channels().Add();
+  TMtTrayGauge gauge(nullptr);
+  gauge.SetVisible(true);
+  gauge.Loaded();
+  TMtNum num(nullptr);
+  TMtProgressBar bar(nullptr);
+  int load = 0;
+  scope.OnNeedData = [&](TObject*, int, int& v) {
+    v = load;
+    gauge.SetPosition(load);
+  };
+  auto round = [&](int i) {
+    load = (i * 7) % 101;
+    scope.Tick();
+    num.SetValue(i);
+    bar.SetPosition(load);
+    gauge.SetHint("tip " + std::to_string(i));
+    Painted(scope);
+    Painted(num);
+    Painted(bar);
+  };
+  for (int i = 0; i < 20; ++i) round(i);
+  long gdi = HeldGdiObjects(), icons = HeldIcons(), dcs = HeldMemoryDCs();
+  for (int i = 20; i < 320; ++i) round(i);
+  EXPECT_EQ(HeldGdiObjects(), gdi);
+  EXPECT_EQ(HeldIcons(), icons);
+  EXPECT_EQ(HeldMemoryDCs(), dcs);
+}
