@@ -2,6 +2,7 @@
 #include <cstring>
 #include "framework/DibFormat.h"
 #include "framework/Exception.h"
+#include "framework/Files.h"
 
 VELMORA_CLASS_INFO(TGraphic) { b.Bool("Transparent", &TGraphic::Transparent, &TGraphic::SetTransparent); }
 VELMORA_CLASS_INFO(TBitmap) {}
@@ -211,33 +212,11 @@ std::vector<uint8_t> TBitmap::SaveToBmp() const {
 }
 
 void TBitmap::LoadFromFile(const std::string& fileName) {
-  HANDLE f = CreateFileA(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (f == INVALID_HANDLE_VALUE) throw Exception("Cannot open file \"" + fileName + "\"");
-  DWORD size = GetFileSize(f, nullptr);
-  std::vector<uint8_t> data;
-  bool ok = size != INVALID_FILE_SIZE && size <= MaxPixels * 4 + 4096;
-  if (ok) {
-    data.resize(size);
-    DWORD read = 0;
-    ok = size == 0 || (ReadFile(f, data.data(), size, &read, nullptr) && read == size);
-  }
-  CloseHandle(f);
-  if (!ok) throw Exception("Cannot read file \"" + fileName + "\"");
+  std::vector<uint8_t> data = ReadWholeFile(fileName, MaxPixels * 4 + 4096);
   LoadFromBmp(data.data(), data.size());
 }
 
-void TBitmap::SaveToFile(const std::string& fileName) const {
-  std::vector<uint8_t> data = SaveToBmp();
-  HANDLE f = CreateFileA(fileName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (f == INVALID_HANDLE_VALUE) throw Exception("Cannot create file \"" + fileName + "\"");
-  DWORD written = 0;
-  bool ok = WriteFile(f, data.data(), static_cast<DWORD>(data.size()), &written, nullptr) &&
-            written == data.size();
-  CloseHandle(f);
-  if (!ok) throw Exception("Cannot write file \"" + fileName + "\"");
-}
+void TBitmap::SaveToFile(const std::string& fileName) const { WriteWholeFile(fileName, SaveToBmp()); }
 
 void TBitmap::Assign(const TBitmap& s) {
   if (this == &s) return;

@@ -20,6 +20,7 @@ list(APPEND VELMORA_WIN_SOURCES
   ${DIR}/Timer.cpp
   ${DIR}/Threads.cpp
   ${DIR}/Dialogs.cpp
+  ${DIR}/Files.cpp
   ${DIR}/FloatControl.cpp
   ${DIR}/CheckLst.cpp
   ${DIR}/ImgList.cpp

@@ -1,6 +1,7 @@
 #include "instruments/MtClasses.h"
 #include <algorithm>
 #include "framework/Exception.h"
+#include "framework/Files.h"
 #include "instruments/MtBitmapStream.h"
 #include "instruments/MtSysUtils.h"
 
@@ -174,7 +175,7 @@ void TMtPaletteEx::Assign(const TMtPaletteEx& s) {
 
 namespace {
 // The largest bitmap-list file read: far beyond any real list, small enough to hold in memory.
-constexpr DWORD kMaxStreamFile = 64u * 1024 * 1024;
+constexpr size_t kMaxStreamFile = 64u * 1024 * 1024;
 
 [[noreturn]] void InvalidFormat() { throw Exception("Invalid file format"); }
 }  // namespace
@@ -237,31 +238,8 @@ std::vector<uint8_t> TMtBitmaps::WriteData() const {
 }
 
 void TMtBitmaps::LoadFromFile(const std::string& Name) {
-  HANDLE f = CreateFileA(Name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (f == INVALID_HANDLE_VALUE) throw Exception("Cannot open file \"" + Name + "\"");
-  DWORD size = GetFileSize(f, nullptr);
-  std::vector<uint8_t> data;
-  bool tooLarge = size != INVALID_FILE_SIZE && size > kMaxStreamFile;
-  bool ok = size != INVALID_FILE_SIZE && !tooLarge;
-  if (ok) {
-    data.resize(size);
-    DWORD got = 0;
-    ok = size == 0 || (ReadFile(f, data.data(), size, &got, nullptr) && got == size);
-  }
-  CloseHandle(f);
-  if (tooLarge) InvalidFormat();
-  if (!ok) throw Exception("Cannot read file \"" + Name + "\"");
+  std::vector<uint8_t> data = ReadWholeFile(Name, kMaxStreamFile);
   ReadData(data.data(), data.size(), true);
 }
 
-void TMtBitmaps::SaveToFile(const std::string& Name) const {
-  std::vector<uint8_t> data = WriteData();
-  HANDLE f = CreateFileA(Name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (f == INVALID_HANDLE_VALUE) throw Exception("Cannot create file \"" + Name + "\"");
-  DWORD written = 0;
-  bool ok = WriteFile(f, data.data(), static_cast<DWORD>(data.size()), &written, nullptr) && written == data.size();
-  CloseHandle(f);
-  if (!ok) throw Exception("Cannot write file \"" + Name + "\"");
-}
-
+void TMtBitmaps::SaveToFile(const std::string& Name) const { WriteWholeFile(Name, WriteData()); }

@@ -1,6 +1,5 @@
 #include "instruments/MtControls.h"
 #include <algorithm>
-#include "framework/Events.h"
 
 VELMORA_CLASS_INFO(TMtComponent) { b.Str("Version", &TMtComponent::Version, &TMtComponent::SetVersion); }
 VELMORA_CLASS_INFO(TMtCustomControl) {
@@ -18,12 +17,6 @@ void InitMtControls() {
   if (HCURSOR hand = LoadCursorA(GetModuleHandleA(nullptr), "MTCURSORHANDPOINT")) RegisterCursor(crMtHandPoint, hand);
 }
 
-namespace {
-void Call(const TNotifyEvent& handler, TObject* sender) {
-  if (handler) CallGuarded(sender, [&] { handler(sender); });
-}
-}  // namespace
-
 // ---------------------------------------------------------------- TMtCustomControl
 
 void TMtCustomControl::UpdateControlCanvas() {
@@ -32,26 +25,6 @@ void TMtCustomControl::UpdateControlCanvas() {
   UpdateWindow(FHandle);
 }
 
-void TMtCustomControl::MouseEnter() {
-  inherited::MouseEnter();
-  DoMouseEnter();
-}
-void TMtCustomControl::MouseLeave() {
-  inherited::MouseLeave();
-  DoMouseLeave();
-}
-void TMtCustomControl::FontChanged() {
-  inherited::FontChanged();
-  DoFontChanged();
-}
-void TMtCustomControl::TextChanged() {
-  inherited::TextChanged();
-  DoTextChanged();
-}
-void TMtCustomControl::DoMouseEnter() { Call(FOnMouseEnter, this); }
-void TMtCustomControl::DoMouseLeave() { Call(FOnMouseLeave, this); }
-void TMtCustomControl::DoFontChanged() { Call(FOnFontChanged, this); }
-void TMtCustomControl::DoTextChanged() { Call(FOnTextChanged, this); }
 
 // ---------------------------------------------------------------- TMtCustomImageControl
 
@@ -140,26 +113,6 @@ void TMtGraphicControl::Loaded() {
   if (FAutoSize && FAlign != alClient) SetBounds(FLeft, FTop, FWidth, FHeight);
 }
 
-void TMtGraphicControl::MouseEnter() {
-  inherited::MouseEnter();
-  DoMouseEnter();
-}
-void TMtGraphicControl::MouseLeave() {
-  inherited::MouseLeave();
-  DoMouseLeave();
-}
-void TMtGraphicControl::FontChanged() {
-  inherited::FontChanged();
-  DoFontChanged();
-}
-void TMtGraphicControl::TextChanged() {
-  inherited::TextChanged();
-  DoTextChanged();
-}
-void TMtGraphicControl::DoMouseEnter() { Call(FOnMouseEnter, this); }
-void TMtGraphicControl::DoMouseLeave() { Call(FOnMouseLeave, this); }
-void TMtGraphicControl::DoFontChanged() { Call(FOnFontChanged, this); }
-void TMtGraphicControl::DoTextChanged() { Call(FOnTextChanged, this); }
 
 // ---------------------------------------------------------------- TMtGraphicImageControl
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 #include "framework/Controls.h"
+#include "framework/Events.h"
 
 // Shown by every instrument class; never stored.
 inline const std::string& MtVersion() {
@@ -29,27 +30,53 @@ class TMtComponent : public TComponent {
   void SetVersion(const std::string&) {}
 };
 
-class TMtCustomControl : public TCustomControl {
+// What every instrument control adds to its framework base: the version it shows, and optional
+// handlers called after the framework's own handling of the pointer entering and leaving and of
+// font and caption changes.
+template <class Base>
+class TMtControlBase : public Base {
+ public:
+  using Base::Base;
+  const std::string& Version() const { return MtVersion(); }
+  void SetVersion(const std::string&) {}
+
+ protected:
+  void MouseEnter() override {
+    Base::MouseEnter();
+    DoMouseEnter();
+  }
+  void MouseLeave() override {
+    Base::MouseLeave();
+    DoMouseLeave();
+  }
+  void FontChanged() override {
+    Base::FontChanged();
+    DoFontChanged();
+  }
+  void TextChanged() override {
+    Base::TextChanged();
+    DoTextChanged();
+  }
+  virtual void DoMouseEnter() { Fire(FOnMouseEnter); }
+  virtual void DoMouseLeave() { Fire(FOnMouseLeave); }
+  virtual void DoFontChanged() { Fire(FOnFontChanged); }
+  virtual void DoTextChanged() { Fire(FOnTextChanged); }
+  // Optional handlers the descendants may publish.
+  TNotifyEvent FOnMouseEnter, FOnMouseLeave, FOnFontChanged, FOnTextChanged;
+
+ private:
+  void Fire(const TNotifyEvent& handler) {
+    if (handler) CallGuarded(this, [&] { handler(this); });
+  }
+};
+
+class TMtCustomControl : public TMtControlBase<TCustomControl> {
   VELMORA_CLASS(TMtCustomControl, TCustomControl)
 
  public:
-  using TCustomControl::TCustomControl;
-  const std::string& Version() const { return MtVersion(); }
-  void SetVersion(const std::string&) {}
+  using TMtControlBase::TMtControlBase;
   // Repaints at once (not while loading).
   virtual void UpdateControlCanvas();
-
- protected:
-  void MouseEnter() override;
-  void MouseLeave() override;
-  void FontChanged() override;
-  void TextChanged() override;
-  virtual void DoMouseEnter();
-  virtual void DoMouseLeave();
-  virtual void DoFontChanged();
-  virtual void DoTextChanged();
-  // Optional handlers the descendants may publish.
-  TNotifyEvent FOnMouseEnter, FOnMouseLeave, FOnFontChanged, FOnTextChanged;
 };
 
 class TMtCustomImageControl : public TMtCustomControl {
@@ -73,13 +100,11 @@ class TMtCustomImageControl : public TMtCustomControl {
   TBitmap FBitmap;
 };
 
-class TMtGraphicControl : public TGraphicControl {
+class TMtGraphicControl : public TMtControlBase<TGraphicControl> {
   VELMORA_CLASS(TMtGraphicControl, TGraphicControl)
 
  public:
-  using TGraphicControl::TGraphicControl;
-  const std::string& Version() const { return MtVersion(); }
-  void SetVersion(const std::string&) {}
+  using TMtControlBase::TMtControlBase;
   // Repaints at once (not while loading): an opaque control paints straight onto its parent's
   // window, so nothing under it is drawn first.
   virtual void UpdateControlCanvas();
@@ -98,15 +123,6 @@ class TMtGraphicControl : public TGraphicControl {
   void Loaded() override;
   // The size the control would like; false when it has no preference.
   virtual bool CanAutoSize(int& width, int& height) { return false; }
-  void MouseEnter() override;
-  void MouseLeave() override;
-  void FontChanged() override;
-  void TextChanged() override;
-  virtual void DoMouseEnter();
-  virtual void DoMouseLeave();
-  virtual void DoFontChanged();
-  virtual void DoTextChanged();
-  TNotifyEvent FOnMouseEnter, FOnMouseLeave, FOnFontChanged, FOnTextChanged;
   // The control covers its whole rectangle: nothing under it needs painting first.
   bool FOpaque = false;
 

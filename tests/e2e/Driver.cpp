@@ -203,6 +203,19 @@ std::string ClassOf(HWND h) {
   return std::string(buf, n > 0 ? n : 0);
 }
 
+void Running::Start() {
+  ASSERT_TRUE(p.Start());
+  app = FindTopWindow(p.pi.dwProcessId, "TApplication", "Velmora", 15000);
+  main = FindTopWindow(p.pi.dwProcessId, "TMainForm", "Velmora v4.6", 15000);
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(Settle(main));
+}
+
+Running::~Running() {
+  if (main) PostMessageA(main, WM_CLOSE, 0, 0);
+  p.WaitExit(10000);
+}
+
 bool Settle(HWND h, DWORD ms) {
   DWORD_PTR r;
   return SendMessageTimeoutA(h, WM_NULL, 0, 0, SMTO_NORMAL, ms, &r) != 0;

@@ -27,6 +27,15 @@ struct Program {
   ~Program();
 };
 
+// The program started and its two top-level windows found; asked to close when it goes.
+struct Running {
+  Program p;
+  HWND app = nullptr, main = nullptr;
+  // Starts the program and waits until its main window answers (fails the test otherwise).
+  void Start();
+  ~Running();
+};
+
 // A top-level window of the given class (and caption, when not null) owned by process pid.
 HWND FindTopWindow(DWORD pid, const char* cls, const char* caption, DWORD timeoutMs);
 // A child window of the given class and caption below parent (any depth).

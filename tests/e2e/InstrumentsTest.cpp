@@ -64,16 +64,11 @@ bool WaitFor(const std::function<bool()>& pred, DWORD ms) {
   return true;
 }
 
-struct Running {
-  Program p;
-  HWND app = nullptr, main = nullptr;
+// The program, its main window kept on top: nothing else may cover what is read off the screen.
+struct OnTop : Running {
   void Start() {
-    ASSERT_TRUE(p.Start());
-    app = FindTopWindow(p.pi.dwProcessId, "TApplication", "Velmora", 15000);
-    main = FindTopWindow(p.pi.dwProcessId, "TMainForm", "Velmora v4.6", 15000);
-    ASSERT_NE(main, nullptr);
-    ASSERT_TRUE(Settle(main));
-    // Nothing of the other tests may cover what is read off the screen.
+    Running::Start();
+    if (!main) return;
     SetWindowPos(main, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     ASSERT_TRUE(Settle(main));
   }
@@ -96,10 +91,6 @@ struct Running {
   }
   void TrayMouse(UINT mouseMsg) {
     for (HWND h : UtilityWindows()) PostMessageA(h, WM_USER + 68, 0, mouseMsg);
-  }
-  ~Running() {
-    if (main) PostMessageA(main, WM_CLOSE, 0, 0);
-    p.WaitExit(10000);
   }
 };
 
@@ -188,7 +179,7 @@ std::vector<int> GridColumns(const Chart& c) {
 }  // namespace
 
 TEST(Instruments, ChartDrawsItsGridAndTheLoadAndScrollsLeft) {
-  Running r;
+  OnTop r;
   r.Start();
   HWND panel = ChartPanel(r.main);
   ASSERT_NE(panel, nullptr);
@@ -238,7 +229,7 @@ TEST(Instruments, ChartDrawsItsGridAndTheLoadAndScrollsLeft) {
 }
 
 TEST(Instruments, NumberAndBarShowTheAvailableMemory) {
-  Running r;
+  OnTop r;
   r.Start();
   Sleep(1500);  // the first refresh comes after a second
   MEMORYSTATUSEX ms{};
@@ -333,7 +324,7 @@ TEST(Instruments, TrayGaugeShowsTheLoadOpensTheMenuAndRestoresTheWindow) {
   // end of an earlier test's copy).
   EXPECT_TRUE(WaitFor([&] { return findGauge() == -1; }, 5000));
   {
-    Running r;
+    OnTop r;
     r.Start();
     ASSERT_TRUE(WaitFor([&] { return findGauge() >= 0; }, 5000));
     {

@@ -7,22 +7,6 @@ using namespace e2e;
 
 namespace {
 
-struct Running {
-  Program p;
-  HWND app = nullptr, main = nullptr;
-  void Start() {
-    ASSERT_TRUE(p.Start());
-    app = FindTopWindow(p.pi.dwProcessId, "TApplication", "Velmora", 15000);
-    main = FindTopWindow(p.pi.dwProcessId, "TMainForm", "Velmora v4.6", 15000);
-    ASSERT_NE(main, nullptr);
-    ASSERT_TRUE(Settle(main));
-  }
-  ~Running() {
-    if (main) PostMessageA(main, WM_CLOSE, 0, 0);
-    p.WaitExit(10000);
-  }
-};
-
 bool Is(const RECT& r, int l, int t, int w, int h) { return r.left == l && r.top == t && r.right - r.left == w && r.bottom - r.top == h; }
 
 }  // namespace
