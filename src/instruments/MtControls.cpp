@@ -26,32 +26,6 @@ void TMtCustomControl::UpdateControlCanvas() {
 }
 
 
-// ---------------------------------------------------------------- TMtCustomImageControl
-
-TMtCustomImageControl::TMtCustomImageControl(TComponent* AOwner) : TMtCustomControl(AOwner) {}
-
-void TMtCustomImageControl::ClearBitmapCanvas() {
-  TCanvas& c = BitmapCanvas();
-  c.Brush().SetColor(FColor);
-  c.Brush().SetStyle(bsSolid);
-  c.FillRect(RECT{0, 0, FBitmap.Width(), FBitmap.Height()});
-}
-
-void TMtCustomImageControl::Paint() {
-  if (FBitmap.Empty()) return;
-  BitBlt(FCanvas.Handle(), 0, 0, FBitmap.Width(), FBitmap.Height(), BitmapCanvas().Handle(), 0, 0, SRCCOPY);
-}
-
-void TMtCustomImageControl::BoundsChanged() {
-  inherited::BoundsChanged();
-  if (!Loading()) FBitmap.SetSize(FWidth, FHeight);
-}
-
-void TMtCustomImageControl::Loaded() {
-  inherited::Loaded();
-  FBitmap.SetSize(FWidth, FHeight);
-}
-
 // ---------------------------------------------------------------- TMtGraphicControl
 
 void TMtGraphicControl::PaintNow() {
@@ -116,8 +90,6 @@ void TMtGraphicControl::Loaded() {
 
 // ---------------------------------------------------------------- TMtGraphicImageControl
 
-TMtGraphicImageControl::TMtGraphicImageControl(TComponent* AOwner) : TMtGraphicControl(AOwner) {}
-
 void TMtGraphicImageControl::SetTransparent(bool v) {
   if (v == FTransparent) return;
   FTransparent = v;
@@ -146,8 +118,9 @@ void TMtGraphicImageControl::UpdateControlCanvas() {
 }
 
 void TMtGraphicImageControl::ClearBitmapCanvas() {
-  if (FBitmap.Width() != FWidth || FBitmap.Height() != FHeight) FBitmap.SetSize(FWidth, FHeight);
-  RECT all{0, 0, FBitmap.Width(), FBitmap.Height()};
+  TBitmap& bitmap = Bitmap();
+  if (bitmap.Width() != FWidth || bitmap.Height() != FHeight) bitmap.SetSize(FWidth, FHeight);
+  RECT all{0, 0, bitmap.Width(), bitmap.Height()};
   if (FTransparent) {
     HDC under = FCanvas.Handle();
     if ((FCaptureDue || FBackground.Empty()) && under) {
@@ -160,29 +133,15 @@ void TMtGraphicImageControl::ClearBitmapCanvas() {
       return;
     }
   }
-  TCanvas& c = BitmapCanvas();
-  c.Brush().SetColor(FColor);
-  c.Brush().SetStyle(bsSolid);
-  c.FillRect(all);
+  FillBitmap();
 }
 
 void TMtGraphicImageControl::Paint() {
-  if (!FBitmap.Empty() && FCanvas.Handle())
-    BitBlt(FCanvas.Handle(), 0, 0, FBitmap.Width(), FBitmap.Height(), BitmapCanvas().Handle(), 0, 0, SRCCOPY);
+  CopyBitmapOut();
   if (FTransparent) {
     FCaptureDue = true;
     FOpaque = false;
   }
-}
-
-void TMtGraphicImageControl::BoundsChanged() {
-  inherited::BoundsChanged();
-  if (!Loading()) FBitmap.SetSize(FWidth, FHeight);
-}
-
-void TMtGraphicImageControl::Loaded() {
-  inherited::Loaded();
-  FBitmap.SetSize(FWidth, FHeight);
 }
 
 // ---------------------------------------------------------------- change links

@@ -79,27 +79,6 @@ class TMtCustomControl : public TMtControlBase<TCustomControl> {
   virtual void UpdateControlCanvas();
 };
 
-class TMtCustomImageControl : public TMtCustomControl {
-  VELMORA_CLASS(TMtCustomImageControl, TMtCustomControl)
-
- public:
-  explicit TMtCustomImageControl(TComponent* AOwner);
-  // The off-screen picture, always the control's size.
-  TBitmap& Bitmap() { return FBitmap; }
-  TCanvas& BitmapCanvas() { return FBitmap.Canvas(); }
-
- protected:
-  // Fills the off-screen bitmap with Color.
-  virtual void ClearBitmapCanvas();
-  // Descendants draw into the bitmap and end with this, which copies it to the screen.
-  void Paint() override;
-  void BoundsChanged() override;
-  void Loaded() override;
-
- private:
-  TBitmap FBitmap;
-};
-
 class TMtGraphicControl : public TMtControlBase<TGraphicControl> {
   VELMORA_CLASS(TMtGraphicControl, TGraphicControl)
 
@@ -131,13 +110,59 @@ class TMtGraphicControl : public TMtControlBase<TGraphicControl> {
   bool FAutoSize = false;
 };
 
-class TMtGraphicImageControl : public TMtGraphicControl {
+// The off-screen bitmap of an instrument that draws itself: always the control's size;
+// descendants draw only into it and end their paint by copying it out in one block.
+template <class Base>
+class TMtImageBase : public Base {
+ public:
+  using Base::Base;
+  TBitmap& Bitmap() { return FBitmap; }
+  TCanvas& BitmapCanvas() { return FBitmap.Canvas(); }
+
+ protected:
+  // Fills the off-screen bitmap with Color.
+  void FillBitmap() {
+    if (FBitmap.Width() != this->FWidth || FBitmap.Height() != this->FHeight) FBitmap.SetSize(this->FWidth, this->FHeight);
+    TCanvas& c = BitmapCanvas();
+    c.Brush().SetColor(this->FColor);
+    c.Brush().SetStyle(bsSolid);
+    c.FillRect(RECT{0, 0, FBitmap.Width(), FBitmap.Height()});
+  }
+  // Copies the bitmap to the surface being painted, at (0, 0).
+  void CopyBitmapOut() {
+    if (!FBitmap.Empty() && this->FCanvas.Handle())
+      BitBlt(this->FCanvas.Handle(), 0, 0, FBitmap.Width(), FBitmap.Height(), BitmapCanvas().Handle(), 0, 0, SRCCOPY);
+  }
+  void BoundsChanged() override {
+    Base::BoundsChanged();
+    if (!this->Loading()) FBitmap.SetSize(this->FWidth, this->FHeight);
+  }
+  void Loaded() override {
+    Base::Loaded();
+    FBitmap.SetSize(this->FWidth, this->FHeight);
+  }
+
+ private:
+  TBitmap FBitmap;
+};
+
+class TMtCustomImageControl : public TMtImageBase<TMtCustomControl> {
+  VELMORA_CLASS(TMtCustomImageControl, TMtCustomControl)
+
+ public:
+  using TMtImageBase::TMtImageBase;
+
+ protected:
+  virtual void ClearBitmapCanvas() { FillBitmap(); }
+  // Descendants draw into the bitmap and end with this, which copies it to the screen.
+  void Paint() override { CopyBitmapOut(); }
+};
+
+class TMtGraphicImageControl : public TMtImageBase<TMtGraphicControl> {
   VELMORA_CLASS(TMtGraphicImageControl, TMtGraphicControl)
 
  public:
-  explicit TMtGraphicImageControl(TComponent* AOwner);
-  TBitmap& Bitmap() { return FBitmap; }
-  TCanvas& BitmapCanvas() { return FBitmap.Canvas(); }
+  using TMtImageBase::TMtImageBase;
   bool Transparent() const { return FTransparent; }
   void SetTransparent(bool v);
   void UpdateControlCanvas() override;
@@ -148,11 +173,8 @@ class TMtGraphicImageControl : public TMtGraphicControl {
   virtual void ClearBitmapCanvas();
   // Descendants draw into the bitmap and end with this, which copies it out in one block.
   void Paint() override;
-  void BoundsChanged() override;
-  void Loaded() override;
 
  private:
-  TBitmap FBitmap;
   TBitmap FBackground;
   bool FTransparent = false;
   bool FCaptureDue = true;

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <vector>
+#include "framework/ExtCtrls.h"
 #include "framework/Forms.h"
 #include "framework/Menus.h"
 #include "framework/Threads.h"
@@ -228,6 +229,26 @@ TEST(InstrumentNumber, TheMainWindowsNumberDrawsItsCells) {
   n.SetAutoSize(true);
   EXPECT_EQ(n.Width(), 5 * 7 + 4 * 2);
   EXPECT_EQ(n.Height(), 13);
+}
+
+TEST(InstrumentNumber, TransparentShowsWhatLiesUnderIt) {
+  TPanel panel(nullptr);
+  panel.SetBounds(0, 0, 60, 30);
+  panel.SetBevelOuter(bvNone);
+  panel.SetColor(clRed);
+  auto* n = new TMtNum(&panel);
+  n->SetParent(&panel);
+  n->SetBounds(10, 5, 38, 16);
+  n->SetStyle(ns7x13);
+  n->SetValue(8);
+  TBitmap b;
+  panel.PaintTo(b);
+  EXPECT_EQ(b.PixelRGB(10 + 1, 5 + 8), kBlack);  // opaque: its own black
+  n->SetTransparent(true);
+  panel.PaintTo(b);
+  EXPECT_EQ(b.PixelRGB(10 + 1, 5 + 8), 0x0000FFu);  // the panel's red between the cells
+  EXPECT_EQ(b.PixelRGB(10 + 29 + 3, 5 + 1 + 6), kLime);  // the 8's middle segment, lit
+  EXPECT_FALSE(n->Opaque());
 }
 
 // ---------------------------------------------------------------- progress bar
