@@ -1,9 +1,12 @@
 // libFuzzer target: the bitmap list's stream reader takes any bytes. It must never read outside
-// them or allocate by what they claim, and what it accepts must be the files that are there.
+// them or allocate by what they claim, and what it accepts must be the files that are there;
+// each file then goes through the same checks as a bitmap read from it, within its own bytes.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <vector>
+#include "framework/DibFormat.h"
+#include "framework/Exception.h"
 #include "instruments/MtBitmapStream.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -20,6 +23,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (s.Offset != pos || s.Size > size - pos || s.Size < 54) std::abort();
     files.emplace_back(data + s.Offset, data + s.Offset + s.Size);
     pos += s.Size;
+    try {
+      dib::File f = dib::CheckFile(data + s.Offset, s.Size);
+      if (f.End > s.Size || f.BitsOffset + f.BitsSize > s.Size) std::abort();
+    } catch (const Exception&) {
+      // Refused: the whole stream would be.
+    }
   }
   std::vector<uint8_t> again = mt::JoinBitmapStream(files);
   if (again.size() != pos) std::abort();

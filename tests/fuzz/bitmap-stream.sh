@@ -4,7 +4,8 @@
 #   tests/fuzz/bitmap-stream.sh [runs]     (default 1000000 inputs)
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
-fuzz_build bitmap-stream tests/fuzz/BitmapStreamFuzz.cpp src/instruments/MtBitmapStream.cpp
+fuzz_build bitmap-stream tests/fuzz/BitmapStreamFuzz.cpp src/instruments/MtBitmapStream.cpp \
+  src/framework/DibFormat.cpp src/framework/Exception.cpp
 mkdir -p "$out/corpus"
 # Seeds: an empty list and one with a small file, so that the fuzzer starts from sound streams.
 printf 'bT5\0\0\0\0\0' > "$out/corpus/empty"
