@@ -617,7 +617,11 @@ LRESULT TWinControl::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
       if (own) return 0;
       break;
     case WM_CAPTURECHANGED:
-      if (reinterpret_cast<HWND>(lp) != FHandle) FCaptureControl = nullptr;
+      if (reinterpret_cast<HWND>(lp) != FHandle && FCaptureControl) {
+        TControl* lost = FCaptureControl;
+        FCaptureControl = nullptr;
+        lost->MouseCaptureLost();
+      }
       break;
     case WM_SETCURSOR:
       if (LOWORD(lp) == HTCLIENT && reinterpret_cast<HWND>(wp) == FHandle) {

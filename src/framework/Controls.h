@@ -17,6 +17,8 @@ using TShiftState = uint32_t;
 enum : uint32_t { ssShift = 1, ssAlt = 2, ssCtrl = 4, ssLeft = 8, ssRight = 16, ssMiddle = 32, ssDouble = 64 };
 using TMouseEvent = std::function<void(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
 using TMouseMoveEvent = std::function<void(TObject* Sender, TShiftState Shift, int X, int Y)>;
+using TKeyEvent = std::function<void(TObject* Sender, WORD& Key, TShiftState Shift)>;
+using TKeyPressEvent = std::function<void(TObject* Sender, char& Key)>;
 
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 const TEnumInfo& AlignInfo();
@@ -118,6 +120,9 @@ class TControl : public TComponent {
   virtual void MouseMove(TShiftState shift, int x, int y);
   virtual void MouseEnter() {}
   virtual void MouseLeave() {}
+  // The capture taken for this control's press went elsewhere (another window, a message box,
+  // cancel mode) before the button came up: no MouseUp will follow.
+  virtual void MouseCaptureLost() {}
   virtual void Click();
   virtual void DblClick();
   // Shows the popup menu at a screen point; true when there was one to show.
