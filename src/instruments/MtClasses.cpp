@@ -243,3 +243,8 @@ void TMtBitmaps::LoadFromFile(const std::string& Name) {
 }
 
 void TMtBitmaps::SaveToFile(const std::string& Name) const { WriteWholeFile(Name, WriteData()); }
+
+const TEnumInfo& MtTickMarksInfo() {
+  static const TEnumInfo e{"TMtTickMarks", {"tmNone", "tmBoth", "tmBottomRight", "tmTopLeft"}};
+  return e;
+}

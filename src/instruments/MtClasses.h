@@ -167,3 +167,6 @@ class TMtBitmaps : public TMtPersistent {
   std::vector<std::unique_ptr<TBitmap>> FItems;
 };
 
+// Which sides of a scale or a slider carry tick marks.
+enum TMtTickMarks { tmNone, tmBoth, tmBottomRight, tmTopLeft };
+const TEnumInfo& MtTickMarksInfo();

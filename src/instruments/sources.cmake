@@ -1,6 +1,8 @@
 list(APPEND VELMORA_PORTABLE_SOURCES
   ${DIR}/MtMath.cpp
   ${DIR}/MtBitmapStream.cpp
+  ${DIR}/MtDrawLogic.cpp
+  ${DIR}/MtTrackBarLogic.cpp
 )
 list(APPEND VELMORA_WIN_SOURCES
   ${DIR}/MtSysUtils.cpp
