@@ -1,7 +1,12 @@
 #include "instruments/MtRegister.h"
+#include "instruments/MtButtons.h"
 #include "instruments/MtControls.h"
+#include "instruments/MtLabel.h"
 #include "instruments/MtLcd.h"
+#include "instruments/MtLeds.h"
+#include "instruments/MtLights.h"
 #include "instruments/MtProgressBar.h"
+#include "instruments/MtScale.h"
 #include "instruments/MtScope.h"
 #include "instruments/MtSystem.h"
 #include "instruments/MtThreads.h"
@@ -9,6 +14,11 @@
 
 void RegisterInstrumentClasses() {
   InitMtControls();
+  RegisterComponentClass(TMtLights::StaticClassInfo());
+  RegisterComponentClass(TMtUserLed::StaticClassInfo());
+  RegisterComponentClass(TMtShadowButton::StaticClassInfo());
+  RegisterComponentClass(TMtLabel::StaticClassInfo());
+  RegisterComponentClass(TMtScale::StaticClassInfo());
   RegisterComponentClass(TMtTimer::StaticClassInfo());
   RegisterComponentClass(TMtBitmapList::StaticClassInfo());
   RegisterComponentClass(TMtScope::StaticClassInfo());

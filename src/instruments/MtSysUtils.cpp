@@ -1,6 +1,7 @@
 #include "instruments/MtSysUtils.h"
 #include <algorithm>
 #include "framework/Controls.h"
+#include "instruments/MtDrawLogic.h"
 
 void DrawFrame3D(TCanvas& Canvas, RECT& Rect, TColor TopColor, TColor BottomColor, int Width) {
   if (Width <= 0) return;
@@ -31,6 +32,21 @@ void DrawGradient(TCanvas& Canvas, const RECT& Rect, TColor FromColor, TColor To
     if (band.right <= band.left || band.bottom <= band.top) continue;
     // An opaque empty text fills a rectangle without making a brush for every band.
     SetBkColor(dc, bands[i]);
+    ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &band, nullptr, 0, nullptr);
+  }
+  SetBkColor(dc, oldBk);
+}
+
+void DrawGradientEx(TCanvas& Canvas, const RECT& Rect, TColor A, TColor B, int BandSize) {
+  HDC dc = Canvas.Handle();
+  int h = RectHeight(Rect);
+  if (!dc || h <= 0 || Rect.right <= Rect.left) return;
+  if (BandSize < 1) BandSize = 1;
+  COLORREF a = ResolveColor(A), b = ResolveColor(B);
+  COLORREF oldBk = GetBkColor(dc);
+  for (int r = 0; r < h; r += BandSize) {
+    RECT band{Rect.left, Rect.top + r, Rect.right, Rect.top + std::min(r + BandSize, h)};
+    SetBkColor(dc, mt::GradientExColor(a, b, r, h));
     ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &band, nullptr, 0, nullptr);
   }
   SetBkColor(dc, oldBk);

@@ -18,3 +18,7 @@ enum TMtGradientDirection { gdHorizontal, gdVertical };
 // Fills Rect with bands Step pixels thick going from FromColor (left or top) to ToColor.
 void DrawGradient(TCanvas& Canvas, const RECT& Rect, TColor FromColor, TColor ToColor,
                   TMtGradientDirection Direction, int Step);
+
+// Fills Rect top to bottom in bands BandSize rows high; row r of h takes
+// A + r * (B - A) div h per component, so the bottom row stays short of B.
+void DrawGradientEx(TCanvas& Canvas, const RECT& Rect, TColor A, TColor B, int BandSize);

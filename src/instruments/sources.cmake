@@ -2,10 +2,14 @@ list(APPEND VELMORA_PORTABLE_SOURCES
   ${DIR}/MtMath.cpp
   ${DIR}/MtBitmapStream.cpp
   ${DIR}/MtDrawLogic.cpp
-  ${DIR}/MtTrackBarLogic.cpp
 )
 list(APPEND VELMORA_WIN_SOURCES
   ${DIR}/MtSysUtils.cpp
+  ${DIR}/MtLights.cpp
+  ${DIR}/MtLeds.cpp
+  ${DIR}/MtButtons.cpp
+  ${DIR}/MtLabel.cpp
+  ${DIR}/MtScale.cpp
   ${DIR}/MtClasses.cpp
   ${DIR}/MtControls.cpp
   ${DIR}/MtThreads.cpp
