@@ -10,6 +10,7 @@
 #include "instruments/MtScope.h"
 #include "instruments/MtSystem.h"
 #include "instruments/MtThreads.h"
+#include "instruments/MtTrackBar.h"
 #include "instruments/MtTrayGauge.h"
 
 void RegisterInstrumentClasses() {
@@ -19,6 +20,7 @@ void RegisterInstrumentClasses() {
   RegisterComponentClass(TMtShadowButton::StaticClassInfo());
   RegisterComponentClass(TMtLabel::StaticClassInfo());
   RegisterComponentClass(TMtScale::StaticClassInfo());
+  RegisterComponentClass(TMtTrackBar::StaticClassInfo());
   RegisterComponentClass(TMtTimer::StaticClassInfo());
   RegisterComponentClass(TMtBitmapList::StaticClassInfo());
   RegisterComponentClass(TMtScope::StaticClassInfo());

@@ -2,6 +2,7 @@ list(APPEND VELMORA_PORTABLE_SOURCES
   ${DIR}/MtMath.cpp
   ${DIR}/MtBitmapStream.cpp
   ${DIR}/MtDrawLogic.cpp
+  ${DIR}/MtTrackBarLogic.cpp
 )
 list(APPEND VELMORA_WIN_SOURCES
   ${DIR}/MtSysUtils.cpp
@@ -10,6 +11,7 @@ list(APPEND VELMORA_WIN_SOURCES
   ${DIR}/MtButtons.cpp
   ${DIR}/MtLabel.cpp
   ${DIR}/MtScale.cpp
+  ${DIR}/MtTrackBar.cpp
   ${DIR}/MtClasses.cpp
   ${DIR}/MtControls.cpp
   ${DIR}/MtThreads.cpp
