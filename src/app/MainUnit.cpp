@@ -6,8 +6,12 @@
 #include "framework/ExtCtrls.h"
 #include "framework/Menus.h"
 #include "framework/StdCtrls.h"
+#include "instruments/MtButtons.h"
+#include "instruments/MtLabel.h"
 #include "instruments/MtLcd.h"
+#include "instruments/MtLeds.h"
 #include "instruments/MtProgressBar.h"
+#include "instruments/MtScale.h"
 #include "instruments/MtScope.h"
 #include "instruments/MtThreads.h"
 #include "instruments/MtTrayGauge.h"
@@ -40,6 +44,10 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner) {
   BindField("Label4", Label4);
   BindField("Image1", Image1);
   BindField("Image2", Image2);
+  BindField("MtLabel1", MtLabel1);
+  BindField("MtScale1", MtScale1);
+  BindField("MtShadowButton1", MtShadowButton1);
+  BindField("UserLed", UserLed);
   BindField("KCPUUsage1", KCPUUsage1);
   BindField("KSystemInfo1", KSystemInfo1);
   BindField("MtTimer1", MtTimer1);
@@ -118,15 +126,24 @@ void TMainForm::MtTimer1Timer(TObject*) {
 void TMainForm::MtShadowButton1Click(TObject*) {
   TPhysMemory m{FTotalPhys, FAvailPhys, FMemoryWide};
   int64_t size = mainlogic::QuickFreeBlockSize(m, FMemoryWide ? LargestAllocatableBlock() : 0);
-  // Touch every page of a block that size so that the system pages others out, then let it go.
-  // The system heap, not malloc: the compiler may drop a malloc'd block nobody reads.
-  if (size > 0) {
-    HANDLE heap = GetProcessHeap();
-    void* block = HeapAlloc(heap, 0, static_cast<SIZE_T>(size));
-    if (!block) throw EOutOfMemory();
-    std::memset(block, 0, static_cast<size_t>(size));
-    HeapFree(heap, 0, block);
+  // The LED is repainted at once: it shows before the work starts and goes out after it, even
+  // when the block cannot be had.
+  UserLed->SetActive(true);
+  try {
+    // Touch every page of a block that size so that the system pages others out, then let it
+    // go. The system heap, not malloc: the compiler may drop a malloc'd block nobody reads.
+    if (size > 0) {
+      HANDLE heap = GetProcessHeap();
+      void* block = HeapAlloc(heap, 0, static_cast<SIZE_T>(size));
+      if (!block) throw EOutOfMemory();
+      std::memset(block, 0, static_cast<size_t>(size));
+      HeapFree(heap, 0, block);
+    }
+  } catch (...) {
+    UserLed->SetActive(false);
+    throw;
   }
+  UserLed->SetActive(false);
 }
 
 void TMainForm::ShowVelmoraWindow1Click(TObject*) {

@@ -15,6 +15,10 @@ class TMtScope;
 class TMtNum;
 class TMtProgressBar;
 class TMtTrayGauge;
+class TMtLabel;
+class TMtScale;
+class TMtShadowButton;
+class TMtUserLed;
 
 class TMainForm : public TForm {
   VELMORA_CLASS(TMainForm, TForm)
@@ -26,6 +30,10 @@ class TMainForm : public TForm {
   TPanel *Panel1 = nullptr, *Panel2 = nullptr, *Panel3 = nullptr, *Panel4 = nullptr, *Panel5 = nullptr;
   TLabel *Label1 = nullptr, *Label2 = nullptr, *Label3 = nullptr, *Label4 = nullptr;
   TImage *Image1 = nullptr, *Image2 = nullptr;
+  TMtLabel* MtLabel1 = nullptr;
+  TMtScale* MtScale1 = nullptr;
+  TMtShadowButton* MtShadowButton1 = nullptr;
+  TMtUserLed* UserLed = nullptr;
   TKCPUUsage* KCPUUsage1 = nullptr;
   TKSystemInfo* KSystemInfo1 = nullptr;
   TMtTimer* MtTimer1 = nullptr;

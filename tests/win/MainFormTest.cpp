@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <algorithm>
+#include <climits>
 #include <cstdio>
+#include <memory>
 #include <regex>
 #include "app/MainUnit.h"
 #include "framework/ExtCtrls.h"
@@ -10,9 +12,13 @@
 #include "framework/StdCtrls.h"
 #include "framework/Threads.h"
 #include "framework/Timer.h"
+#include "instruments/MtButtons.h"
+#include "instruments/MtLabel.h"
 #include "instruments/MtLcd.h"
+#include "instruments/MtLeds.h"
 #include "instruments/MtProgressBar.h"
 #include "instruments/MtRegister.h"
+#include "instruments/MtScale.h"
 #include "instruments/MtScope.h"
 #include "instruments/MtThreads.h"
 #include "instruments/MtTrayGauge.h"
@@ -194,4 +200,119 @@ TEST_F(MainForm, SystemInformationHoldsItsStoredSnapshotUntilTheFirstRefresh) {
   EXPECT_EQ(info.Processes()->ProcessCount(), 0);
   EXPECT_EQ(info.About(), "Velmora System Information v5.6");
   EXPECT_EQ(GetPropPathText(*form, "KSystemInfo1.CPU.Transistors"), "28100000");
+}
+
+namespace {
+std::unique_ptr<TBitmap> Painted(TGraphicControl& c) {
+  auto b = std::make_unique<TBitmap>();
+  b->SetSize(c.Width(), c.Height());
+  c.PaintOn(b->Canvas().Handle());
+  return b;
+}
+// Pixels of a colour within a rectangle and the box around them.
+int Count(TBitmap& b, COLORREF c, RECT in, RECT* box = nullptr) {
+  int n = 0;
+  RECT r{INT_MAX, INT_MAX, INT_MIN, INT_MIN};
+  for (int y = in.top; y < in.bottom; ++y)
+    for (int x = in.left; x < in.right; ++x)
+      if (b.PixelRGB(x, y) == c) {
+        ++n;
+        r = RECT{std::min<LONG>(r.left, x), std::min<LONG>(r.top, y), std::max<LONG>(r.right, x + 1),
+                 std::max<LONG>(r.bottom, y + 1)};
+      }
+  if (box) *box = r;
+  return n;
+}
+}  // namespace
+
+TEST_F(MainForm, InstrumentsAreDrawnAsLaidOut) {
+  form->Show();
+  const COLORREF face = ColorToRGB(clBtnFace), shadow = ColorToRGB(clBtnShadow), lime = 0x00FF00;
+  // The button: a black face outlined in lime at (1, 1)-(85, 18) over its shadow at (5, 5)-(89, 22).
+  TMtShadowButton& b = *form->MtShadowButton1;
+  auto up = Painted(b);
+  EXPECT_EQ(up->PixelRGB(0, 0), face);
+  EXPECT_EQ(up->PixelRGB(40, 1), lime);
+  EXPECT_EQ(up->PixelRGB(1, 9), lime);
+  EXPECT_EQ(up->PixelRGB(84, 9), lime);
+  EXPECT_EQ(up->PixelRGB(40, 17), lime);
+  EXPECT_EQ(up->PixelRGB(4, 4), 0u);
+  EXPECT_EQ(up->PixelRGB(88, 12), shadow);
+  EXPECT_EQ(up->PixelRGB(45, 21), shadow);
+  EXPECT_EQ(up->PixelRGB(86, 19), shadow);
+  EXPECT_EQ(up->PixelRGB(89, 22), face);
+  EXPECT_GT(Count(*up, 0xFFFFFF, RECT{2, 2, 84, 17}), 20);  // the white caption
+  // Held down: face and shadow both at (3, 3)-(87, 20).
+  HWND panel = form->Panel1->Handle();
+  SendMessageA(panel, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(329 + 40, 157 + 9));
+  ASSERT_TRUE(b.Pressed());
+  auto down = Painted(b);
+  EXPECT_EQ(down->PixelRGB(3, 10), lime);
+  EXPECT_EQ(down->PixelRGB(86, 10), lime);
+  EXPECT_EQ(down->PixelRGB(40, 19), lime);
+  EXPECT_EQ(down->PixelRGB(1, 9), face);
+  EXPECT_EQ(down->PixelRGB(88, 12), face);
+  ReleaseCapture();
+  EXPECT_FALSE(b.Pressed());
+
+  // The label: lime on black, running up the strip.
+  RECT box;
+  auto label = Painted(*form->MtLabel1);
+  EXPECT_EQ(label->PixelRGB(0, 0), 0u);
+  EXPECT_GT(Count(*label, lime, RECT{0, 0, 17, 71}, &box), 20);
+  EXPECT_GT(box.bottom - box.top, 3 * (box.right - box.left));
+  EXPECT_GE(box.left, 2);
+
+  // The scale: "+100" in lime in the top third, "+50" and "0" in green below it.
+  const COLORREF green = 0x008000;
+  auto scale = Painted(*form->MtScale1);
+  RECT top{0, 2, 24, 25}, middle{0, 25, 24, 48}, bottom{0, 48, 24, 71};
+  RECT wide, narrow;
+  EXPECT_GT(Count(*scale, lime, top, &wide), 5);
+  EXPECT_EQ(Count(*scale, green, top), 0);
+  EXPECT_GT(Count(*scale, green, middle), 5);
+  EXPECT_EQ(Count(*scale, lime, middle), 0);
+  EXPECT_GT(Count(*scale, green, bottom, &narrow), 3);
+  EXPECT_EQ(Count(*scale, lime, bottom), 0);
+  EXPECT_GT(wide.right - wide.left, 2 * (narrow.right - narrow.left));
+
+  // The LED: black outline, raised ring, a ring of the face colour, then the inside.
+  TMtUserLed& led = *form->UserLed;
+  auto off = Painted(led);
+  EXPECT_EQ(off->PixelRGB(0, 0), 0u);
+  EXPECT_EQ(off->PixelRGB(19, 9), 0u);
+  EXPECT_EQ(off->PixelRGB(1, 1), ColorToRGB(clBtnHighlight));
+  EXPECT_EQ(off->PixelRGB(18, 8), shadow);
+  EXPECT_EQ(off->PixelRGB(2, 2), face);
+  EXPECT_EQ(off->PixelRGB(17, 7), face);
+  EXPECT_EQ(Count(*off, 0, RECT{3, 3, 17, 7}), 14 * 4);
+  led.SetActive(true);
+  auto on = Painted(led);
+  led.SetActive(false);
+  EXPECT_EQ(Count(*on, lime, RECT{3, 3, 17, 4}), 14);
+  EXPECT_EQ(Count(*on, 0x00A000, RECT{3, 6, 17, 7}), 14);
+}
+
+TEST_F(MainForm, QuickFreeButtonRunsOnceOnAReleaseOnItsFaceWithTheLedLitMeanwhile) {
+  form->Show();
+  HWND panel = form->Panel1->Handle();
+  TMtUserLed& led = *form->UserLed;
+  // The LED's inside as the screen shows it whenever it changes.
+  std::vector<COLORREF> seen;
+  led.OnChange = [&](TObject*) {
+    HWND strip = form->Panel4->Handle();
+    HDC dc = GetDC(strip);
+    seen.push_back(GetPixel(dc, 392 + 8, 8 + 3));
+    ReleaseDC(strip, dc);
+  };
+  const LPARAM face = MAKELPARAM(329 + 40, 157 + 9), outside = MAKELPARAM(329 + 40, 157 + 60);
+  // Press, drag out, release: nothing.
+  SendMessageA(panel, WM_LBUTTONDOWN, MK_LBUTTON, face);
+  SendMessageA(panel, WM_MOUSEMOVE, MK_LBUTTON, outside);
+  SendMessageA(panel, WM_LBUTTONUP, 0, outside);
+  EXPECT_TRUE(seen.empty());
+  // Released on the face: QuickFree once, the LED lit on screen before and out after.
+  SendMessageA(panel, WM_LBUTTONDOWN, MK_LBUTTON, face);
+  SendMessageA(panel, WM_LBUTTONUP, 0, face);
+  EXPECT_EQ(seen, (std::vector<COLORREF>{0x00FF00, 0x000000}));
 }
