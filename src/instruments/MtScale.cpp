@@ -33,29 +33,51 @@ TMtScale::TMtScale(TComponent* AOwner) : TMtGraphicImageControl(AOwner) {
   SetBounds(FLeft, FTop, 215, 11);
 }
 
-void TMtScale::SetMaxValue(int32_t v) { Set(FMaxValue, v); }
-void TMtScale::SetMinValue(int32_t v) { Set(FMinValue, v); }
-void TMtScale::SetTicks(int32_t v) { Set(FTicks, v); }
-void TMtScale::SetTicksWidth(int v) { Set(FTicksWidth, v); }
-void TMtScale::SetTicksHeight(int v) { Set(FTicksHeight, v); }
-void TMtScale::SetLeadingZero(bool v) { Set(FLeadingZero, v); }
+void TMtScale::SetMaxValue(int32_t v) {
+  if (mt::ChangeValue(FMaxValue, v)) UpdateControlCanvas();
+}
+void TMtScale::SetMinValue(int32_t v) {
+  if (mt::ChangeValue(FMinValue, v)) UpdateControlCanvas();
+}
+void TMtScale::SetTicks(int32_t v) {
+  if (mt::ChangeValue(FTicks, v)) UpdateControlCanvas();
+}
+void TMtScale::SetTicksWidth(int v) {
+  if (mt::ChangeValue(FTicksWidth, v)) UpdateControlCanvas();
+}
+void TMtScale::SetTicksHeight(int v) {
+  if (mt::ChangeValue(FTicksHeight, v)) UpdateControlCanvas();
+}
+void TMtScale::SetLeadingZero(bool v) {
+  if (mt::ChangeValue(FLeadingZero, v)) UpdateControlCanvas();
+}
 void TMtScale::SetDigits(int v) {
-  if (v >= 0 && v <= 32) Set(FDigits, v);
+  if (v >= 0 && v <= 32 && mt::ChangeValue(FDigits, v)) UpdateControlCanvas();
 }
 void TMtScale::SetAlignment(TAlignment v) {
-  if (v >= taLeftJustify && v <= taCenter) Set(FAlignment, v);
+  if (v >= taLeftJustify && v <= taCenter && mt::ChangeValue(FAlignment, v)) UpdateControlCanvas();
 }
 void TMtScale::SetLayout(TTextLayout v) {
-  if (v >= tlTop && v <= tlBottom) Set(FLayout, v);
+  if (v >= tlTop && v <= tlBottom && mt::ChangeValue(FLayout, v)) UpdateControlCanvas();
 }
-void TMtScale::SetScaleColor(TColor v) { Set(FScaleColor, v); }
-void TMtScale::SetPeakLevel(int32_t v) { Set(FPeakLevel, v); }
-void TMtScale::SetPeakColor(TColor v) { Set(FPeakColor, v); }
-void TMtScale::SetShowSign(bool v) { Set(FShowSign, v); }
+void TMtScale::SetScaleColor(TColor v) {
+  if (mt::ChangeValue(FScaleColor, v)) UpdateControlCanvas();
+}
+void TMtScale::SetPeakLevel(int32_t v) {
+  if (mt::ChangeValue(FPeakLevel, v)) UpdateControlCanvas();
+}
+void TMtScale::SetPeakColor(TColor v) {
+  if (mt::ChangeValue(FPeakColor, v)) UpdateControlCanvas();
+}
+void TMtScale::SetShowSign(bool v) {
+  if (mt::ChangeValue(FShowSign, v)) UpdateControlCanvas();
+}
 void TMtScale::SetTickMarks(TMtTickMarks v) {
-  if (v >= tmNone && v <= tmTopLeft) Set(FTickMarks, v);
+  if (v >= tmNone && v <= tmTopLeft && mt::ChangeValue(FTickMarks, v)) UpdateControlCanvas();
 }
-void TMtScale::SetScaleOffset(int v) { Set(FScaleOffset, v); }
+void TMtScale::SetScaleOffset(int v) {
+  if (mt::ChangeValue(FScaleOffset, v)) UpdateControlCanvas();
+}
 
 void TMtScale::SetOrientation(TMtOrientation v) {
   if ((v != voVertical && v != voHorizontal) || v == FOrientation) return;

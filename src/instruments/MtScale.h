@@ -49,12 +49,6 @@ class TMtScale : public TMtGraphicImageControl {
   void FontChanged() override;
 
  private:
-  template <class T>
-  void Set(T& field, T v) {
-    if (field == v) return;
-    field = v;
-    UpdateControlCanvas();
-  }
 
   int32_t FMaxValue = 100, FMinValue = 0, FTicks = 5;
   int FTicksWidth = 1, FTicksHeight = 5;

@@ -1,6 +1,7 @@
 #include "instruments/MtTrackBar.h"
 #include <algorithm>
 #include "framework/Events.h"
+#include "instruments/MtDrawLogic.h"
 #include "instruments/MtSystem.h"
 
 const TEnumInfo& MtTrackStyleInfo() {
@@ -112,23 +113,41 @@ void TMtTrackBar::SetOrientation(TMtOrientation v) {
 }
 
 void TMtTrackBar::SetStyle(TMtTrackStyle v) {
-  if (v == psBottomLeft || v == psTopRight) Set(FStyle, v);
+  if ((v == psBottomLeft || v == psTopRight) && mt::ChangeValue(FStyle, v)) UpdateControlCanvas();
 }
-void TMtTrackBar::SetOptions(TMtTrackOptions v) { Set(FOptions, v & 0x1Fu); }
+void TMtTrackBar::SetOptions(TMtTrackOptions v) {
+  if (mt::ChangeValue(FOptions, v & 0x1Fu)) UpdateControlCanvas();
+}
 void TMtTrackBar::SetFrequency(int32_t v) {
-  if (v >= 1) Set(FFrequency, v);
+  if (v >= 1 && mt::ChangeValue(FFrequency, v)) UpdateControlCanvas();
 }
-void TMtTrackBar::SetBorderWidth(int v) { Set(FBorderWidth, v); }
-void TMtTrackBar::SetGutterWidth(int v) { Set(FGutterWidth, v); }
-void TMtTrackBar::SetGutterColor(TColor v) { Set(FGutterColor, v); }
+void TMtTrackBar::SetBorderWidth(int v) {
+  if (mt::ChangeValue(FBorderWidth, v)) UpdateControlCanvas();
+}
+void TMtTrackBar::SetGutterWidth(int v) {
+  if (mt::ChangeValue(FGutterWidth, v)) UpdateControlCanvas();
+}
+void TMtTrackBar::SetGutterColor(TColor v) {
+  if (mt::ChangeValue(FGutterColor, v)) UpdateControlCanvas();
+}
 void TMtTrackBar::SetTickMarks(TMtTickMarks v) {
-  if (v >= tmNone && v <= tmTopLeft) Set(FTickMarks, v);
+  if (v >= tmNone && v <= tmTopLeft && mt::ChangeValue(FTickMarks, v)) UpdateControlCanvas();
 }
-void TMtTrackBar::SetTickColor(TColor v) { Set(FTickColor, v); }
-void TMtTrackBar::SetBackImageIndex(int v) { Set(FBackImageIndex, v); }
-void TMtTrackBar::SetScaleOffset(int v) { Set(FScaleOffset, v); }
-void TMtTrackBar::SetFocusColor(TColor v) { Set(FFocusColor, v); }
-void TMtTrackBar::SetFocusOffset(int v) { Set(FFocusOffset, v); }
+void TMtTrackBar::SetTickColor(TColor v) {
+  if (mt::ChangeValue(FTickColor, v)) UpdateControlCanvas();
+}
+void TMtTrackBar::SetBackImageIndex(int v) {
+  if (mt::ChangeValue(FBackImageIndex, v)) UpdateControlCanvas();
+}
+void TMtTrackBar::SetScaleOffset(int v) {
+  if (mt::ChangeValue(FScaleOffset, v)) UpdateControlCanvas();
+}
+void TMtTrackBar::SetFocusColor(TColor v) {
+  if (mt::ChangeValue(FFocusColor, v)) UpdateControlCanvas();
+}
+void TMtTrackBar::SetFocusOffset(int v) {
+  if (mt::ChangeValue(FFocusOffset, v)) UpdateControlCanvas();
+}
 
 void TMtTrackBar::SetThumbStates(int v) {
   // The thumb's cells divide its picture: no cells, or more than there are states, make no sense.

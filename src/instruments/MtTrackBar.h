@@ -96,12 +96,6 @@ class TMtTrackBar : public TMtCustomImageControl {
   void Notification(TComponent* AComponent, TOperation Operation) override;
 
  private:
-  template <class T>
-  void Set(T& field, T v) {
-    if (field == v) return;
-    field = v;
-    UpdateControlCanvas();
-  }
   bool Has(TMtTrackOption o) const { return (FOptions & (1u << o)) != 0; }
   // The thumb picture: the bitmap list's image at ThumbImageIndex, else the built-in one.
   void LoadThumb();

@@ -11,6 +11,7 @@
 #include "instruments/MtLights.h"
 #include "instruments/MtRegister.h"
 #include "instruments/MtScale.h"
+#include "TestSupport.h"
 
 namespace {
 
@@ -116,31 +117,6 @@ class Gauges : public ::testing::Test {
   TGaugeForm* form = nullptr;
 };
 
-// The control as it paints itself, in a bitmap of its size.
-std::unique_ptr<TBitmap> Painted(TGraphicControl& c) {
-  auto b = std::make_unique<TBitmap>();
-  b->SetSize(c.Width(), c.Height());
-  c.PaintOn(b->Canvas().Handle());
-  return b;
-}
-
-// Pixels of one colour in a rectangle, and their bounding box.
-struct Found {
-  int count = 0;
-  RECT box{INT_MAX, INT_MAX, INT_MIN, INT_MIN};
-};
-Found Find(TBitmap& b, COLORREF c, RECT in) {
-  Found f;
-  for (int y = in.top; y < in.bottom; ++y)
-    for (int x = in.left; x < in.right; ++x)
-      if (b.PixelRGB(x, y) == c) {
-        ++f.count;
-        f.box = RECT{std::min<LONG>(f.box.left, x), std::min<LONG>(f.box.top, y), std::max<LONG>(f.box.right, x + 1),
-                     std::max<LONG>(f.box.bottom, y + 1)};
-      }
-  return f;
-}
-
 void Mouse(HWND h, UINT msg, int x, int y) {
   SendMessageA(h, msg, msg == WM_LBUTTONUP ? 0 : MK_LBUTTON, MAKELPARAM(x, y));
 }
@@ -163,7 +139,7 @@ TEST_F(Gauges, LightsShowTheirStatesInTheirOrder) {
   l.SetLedState(1u << lsRed);  // red is not shown: the green light is unlit
   EXPECT_EQ(body(), unlit);
   l.SetLedsVisible(0);
-  EXPECT_EQ(Find(*Painted(l), window, RECT{0, 0, 33, 17}).count, 33 * 17);
+  EXPECT_EQ(CountPixels(*Painted(l), window, RECT{0, 0, 33, 17}).Count, 33 * 17);
 
   // Round lights on 80 x 45: 13 x 13 cells from 15, 16; red first when reversed.
   TMtLights& r = *form->Lights;
@@ -272,7 +248,7 @@ TEST_F(Gauges, ShadowButtonClicksOnlyWhenReleasedOnItsFace) {
   EXPECT_FALSE(b.Pressed());
   Mouse(board, WM_LBUTTONUP, x0 + 40, y0 + 9);
   EXPECT_EQ(form->Clicks, 1);
-  EXPECT_GT(Find(*Painted(b), ColorToRGB(clInactiveCaption), RECT{2, 2, 84, 17}).count, 5);
+  EXPECT_GT(CountPixels(*Painted(b), ColorToRGB(clInactiveCaption), RECT{2, 2, 84, 17}).Count, 5);
 }
 
 TEST_F(Gauges, LabelTurnsItsCaptionAndFillsItWithItsBitmap) {
@@ -280,23 +256,23 @@ TEST_F(Gauges, LabelTurnsItsCaptionAndFillsItWithItsBitmap) {
   SIZE s = l.CaptionSize();
   ASSERT_GT(s.cx, s.cy);
   // At 90 degrees the caption runs up the strip: its white pixels stand taller than wide.
-  Found up = Find(*Painted(l), 0xFFFFFF, RECT{0, 0, 40, 100});
-  ASSERT_GT(up.count, 20);
-  EXPECT_GT(up.box.bottom - up.box.top, 2 * (up.box.right - up.box.left));
-  EXPECT_GE(up.box.left, 2);
+  PixelCount up = CountPixels(*Painted(l), 0xFFFFFF, RECT{0, 0, 40, 100});
+  ASSERT_GT(up.Count, 20);
+  EXPECT_GT(up.Box.bottom - up.Box.top, 2 * (up.Box.right - up.Box.left));
+  EXPECT_GE(up.Box.left, 2);
   l.SetAngle(400);
   EXPECT_EQ(l.Angle(), 90);
   l.SetAngle(0);
-  Found flat = Find(*Painted(l), 0xFFFFFF, RECT{0, 0, 40, 100});
-  EXPECT_GT(flat.box.right - flat.box.left, flat.box.bottom - flat.box.top);
+  PixelCount flat = CountPixels(*Painted(l), 0xFFFFFF, RECT{0, 0, 40, 100});
+  EXPECT_GT(flat.Box.right - flat.Box.left, flat.Box.bottom - flat.Box.top);
 
   // Raised: the highlight up and left of the caption, the shadow down and right.
   l.SetStyle(lsRaised);
   l.SetColorHighlight(clYellow);
   l.SetColorShadow(clBlue);
   auto p = Painted(l);
-  EXPECT_GT(Find(*p, 0x00FFFF, RECT{0, 0, 40, 100}).count, 0);
-  EXPECT_GT(Find(*p, 0xFF0000, RECT{0, 0, 40, 100}).count, 0);
+  EXPECT_GT(CountPixels(*p, 0x00FFFF, RECT{0, 0, 40, 100}).Count, 0);
+  EXPECT_GT(CountPixels(*p, 0xFF0000, RECT{0, 0, 40, 100}).Count, 0);
 
   // A bitmap fills the caption: red where the text is, the label's black elsewhere.
   l.SetStyle(lsNone);
@@ -307,9 +283,9 @@ TEST_F(Gauges, LabelTurnsItsCaptionAndFillsItWithItsBitmap) {
   red.Canvas().FillRect(RECT{0, 0, 4, 4});
   l.SetBitmap(red);
   p = Painted(l);
-  Found filled = Find(*p, 0x0000FF, RECT{0, 0, 40, 100});
-  EXPECT_GT(filled.count, up.count / 2);
-  EXPECT_EQ(Find(*p, 0xFFFFFF, RECT{0, 0, 40, 100}).count, 0);
+  PixelCount filled = CountPixels(*p, 0x0000FF, RECT{0, 0, 40, 100});
+  EXPECT_GT(filled.Count, up.Count / 2);
+  EXPECT_EQ(CountPixels(*p, 0xFFFFFF, RECT{0, 0, 40, 100}).Count, 0);
   EXPECT_EQ(p->PixelRGB(0, 0), 0u);
 
   // Sized to the turned caption.
@@ -333,15 +309,15 @@ TEST_F(Gauges, ScaleLabelsItsCellsAndTicksTheirCentres) {
     EXPECT_EQ(p->PixelRGB(x, 25), red) << x;
     EXPECT_NE(p->PixelRGB(x, 26), red) << x;
   }
-  EXPECT_GT(Find(*p, 0x008000, RECT{0, 0, 50, 30}).count, 0);   // "0" in the font's green
-  EXPECT_GT(Find(*p, 0x00FF00, RECT{150, 0, 200, 30}).count, 0);  // 99 is at or above 80
-  EXPECT_EQ(Find(*p, 0x00FF00, RECT{0, 0, 150, 30}).count, 0);
+  EXPECT_GT(CountPixels(*p, 0x008000, RECT{0, 0, 50, 30}).Count, 0);   // "0" in the font's green
+  EXPECT_GT(CountPixels(*p, 0x00FF00, RECT{150, 0, 200, 30}).Count, 0);  // 99 is at or above 80
+  EXPECT_EQ(CountPixels(*p, 0x00FF00, RECT{0, 0, 150, 30}).Count, 0);
 
   // No intervals: the background only, and no division by zero.
   s.SetTicks(0);
-  EXPECT_EQ(Find(*Painted(s), 0, RECT{0, 0, 200, 30}).count, 200 * 30);
+  EXPECT_EQ(CountPixels(*Painted(s), 0, RECT{0, 0, 200, 30}).Count, 200 * 30);
   s.SetTicks(-1);
-  EXPECT_EQ(Find(*Painted(s), 0, RECT{0, 0, 200, 30}).count, 200 * 30);
+  EXPECT_EQ(CountPixels(*Painted(s), 0, RECT{0, 0, 200, 30}).Count, 200 * 30);
 
   // Turned at run time: the size turns with it, the place stays.
   s.SetOrientation(voVertical);

@@ -18,14 +18,6 @@
 
 namespace {
 
-// Paints a graphic control (no parent needed) and returns its picture.
-std::unique_ptr<TBitmap> Painted(TGraphicControl& c) {
-  auto b = std::make_unique<TBitmap>();
-  b->SetSize(c.Width(), c.Height());
-  c.PaintOn(b->Canvas().Handle());
-  return b;
-}
-
 const uint32_t kBlack = 0x000000, kGreen = 0x008000, kLime = 0x00FF00, kYellow = 0x00FFFF;
 
 }  // namespace

@@ -25,6 +25,7 @@
 #include "probes/KSI_CPUUsage.h"
 #include "probes/MemoryStatus.h"
 #include "sysinfo/KSystemInfo.h"
+#include "TestSupport.h"
 
 namespace {
 class MainForm : public ::testing::Test {
@@ -202,29 +203,6 @@ TEST_F(MainForm, SystemInformationHoldsItsStoredSnapshotUntilTheFirstRefresh) {
   EXPECT_EQ(GetPropPathText(*form, "KSystemInfo1.CPU.Transistors"), "28100000");
 }
 
-namespace {
-std::unique_ptr<TBitmap> Painted(TGraphicControl& c) {
-  auto b = std::make_unique<TBitmap>();
-  b->SetSize(c.Width(), c.Height());
-  c.PaintOn(b->Canvas().Handle());
-  return b;
-}
-// Pixels of a colour within a rectangle and the box around them.
-int Count(TBitmap& b, COLORREF c, RECT in, RECT* box = nullptr) {
-  int n = 0;
-  RECT r{INT_MAX, INT_MAX, INT_MIN, INT_MIN};
-  for (int y = in.top; y < in.bottom; ++y)
-    for (int x = in.left; x < in.right; ++x)
-      if (b.PixelRGB(x, y) == c) {
-        ++n;
-        r = RECT{std::min<LONG>(r.left, x), std::min<LONG>(r.top, y), std::max<LONG>(r.right, x + 1),
-                 std::max<LONG>(r.bottom, y + 1)};
-      }
-  if (box) *box = r;
-  return n;
-}
-}  // namespace
-
 TEST_F(MainForm, InstrumentsAreDrawnAsLaidOut) {
   form->Show();
   const COLORREF face = ColorToRGB(clBtnFace), shadow = ColorToRGB(clBtnShadow), lime = 0x00FF00;
@@ -241,7 +219,7 @@ TEST_F(MainForm, InstrumentsAreDrawnAsLaidOut) {
   EXPECT_EQ(up->PixelRGB(45, 21), shadow);
   EXPECT_EQ(up->PixelRGB(86, 19), shadow);
   EXPECT_EQ(up->PixelRGB(89, 22), face);
-  EXPECT_GT(Count(*up, 0xFFFFFF, RECT{2, 2, 84, 17}), 20);  // the white caption
+  EXPECT_GT(CountPixels(*up, 0xFFFFFF, RECT{2, 2, 84, 17}).Count, 20);  // the white caption
   // Held down: face and shadow both at (3, 3)-(87, 20).
   HWND panel = form->Panel1->Handle();
   SendMessageA(panel, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(329 + 40, 157 + 9));
@@ -256,25 +234,26 @@ TEST_F(MainForm, InstrumentsAreDrawnAsLaidOut) {
   EXPECT_FALSE(b.Pressed());
 
   // The label: lime on black, running up the strip.
-  RECT box;
   auto label = Painted(*form->MtLabel1);
   EXPECT_EQ(label->PixelRGB(0, 0), 0u);
-  EXPECT_GT(Count(*label, lime, RECT{0, 0, 17, 71}, &box), 20);
-  EXPECT_GT(box.bottom - box.top, 3 * (box.right - box.left));
-  EXPECT_GE(box.left, 2);
+  PixelCount text = CountPixels(*label, lime, RECT{0, 0, 17, 71});
+  EXPECT_GT(text.Count, 20);
+  EXPECT_GT(text.Box.bottom - text.Box.top, 3 * (text.Box.right - text.Box.left));
+  EXPECT_GE(text.Box.left, 2);
 
   // The scale: "+100" in lime in the top third, "+50" and "0" in green below it.
   const COLORREF green = 0x008000;
   auto scale = Painted(*form->MtScale1);
   RECT top{0, 2, 24, 25}, middle{0, 25, 24, 48}, bottom{0, 48, 24, 71};
-  RECT wide, narrow;
-  EXPECT_GT(Count(*scale, lime, top, &wide), 5);
-  EXPECT_EQ(Count(*scale, green, top), 0);
-  EXPECT_GT(Count(*scale, green, middle), 5);
-  EXPECT_EQ(Count(*scale, lime, middle), 0);
-  EXPECT_GT(Count(*scale, green, bottom, &narrow), 3);
-  EXPECT_EQ(Count(*scale, lime, bottom), 0);
-  EXPECT_GT(wide.right - wide.left, 2 * (narrow.right - narrow.left));
+  PixelCount hundred = CountPixels(*scale, lime, top);
+  EXPECT_GT(hundred.Count, 5);
+  EXPECT_EQ(CountPixels(*scale, green, top).Count, 0);
+  EXPECT_GT(CountPixels(*scale, green, middle).Count, 5);
+  EXPECT_EQ(CountPixels(*scale, lime, middle).Count, 0);
+  PixelCount zero = CountPixels(*scale, green, bottom);
+  EXPECT_GT(zero.Count, 3);
+  EXPECT_EQ(CountPixels(*scale, lime, bottom).Count, 0);
+  EXPECT_GT(hundred.Box.right - hundred.Box.left, 2 * (zero.Box.right - zero.Box.left));
 
   // The LED: black outline, raised ring, a ring of the face colour, then the inside.
   TMtUserLed& led = *form->UserLed;
@@ -285,12 +264,12 @@ TEST_F(MainForm, InstrumentsAreDrawnAsLaidOut) {
   EXPECT_EQ(off->PixelRGB(18, 8), shadow);
   EXPECT_EQ(off->PixelRGB(2, 2), face);
   EXPECT_EQ(off->PixelRGB(17, 7), face);
-  EXPECT_EQ(Count(*off, 0, RECT{3, 3, 17, 7}), 14 * 4);
+  EXPECT_EQ(CountPixels(*off, 0, RECT{3, 3, 17, 7}).Count, 14 * 4);
   led.SetActive(true);
   auto on = Painted(led);
   led.SetActive(false);
-  EXPECT_EQ(Count(*on, lime, RECT{3, 3, 17, 4}), 14);
-  EXPECT_EQ(Count(*on, 0x00A000, RECT{3, 6, 17, 7}), 14);
+  EXPECT_EQ(CountPixels(*on, lime, RECT{3, 3, 17, 4}).Count, 14);
+  EXPECT_EQ(CountPixels(*on, 0x00A000, RECT{3, 6, 17, 7}).Count, 14);
 }
 
 TEST_F(MainForm, QuickFreeButtonRunsOnceOnAReleaseOnItsFaceWithTheLedLitMeanwhile) {

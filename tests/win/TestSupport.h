@@ -1,10 +1,14 @@
 // Helpers of the Windows-side tests: message pumping while waiting for timers, threads and
-// windows, and a catcher of the failures that handlers report.
+// windows, a catcher of the failures that handlers report, and pictures of painted controls.
 #pragma once
 #include <windows.h>
+#include <algorithm>
+#include <climits>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
+#include "framework/Controls.h"
 #include "framework/Events.h"
 
 // Runs this thread's message loop until pred holds or the time is up.
@@ -30,3 +34,28 @@ struct SinkCatcher {
   SinkCatcher() { SetExceptionSink([this](TObject*, const std::exception& e) { messages.push_back(e.what()); }); }
   ~SinkCatcher() { SetExceptionSink(nullptr); }
 };
+
+// Paints a graphic control (no parent needed) and returns its picture.
+inline std::unique_ptr<TBitmap> Painted(TGraphicControl& c) {
+  auto b = std::make_unique<TBitmap>();
+  b->SetSize(c.Width(), c.Height());
+  c.PaintOn(b->Canvas().Handle());
+  return b;
+}
+
+// The pixels of one colour within a rectangle of a picture, and the box around them.
+struct PixelCount {
+  int Count = 0;
+  RECT Box{INT_MAX, INT_MAX, INT_MIN, INT_MIN};
+};
+inline PixelCount CountPixels(TBitmap& b, COLORREF c, RECT in) {
+  PixelCount f;
+  for (int y = in.top; y < in.bottom; ++y)
+    for (int x = in.left; x < in.right; ++x)
+      if (b.PixelRGB(x, y) == c) {
+        ++f.Count;
+        f.Box = RECT{std::min<LONG>(f.Box.left, x), std::min<LONG>(f.Box.top, y), std::max<LONG>(f.Box.right, x + 1),
+                     std::max<LONG>(f.Box.bottom, y + 1)};
+      }
+  return f;
+}

@@ -342,6 +342,10 @@ TEST_F(TrackBar, UprightBarHasItsMinimumAtTheBottomAndTurnsAtRunTime) {
   Mouse(bar, WM_LBUTTONDOWN, 22, 14);  // near the top
   Mouse(bar, WM_LBUTTONUP, 22, 14);
   EXPECT_EQ(bar.Position(), 100);
+  bar.SetStyle(psTopRight);  // the minimum at the top: the maximum goes down
+  EXPECT_EQ(bar.ThumbRect().top, 230);
+  bar.SetStyle(psBottomLeft);
+  EXPECT_EQ(bar.ThumbRect().top, 10);
   bar.SetOrientation(voHorizontal);
   EXPECT_EQ(bar.Width(), 249);
   EXPECT_EQ(bar.Height(), 45);
