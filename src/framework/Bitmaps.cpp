@@ -5,7 +5,7 @@
 #include "framework/Files.h"
 
 VELMORA_CLASS_INFO(TGraphic) { b.Bool("Transparent", &TGraphic::Transparent, &TGraphic::SetTransparent); }
-VELMORA_CLASS_INFO(TBitmap) {}
+VELMORA_CLASS_INFO(TBitmap) { b.Str("Resource", &TBitmap::Resource, &TBitmap::SetResource); }
 VELMORA_CLASS_INFO(TIcon) {}
 VELMORA_CLASS_INFO(TPicture) { b.Str("Resource", &TPicture::Resource, &TPicture::SetResource); }
 
@@ -174,6 +174,16 @@ bool TBitmap::LoadFromResourceName(HINSTANCE instance, const std::string& name) 
   LoadDib(static_cast<const uint8_t*>(p), SizeofResource(instance, res), nullptr, 0);
   Changed();
   return true;
+}
+
+void TBitmap::SetResource(const std::string& name) {
+  if (name == FResource) return;
+  if (name.empty()) {
+    SetSize(0, 0);
+  } else if (!LoadFromResourceName(GetModuleHandleA(nullptr), name)) {
+    throw Exception("Resource " + name + " not found");
+  }
+  FResource = name;
 }
 
 size_t TBitmap::LoadFromBmp(const void* data, size_t size) {

@@ -71,6 +71,10 @@ class TBitmap : public TGraphic {
 
   // A BITMAP resource, converted into this DIB.
   bool LoadFromResourceName(HINSTANCE instance, const std::string& name) override;
+  // The BITMAP resource of the executable last loaded by name; setting it loads that resource
+  // (an empty name empties the bitmap). Throws Exception when there is no such resource.
+  const std::string& Resource() const { return FResource; }
+  void SetResource(const std::string& name);
   // A .bmp file. Throws Exception when it cannot be read or is not a valid bitmap.
   void LoadFromFile(const std::string& fileName);
   void SaveToFile(const std::string& fileName) const;
@@ -96,6 +100,7 @@ class TBitmap : public TGraphic {
   HGDIOBJ FOldBitmap = nullptr;
   std::unique_ptr<TCanvas> FCanvas;
   TColor FTransparentColor = clDefault;
+  std::string FResource;
 };
 
 class TIcon : public TGraphic {

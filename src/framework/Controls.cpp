@@ -773,6 +773,12 @@ void TWinControl::ReadChild(TComponent* child) {
   if (auto* c = dynamic_cast<TControl*>(child)) c->SetParent(this);
 }
 
+bool TWinControl::DialogChar(char key) {
+  for (TControl* c : FControls)
+    if (c->Visible() && c->Enabled() && c->DialogChar(key)) return true;
+  return false;
+}
+
 void TWinControl::Invalidate() {
   if (FHandle) InvalidateRect(FHandle, nullptr, TRUE);
 }

@@ -11,6 +11,7 @@
 
 class TWinControl;
 class TPopupMenu;
+struct THintInfo;
 
 enum TMouseButton { mbLeft, mbRight, mbMiddle };
 using TShiftState = uint32_t;
@@ -127,6 +128,13 @@ class TControl : public TComponent {
   virtual void DblClick();
   // Shows the popup menu at a screen point; true when there was one to show.
   bool ShowPopupMenu(POINT screen);
+  // Whether the control has a hint to show now, and a last say on it before it shows (its text
+  // and position); false cancels it. Controls with hints of their own (per link) override them.
+  virtual bool HasHint() const { return FShowHint && !FHint.empty(); }
+  virtual bool HintShow(THintInfo&) { return true; }
+  // An accelerator key (Alt and a letter) pressed in the control's window: true when the
+  // control took it. Windowed controls ask their children.
+  virtual bool DialogChar(char) { return false; }
 
   TNotifyEvent OnClick, OnDblClick;
   TMouseEvent OnMouseDown, OnMouseUp;
@@ -227,6 +235,7 @@ class TWinControl : public TControl {
   void SetTabStop(bool v) { FTabStop = v; }
 
   void ReadChild(TComponent* child) override;
+  bool DialogChar(char key) override;
 
   // The window procedure; derived controls handle their messages and pass the rest on.
   virtual LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp);

@@ -468,6 +468,7 @@ void TApplication::ProcessMessages() {
     if (m.message >= WM_KEYFIRST && m.message <= WM_KEYLAST && DialogKey(m)) continue;
     if (m.message == WM_KEYDOWN || m.message == WM_SYSKEYDOWN || m.message == WM_LBUTTONDOWN || m.message == WM_RBUTTONDOWN)
       CancelHint();
+    if (m.message == WM_SYSCHAR && DialogChar(m.hwnd, static_cast<char>(m.wParam))) continue;
     TranslateMessage(&m);
     DispatchMessageA(&m);
   }
@@ -513,7 +514,16 @@ void TApplication::DoMouseIdle() {
   MouseOver(c);
 }
 
-static bool EffectiveShowHint(TControl* c) { return c && c->ShowHint() && !c->Hint().empty(); }
+static bool EffectiveShowHint(TControl* c) { return c && c->HasHint(); }
+
+bool TApplication::DialogChar(HWND target, char key) {
+  // The accelerators of the window the key went to, searched from its top-level form down.
+  TWinControl* w = TWinControl::FromHandle(target);
+  while (w && w->Parent()) w = w->Parent();
+  bool taken = false;
+  if (w) CallGuarded(w, [&] { taken = w->DialogChar(key); });
+  return taken;
+}
 
 void TApplication::MouseOver(TControl* c) {
   if (c == FMouseControl) return;
@@ -526,11 +536,15 @@ void TApplication::MouseOver(TControl* c) {
     }
   }
   if (c) c->MouseEnter();
+  ResetHint();
+}
+
+void TApplication::ResetHint() {
   if (!FShowHint) return;
   bool wasActive = FHintActive;
   CancelHint();
-  if (EffectiveShowHint(c)) {
-    FHintControl = c;
+  if (EffectiveShowHint(FMouseControl)) {
+    FHintControl = FMouseControl;
     StartHintTimer(wasActive ? HintShortPause : HintPause, 1);
   }
 }
@@ -542,7 +556,11 @@ void TApplication::ControlDestroyed(TControl* c) {
 
 void TApplication::SetShowHint(bool v) {
   FShowHint = v;
-  if (!v) CancelHint();
+  if (v) return;
+  CancelHint();
+  // The next hint makes a window of the class then in force.
+  delete FHintWindow;
+  FHintWindow = nullptr;
 }
 
 void TApplication::StartHintTimer(UINT ms, int kind) {
@@ -587,8 +605,8 @@ void TApplication::ActivateHint(POINT cursor) {
   if (size_t bar = hint.find('|'); bar != std::string::npos) hint.resize(bar);
   info.HintStr = hint;
   info.HintPos = POINT{cursor.x, cursor.y + GetSystemMetrics(SM_CYCURSOR) / 2 + 4};
-  bool canShow = true;
-  if (OnShowHint) CallGuarded(this, [&] { OnShowHint(info.HintStr, canShow, info); });
+  bool canShow = c->HintShow(info);
+  if (canShow && OnShowHint) CallGuarded(this, [&] { OnShowHint(info.HintStr, canShow, info); });
   if (!canShow || info.HintStr.empty()) return;
   if (!FHintWindow) {
     FHintWindow = HintWindowClass ? HintWindowClass(this) : nullptr;

@@ -183,6 +183,9 @@ class TApplication : public TComponent {
   // The control under the mouse changed (graphic or windowed); drives hover and hints.
   void MouseOver(TControl* c);
   void ControlDestroyed(TControl* c);
+  // Restarts the hint of the control under the mouse (a control whose hint changed with the
+  // pointer's position, such as a link's target).
+  void ResetHint();
   TControl* MouseControl() const { return FMouseControl; }
 
   TNotifyEvent OnActivate, OnDeactivate, OnMinimize, OnRestore, OnHint;
@@ -214,6 +217,7 @@ class TApplication : public TComponent {
   void Idle();
   bool DialogKey(MSG& m);
   void DoMouseIdle();
+  bool DialogChar(HWND target, char key);
   void HintTimerExpired();
   void StartHintTimer(UINT ms, int kind);
   void StopHintTimer();

@@ -1,4 +1,6 @@
 #include "framework/ImgList.h"
+#include <algorithm>
+#include "framework/Bitmaps.h"
 
 void NeedCommonControls() {
   static bool done = false;
@@ -54,4 +56,31 @@ int TImageList::Count() const { return FHandle ? ImageList_GetImageCount(FHandle
 
 void TImageList::Clear() {
   if (FHandle) ImageList_Remove(FHandle, -1);
+}
+
+int TImageList::AddMasked(TBitmap& bitmap, TColor mask) {
+  int cells = bitmap.Width() / FWidth;
+  if (bitmap.Empty() || cells < 1 || !Handle()) return -1;
+  COLORREF key = ColorToRGB(mask == clDefault ? bitmap.TransparentColor() : mask);
+  // A screen bitmap of our own, a whole number of cells wide: the list must not find it selected
+  // into a context, reads whole cells from it and blacks out its masked pixels.
+  int w = cells * FWidth;
+  HDC screen = GetDC(nullptr);
+  BitmapHandle copy(CreateCompatibleBitmap(screen, w, FHeight));
+  ReleaseDC(nullptr, screen);
+  MemoryDC dc = MemoryDC::Create();
+  if (!copy || !dc) return -1;
+  {
+    SelectedObject sel(dc.get(), copy.get());
+    BrushHandle fill(CreateSolidBrush(key));
+    RECT r{0, 0, w, FHeight};
+    FillRect(dc.get(), &r, fill.get());
+    BitBlt(dc.get(), 0, 0, w, std::min(FHeight, bitmap.Height()), bitmap.Canvas().Handle(), 0, 0, SRCCOPY);
+  }
+  return ImageList_AddMasked(FHandle, copy.get(), key);
+}
+
+void TImageList::Draw(HDC dc, int x, int y, int index) {
+  if (!FHandle || index < 0 || index >= Count()) return;
+  ImageList_Draw(FHandle, index, dc, x, y, ILD_TRANSPARENT);
 }

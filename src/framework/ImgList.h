@@ -3,6 +3,9 @@
 #include <windows.h>
 #include <commctrl.h>
 #include "framework/Classes.h"
+#include "framework/Colors.h"
+
+class TBitmap;
 
 // The system's common controls, registered once before the first is created.
 void NeedCommonControls();
@@ -20,8 +23,13 @@ class TImageList : public TComponent {
   HIMAGELIST Handle();
   // Adds a copy of the icon scaled to the list's size; returns its index, or -1.
   int AddIcon(HICON icon);
+  // Adds the bitmap cut into cells of the list's size; pixels of the mask colour stay clear
+  // (clDefault: the bitmap's bottom-left pixel). Returns the first new index, or -1.
+  int AddMasked(TBitmap& bitmap, TColor mask = clDefault);
   int Count() const;
   void Clear();
+  // Draws image index at (x, y); an index outside the list draws nothing.
+  void Draw(HDC dc, int x, int y, int index);
 
  private:
   void Recreate();
