@@ -1,0 +1,6 @@
+list(APPEND VELMORA_PORTABLE_SOURCES
+  ${DIR}/HtmlLayout.cpp
+)
+list(APPEND VELMORA_WIN_SOURCES
+  ${DIR}/HtmlText.cpp
+)
