@@ -15,6 +15,9 @@
 #include "instruments/MtScope.h"
 #include "instruments/MtThreads.h"
 #include "instruments/MtTrayGauge.h"
+#include "flat/FlatButtons.h"
+#include "flat/FlatHints.h"
+#include "shell/HtmlText.h"
 #include "probes/KSI_CPUUsage.h"
 #include "probes/MemoryStatus.h"
 #include "sysinfo/KSystemInfo.h"
@@ -48,6 +51,10 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner) {
   BindField("MtScale1", MtScale1);
   BindField("MtShadowButton1", MtShadowButton1);
   BindField("UserLed", UserLed);
+  BindField("FlatButton1", FlatButton1);
+  BindField("FlatButton2", FlatButton2);
+  BindField("HTMLText1", HTMLText1);
+  BindField("FlatHint1", FlatHint1);
   BindField("KCPUUsage1", KCPUUsage1);
   BindField("KSystemInfo1", KSystemInfo1);
   BindField("MtTimer1", MtTimer1);
@@ -74,6 +81,9 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner) {
   RegisterHandler("ShutdownVelmora1Click", TNotifyEvent([this](TObject* s) { ShutdownVelmora1Click(s); }));
   RegisterHandler("Image1Click", TNotifyEvent([this](TObject* s) { Image1Click(s); }));
   RegisterHandler("Image2Click", TNotifyEvent([this](TObject* s) { Image2Click(s); }));
+  RegisterHandler("FlatButton1Click", TNotifyEvent([this](TObject* s) { FlatButton1Click(s); }));
+  RegisterHandler("FlatButton2Click", TNotifyEvent([this](TObject* s) { FlatButton2Click(s); }));
+  RegisterHandler("HTMLText1Click", TNotifyEvent([this](TObject* s) { HTMLText1Click(s); }));
   LoadDescription("MAINUNIT");
   // Until the application-properties component exists, activations come straight from the
   // application object.
@@ -172,6 +182,13 @@ void TMainForm::Image2Click(TObject*) {
   Panel5->SetVisible(false);
   SetHeight(Height() - Panel5->Height());
 }
+
+// The system information dialog and the wizard open here once they exist.
+void TMainForm::FlatButton1Click(TObject*) {}
+
+void TMainForm::FlatButton2Click(TObject*) {}
+
+void TMainForm::HTMLText1Click(TObject* Sender) { Image2Click(Sender); }
 
 void TMainForm::ApplicationProperties1Activate(TObject*) {
   if (mainlogic::CountActivation(FActivateCount, Panel5->Visible())) {

@@ -19,6 +19,9 @@ class TMtLabel;
 class TMtScale;
 class TMtShadowButton;
 class TMtUserLed;
+class TFlatButton;
+class TFlatHint;
+class THTMLText;
 
 class TMainForm : public TForm {
   VELMORA_CLASS(TMainForm, TForm)
@@ -34,6 +37,9 @@ class TMainForm : public TForm {
   TMtScale* MtScale1 = nullptr;
   TMtShadowButton* MtShadowButton1 = nullptr;
   TMtUserLed* UserLed = nullptr;
+  TFlatButton *FlatButton1 = nullptr, *FlatButton2 = nullptr;
+  THTMLText* HTMLText1 = nullptr;
+  TFlatHint* FlatHint1 = nullptr;
   TKCPUUsage* KCPUUsage1 = nullptr;
   TKSystemInfo* KSystemInfo1 = nullptr;
   TMtTimer* MtTimer1 = nullptr;
@@ -56,6 +62,9 @@ class TMainForm : public TForm {
   void ShutdownVelmora1Click(TObject* Sender);
   void Image1Click(TObject* Sender);
   void Image2Click(TObject* Sender);
+  void FlatButton1Click(TObject* Sender);
+  void FlatButton2Click(TObject* Sender);
+  void HTMLText1Click(TObject* Sender);
   void ApplicationProperties1Activate(TObject* Sender);
 
   // Read-outs of the last memory refresh, as the instruments show them.

@@ -14,6 +14,8 @@
 #include "framework/Threads.h"
 #include "framework/Timer.h"
 #include "instruments/MtRegister.h"
+#include "flat/FlatButtons.h"
+#include "shell/HtmlText.h"
 #include "probes/KSI_CPUUsage.h"
 #include "sysinfo/KSI_Overview.h"
 #include "sysinfo/KSystemInfo.h"
@@ -30,6 +32,8 @@ static void RegisterClasses() {
   RegisterInstrumentClasses();
   RegisterSysInfoClasses();
   RegisterOverviewClasses();
+  RegisterFlatClasses();
+  RegisterHtmlTextClasses();
 }
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {

@@ -7,6 +7,10 @@
 #include <memory>
 #include <regex>
 #include "app/MainUnit.h"
+#include "flat/FlatButtons.h"
+#include "flat/FlatHints.h"
+#include "framework/Bitmaps.h"
+#include "shell/HtmlText.h"
 #include "framework/ExtCtrls.h"
 #include "framework/Menus.h"
 #include "framework/StdCtrls.h"
@@ -41,6 +45,8 @@ class MainForm : public ::testing::Test {
       RegisterProbeClasses();
       RegisterSysInfoClasses();
       RegisterInstrumentClasses();
+      RegisterFlatClasses();
+      RegisterHtmlTextClasses();
       registered = true;
     }
     // The instruments' timers hand their ticks to this thread.
@@ -172,6 +178,33 @@ TEST_F(MainForm, RefreshReadsThisMachinesTrueMemory) {
   if (host > (uint64_t{4} << 30)) {
     EXPECT_GT(m.Total, int64_t{4} << 30);
   }
+}
+
+TEST_F(MainForm, FlatButtonsHintAndLinkText) {
+  form->Show();
+  EXPECT_EQ(form->FlatButton1->Caption(), "System info...");
+  EXPECT_EQ(form->FlatButton2->Hint(), "Optimizes your system\r\nfor better performance...");
+  EXPECT_EQ(form->FlatButton1->Glyph().Width(), 32);
+  EXPECT_EQ(form->FlatButton2->Glyph().Height(), 32);
+  EXPECT_EQ(form->FlatButton1->NumGlyphs(), 1);
+  EXPECT_EQ(form->FlatHint1->Font().Name(), "MS Sans Serif");
+  ASSERT_TRUE(app->HintWindowClass);
+  std::unique_ptr<THintWindow> hint(app->HintWindowClass(nullptr));
+  EXPECT_STREQ(hint->ClassName(), "TFlatHintWindow");
+  ASSERT_EQ(form->HTMLText1->Layout().Anchors.size(), 1u);
+  EXPECT_EQ(form->HTMLText1->Layout().Anchors[0].Href.substr(form->HTMLText1->Layout().Anchors[0].Href.size() - 13),
+            "/compare.html");
+  // A click on the text, like one on the picture, puts the link panel away.
+  form->ApplicationProperties1Activate(app);
+  form->ApplicationProperties1Activate(app);
+  form->ApplicationProperties1Activate(app);
+  ASSERT_TRUE(form->Panel5->Visible());
+  SendMessageA(form->HTMLText1->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 8));
+  SendMessageA(form->HTMLText1->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(2, 8));
+  EXPECT_FALSE(form->Panel5->Visible());
+  RECT r;
+  GetClientRect(form->Handle(), &r);
+  EXPECT_EQ(r.bottom, 211);
 }
 
 TEST_F(MainForm, ShutdownFromTheMenuEndsTheApplication) {
