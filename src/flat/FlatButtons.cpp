@@ -4,6 +4,7 @@
 #include "flat/FlatHover.h"
 #include "framework/Bitmaps.h"
 #include "framework/Events.h"
+#include "framework/Forms.h"
 
 VELMORA_CLASS_INFO(TFlatButton) {
   b.Int("ColorFocused", &TFlatButton::ColorFocused, &TFlatButton::SetColorFocused, &ColorIdents());
@@ -23,7 +24,7 @@ VELMORA_CLASS_INFO(TFlatButton) {
   b.Enum("Layout", &TFlatButton::Layout, &TFlatButton::SetLayout, ButtonLayoutInfo());
   b.Int("Margin", &TFlatButton::Margin, &TFlatButton::SetMargin);
   b.Int("Spacing", &TFlatButton::Spacing, &TFlatButton::SetSpacing);
-  b.Int("ModalResult", &TFlatButton::ModalResult, &TFlatButton::SetModalResult);
+  b.Int("ModalResult", &TFlatButton::ModalResult, &TFlatButton::SetModalResult, &ModalResultIdents());
   b.Creatable();
 }
 
@@ -193,7 +194,8 @@ void TFlatButton::SetSpacing(int v) {
 }
 
 void TFlatButton::Click() {
-  // The framework has no modal forms yet: ModalResult is kept for them.
+  if (FModalResult != 0)
+    if (TForm* f = ParentForm(this)) f->SetModalResult(FModalResult);
   TCustomControl::Click();
 }
 

@@ -394,6 +394,11 @@ LRESULT TForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
   return TWinControl::WndProc(msg, wp, lp);
 }
 
+TForm* ParentForm(TControl* c) {
+  while (c && !dynamic_cast<TForm*>(c)) c = c->Parent();
+  return static_cast<TForm*>(c);
+}
+
 // ---------------------------------------------------------------- TApplication
 
 VELMORA_CLASS_INFO(TApplication) {}
@@ -465,10 +470,10 @@ void TApplication::ProcessMessages() {
     bool handled = false;
     if (OnMessage) OnMessage(m, handled);
     if (handled) continue;
+    if (m.message == WM_SYSCHAR && DialogChar(m.hwnd, static_cast<char>(m.wParam))) continue;
     if (m.message >= WM_KEYFIRST && m.message <= WM_KEYLAST && DialogKey(m)) continue;
     if (m.message == WM_KEYDOWN || m.message == WM_SYSKEYDOWN || m.message == WM_LBUTTONDOWN || m.message == WM_RBUTTONDOWN)
       CancelHint();
-    if (m.message == WM_SYSCHAR && DialogChar(m.hwnd, static_cast<char>(m.wParam))) continue;
     TranslateMessage(&m);
     DispatchMessageA(&m);
   }

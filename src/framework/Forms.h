@@ -105,6 +105,9 @@ class TForm : public TWinControl {
   bool FModal = false;
 };
 
+// The form a control sits on (the control itself when it is one), or null.
+TForm* ParentForm(TControl* c);
+
 // Modal results: the ids of the standard dialog buttons.
 enum : int { mrNone = 0, mrOk = IDOK, mrCancel = IDCANCEL, mrAbort = IDABORT, mrRetry = IDRETRY, mrIgnore = IDIGNORE,
              mrYes = IDYES, mrNo = IDNO };

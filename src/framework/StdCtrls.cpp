@@ -145,11 +145,6 @@ TButton::~TButton() {
   }
 }
 
-static TForm* ParentForm(TControl* c) {
-  while (c && !dynamic_cast<TForm*>(c)) c = c->Parent();
-  return static_cast<TForm*>(c);
-}
-
 void TButton::Register() {
   if (Loading()) return;
   TForm* f = ParentForm(this);

@@ -85,16 +85,16 @@ class Flat : public ::testing::Test {
     SendMessageA(c->Handle(), msg, msg == WM_LBUTTONDOWN || msg == WM_MOUSEMOVE ? MK_LBUTTON : 0,
                  MAKELPARAM(static_cast<short>(x), static_cast<short>(y)));
   }
-  // Moves the real pointer there, handling the messages that follow (the window system takes
-  // the next move only once it has seen the last one through).
+  // Moves the real pointer there, handling the messages that follow: Wine may still be catching
+  // up with an earlier move and put the pointer back, so it is set until it stays put.
   void PointAt(TControl* c, int x, int y) { PointAtScreen(c->ClientToScreen(POINT{x, y})); }
   void PointAtScreen(POINT p) {
-    POINT now{};
-    for (int i = 0; i < 100; ++i) {
+    for (int i = 0, still = 0; i < 100 && still < 3; ++i) {
       SetCursorPos(p.x, p.y);
       app->ProcessMessages();
-      if (GetCursorPos(&now) && now.x == p.x && now.y == p.y) return;
-      Sleep(10);
+      Sleep(15);
+      POINT now;
+      still = GetCursorPos(&now) && now.x == p.x && now.y == p.y ? still + 1 : 0;
     }
   }
   void Pump(DWORD ms) {
