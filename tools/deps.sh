@@ -18,6 +18,7 @@ declare -A probe=(
   [xvfb]=/usr/bin/Xvfb
   [xauth]=/usr/bin/xauth
   [x11-utils]=/usr/bin/xwininfo
+  [xdotool]=/usr/bin/xdotool
   [fonts-wine]=/usr/share/wine/fonts/tahoma.ttf
   [fonts-liberation]=/usr/share/fonts/truetype/liberation/LiberationSans-Regular.ttf
   [fonts-dejavu-core]=/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf

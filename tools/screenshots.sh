@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Screenshots of the program under Xvfb at 1024x768, in the build's Wine prefix:
 #   screenshots.sh path/to/velmora.exe out-dir
-# writes out-dir/desktop.png (the whole screen) and out-dir/main-window.png (the main window with
-# its frame). The program runs on a Wine virtual desktop with a taskbar, so that the window gets a
+# writes out-dir/desktop.png (the whole screen), out-dir/main-window.png (the main window with
+# its frame) and out-dir/hint.png (the same with the pointer resting on "System info..." and its
+# hint showing). The program runs on a Wine virtual desktop with a taskbar, so that the window gets a
 # caption drawn by Wine and the notification-area icons are visible; nothing else on the machine
 # is captured.
 #   VELMORA_SHOT_DELAY   seconds to wait after the window appears (default 4: fade-in, first
@@ -70,5 +71,12 @@ fi
 import -window root "$out/desktop.png"
 # Clip to the screen in case the window hangs over an edge.
 convert "$out/desktop.png" -crop "${w}x${h}+${x}+${y}" +repage "$out/main-window.png"
-echo "screenshots: wrote $out/desktop.png and $out/main-window.png (${w}x${h} at ${x},${y})"
+
+# The pointer on "System info..." (client 230,8, 89 x 65; the classic frame puts the client 3
+# pixels in and 22 down) until the hint has come, after its half-second pause.
+xdotool mousemove $((x + 3 + 230 + 60)) $((y + 22 + 8 + 48))
+sleep 1.5
+import -window root -crop "${w}x${h}+${x}+${y}" +repage "$out/hint.png"
+xdotool mousemove 0 0
+echo "screenshots: wrote $out/desktop.png, $out/main-window.png and $out/hint.png (${w}x${h} at ${x},${y})"
 # with-wine.sh ends the program and its wineserver on the way out.

@@ -338,7 +338,8 @@ void TFlatButton::Paint() {
   const int cells = flat::ClampNumGlyphs(FNumGlyphs);
   if (!FGlyph->Empty()) cell = flat::Size{FGlyph->Width() / cells, FGlyph->Height()};
   flat::Size text;
-  const UINT textFlags = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
+  // The caption's rectangle is its exact extent: no clipping, or ink past the last advance goes.
+  const UINT textFlags = DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOCLIP;
   if (!Caption().empty()) {
     RECT m{0, 0, 0, 0};
     c.DrawText(Caption(), m, DT_CALCRECT | DT_SINGLELINE);

@@ -106,5 +106,7 @@ void TFlatHintWindow::Paint() {
 
   InflateRect(&text, -3, -1);
   c.Brush().SetStyle(bsClear);
-  c.DrawText(Caption(), text, DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
+  // The area is exactly as wide as the measured text: a last glyph whose ink reaches past its
+  // advance (fonts put in for MS Sans Serif do) would be cut off at its edge.
+  c.DrawText(Caption(), text, DT_LEFT | DT_WORDBREAK | DT_NOPREFIX | DT_NOCLIP);
 }

@@ -194,6 +194,19 @@ TEST_F(MainForm, FlatButtonsHintAndLinkText) {
   ASSERT_EQ(form->HTMLText1->Layout().Anchors.size(), 1u);
   EXPECT_EQ(form->HTMLText1->Layout().Anchors[0].Href.substr(form->HTMLText1->Layout().Anchors[0].Href.size() - 13),
             "/compare.html");
+  // "System info...": pressed, dragged out and released, no click; dragged back in, one.
+  int clicks = 0;
+  form->FlatButton1->OnClick = [&](TObject*) { ++clicks; };
+  HWND b = form->FlatButton1->Handle();
+  SendMessageA(b, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(40, 30));
+  SendMessageA(b, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(120, 30));
+  SendMessageA(b, WM_LBUTTONUP, 0, MAKELPARAM(120, 30));
+  EXPECT_EQ(clicks, 0);
+  SendMessageA(b, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(40, 30));
+  SendMessageA(b, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(120, 30));
+  SendMessageA(b, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(40, 30));
+  SendMessageA(b, WM_LBUTTONUP, 0, MAKELPARAM(40, 30));
+  EXPECT_EQ(clicks, 1);
   // A click on the text, like one on the picture, puts the link panel away.
   form->ApplicationProperties1Activate(app);
   form->ApplicationProperties1Activate(app);
