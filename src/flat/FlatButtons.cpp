@@ -1,21 +1,13 @@
 #include "flat/FlatButtons.h"
 #include "flat/FlatCheckBoxes.h"
 #include "flat/FlatHints.h"
-#include "flat/FlatHover.h"
 #include "framework/Bitmaps.h"
 #include "framework/Events.h"
 #include "framework/Forms.h"
 
 VELMORA_CLASS_INFO(TFlatButton) {
-  b.Int("ColorFocused", &TFlatButton::ColorFocused, &TFlatButton::SetColorFocused, &ColorIdents());
-  b.Int("ColorDown", &TFlatButton::ColorDown, &TFlatButton::SetColorDown, &ColorIdents());
-  b.Int("ColorBorder", &TFlatButton::ColorBorder, &TFlatButton::SetColorBorder, &ColorIdents());
   b.Int("ColorHighLight", &TFlatButton::ColorHighLight, &TFlatButton::SetColorHighLight, &ColorIdents());
   b.Int("ColorShadow", &TFlatButton::ColorShadow, &TFlatButton::SetColorShadow, &ColorIdents());
-  b.Int("AdvColorFocused", &TFlatButton::AdvColorFocused, &TFlatButton::SetAdvColorFocused);
-  b.Int("AdvColorDown", &TFlatButton::AdvColorDown, &TFlatButton::SetAdvColorDown);
-  b.Int("AdvColorBorder", &TFlatButton::AdvColorBorder, &TFlatButton::SetAdvColorBorder);
-  b.Bool("UseAdvColors", &TFlatButton::UseAdvColors, &TFlatButton::SetUseAdvColors);
   b.Int("GroupIndex", &TFlatButton::GroupIndex, &TFlatButton::SetGroupIndex);
   b.Bool("Down", &TFlatButton::Down, &TFlatButton::SetDown);
   b.Bool("AllowAllUp", &TFlatButton::AllowAllUp, &TFlatButton::SetAllowAllUp);
@@ -73,50 +65,11 @@ void Engrave(TBitmap& glyph, RECT cell, COLORREF transparent, TBitmap& out) {
 }
 }  // namespace
 
-TFlatButton::TFlatButton(TComponent* AOwner) : TCustomControl(AOwner), FGlyph(std::make_unique<TBitmap>()) {
+TFlatButton::TFlatButton(TComponent* AOwner)
+    : TFlatControl(AOwner, FlatButtonTracker(), 0xE1EAEB), FGlyph(std::make_unique<TBitmap>()) {
   FWidth = 25;
   FHeight = 25;
   FGlyph->OnChange = [this](TObject*) { GlyphChanged(); };
-}
-
-TFlatButton::~TFlatButton() {
-  // The shared timer must not tick for a button that is gone.
-  FlatButtonTracker().Release(this);
-}
-
-void TFlatButton::SetColorField(TColor& field, TColor v) {
-  if (v == field) return;
-  field = v;
-  Invalidate();
-}
-
-void TFlatButton::SetAdvField(int& field, int v) {
-  v = v < 0 ? 0 : v > 100 ? 100 : v;
-  if (v == field) return;
-  field = v;
-  CalcAdvColors();
-  Invalidate();
-}
-
-void TFlatButton::SetUseAdvColors(bool v) {
-  if (v == FUseAdvColors) return;
-  FUseAdvColors = v;
-  SetParentColor(v);
-  CalcAdvColors();
-  Invalidate();
-}
-
-void TFlatButton::CalcAdvColors() {
-  if (!FUseAdvColors) return;
-  flat::AdvColors c = flat::DeriveAdvColors(ColorToRGB(Color()), FAdvFocused, FAdvDown, FAdvBorder);
-  FColorFocused = static_cast<TColor>(c.Focused);
-  FColorDown = static_cast<TColor>(c.Down);
-  FColorBorder = static_cast<TColor>(c.Border);
-}
-
-void TFlatButton::ColorChanged() {
-  CalcAdvColors();
-  TCustomControl::ColorChanged();
 }
 
 void TFlatButton::SetGroupIndex(int v) {
@@ -196,7 +149,7 @@ void TFlatButton::SetSpacing(int v) {
 void TFlatButton::Click() {
   if (FModalResult != 0)
     if (TForm* f = ParentForm(this)) f->SetModalResult(FModalResult);
-  TCustomControl::Click();
+  TFlatControl::Click();
 }
 
 bool TFlatButton::DialogChar(char key) {
@@ -208,38 +161,11 @@ bool TFlatButton::DialogChar(char key) {
 void TFlatButton::EnabledChanged() {
   if (!Enabled()) {
     FState = fbsDisabled;
-    FMouseInControl = false;
     FDragging = false;
-    FlatButtonTracker().Release(this);
   } else {
     FState = FDown ? fbsLatched : fbsUp;
   }
-  TCustomControl::EnabledChanged();
-}
-
-void TFlatButton::HoverEnter() {
-  if (!Enabled() || FMouseInControl) return;
-  FMouseInControl = true;
-  Invalidate();
-}
-
-void TFlatButton::HoverLeave() {
-  if (FDragging) return;
-  FlatButtonTracker().Release(this);
-  if (!Enabled() || !FMouseInControl) return;
-  FMouseInControl = false;
-  Invalidate();
-}
-
-void TFlatButton::BecomeHot() {
-  TFlatHoverTracker& t = FlatButtonTracker();
-  if (t.Hot() != this) {
-    t.LeaveHot();
-    // An inactive program shows no hover.
-    if (!GetActiveWindow()) return;
-    t.Track(this, [this] { HoverLeave(); });
-  }
-  HoverEnter();
+  TFlatControl::EnabledChanged();
 }
 
 void TFlatButton::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
@@ -262,7 +188,7 @@ void TFlatButton::MouseMove(TShiftState shift, int x, int y) {
       Invalidate();
     }
   }
-  if (Enabled() && FlatButtonTracker().Hot() != this && ControlAtCursor() == this) BecomeHot();
+  MouseMovedOver();
   if (OnMouseMove) CallGuarded(this, [&] { OnMouseMove(this, shift, x, y); });
 }
 
@@ -298,7 +224,7 @@ void TFlatButton::MouseUp(TMouseButton button, TShiftState shift, int x, int y) 
 }
 
 void TFlatButton::DblClick() {
-  if (FDown) TCustomControl::DblClick();
+  if (FDown) TFlatControl::DblClick();
 }
 
 void TFlatButton::Paint() {

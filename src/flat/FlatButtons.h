@@ -3,37 +3,21 @@
 // GroupIndex form a radio group whose pressed button stays latched.
 #pragma once
 #include <memory>
+#include "flat/FlatHover.h"
 #include "flat/FlatUtils.h"
-#include "framework/Controls.h"
 
 class TBitmap;
 
-class TFlatButton : public TCustomControl {
-  VELMORA_CLASS(TFlatButton, TCustomControl)
+class TFlatButton : public TFlatControl {
+  VELMORA_CLASS(TFlatButton, TFlatControl)
 
  public:
   explicit TFlatButton(TComponent* AOwner);
-  ~TFlatButton() override;
 
-  TColor ColorFocused() const { return FColorFocused; }
-  void SetColorFocused(TColor v) { SetColorField(FColorFocused, v); }
-  TColor ColorDown() const { return FColorDown; }
-  void SetColorDown(TColor v) { SetColorField(FColorDown, v); }
-  TColor ColorBorder() const { return FColorBorder; }
-  void SetColorBorder(TColor v) { SetColorField(FColorBorder, v); }
   TColor ColorHighLight() const { return FColorHighLight; }
   void SetColorHighLight(TColor v) { SetColorField(FColorHighLight, v); }
   TColor ColorShadow() const { return FColorShadow; }
   void SetColorShadow(TColor v) { SetColorField(FColorShadow, v); }
-  int AdvColorFocused() const { return FAdvFocused; }
-  void SetAdvColorFocused(int v) { SetAdvField(FAdvFocused, v); }
-  int AdvColorDown() const { return FAdvDown; }
-  void SetAdvColorDown(int v) { SetAdvField(FAdvDown, v); }
-  int AdvColorBorder() const { return FAdvBorder; }
-  void SetAdvColorBorder(int v) { SetAdvField(FAdvBorder, v); }
-  bool UseAdvColors() const { return FUseAdvColors; }
-  void SetUseAdvColors(bool v);
-
   int GroupIndex() const { return FGroupIndex; }
   void SetGroupIndex(int v);
   bool Down() const { return FDown; }
@@ -57,7 +41,6 @@ class TFlatButton : public TCustomControl {
   void SetModalResult(int v) { FModalResult = v; }
 
   TFlatButtonState State() const { return FState; }
-  bool MouseInControl() const { return FMouseInControl; }
   bool Dragging() const { return FDragging; }
 
   void Click() override;
@@ -68,30 +51,18 @@ class TFlatButton : public TCustomControl {
   void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
   void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
   void MouseMove(TShiftState shift, int x, int y) override;
-  void MouseLeave() override { HoverLeave(); }
   void DblClick() override;
   void EnabledChanged() override;
-  void ColorChanged() override;
+  bool HoverHeld() const override { return FDragging; }
 
  private:
-  void SetColorField(TColor& field, TColor v);
-  void SetAdvField(int& field, int v);
-  void CalcAdvColors();
-  void HoverEnter();
-  void HoverLeave();
-  // The pointer is over this button: it becomes the hot one (while the program has an active
-  // window) and looks hovered.
-  void BecomeHot();
   // Another button of the parent was pressed down in group.
   void ButtonPressed(int group, TFlatButton* sender);
   void BroadcastPressed();
   void GlyphChanged();
   bool Inside(int x, int y) const { return x >= 0 && y >= 0 && x < ClientWidth() && y < ClientHeight(); }
 
-  TColor FColorFocused = 0xE1EAEB, FColorDown = 0xC5D6D9, FColorBorder = 0x8396A0;
   TColor FColorHighLight = clWhite, FColorShadow = clBlack;
-  int FAdvFocused = 10, FAdvDown = 10, FAdvBorder = 50;
-  bool FUseAdvColors = false;
   int FGroupIndex = 0;
   bool FDown = false, FAllowAllUp = false;
   std::unique_ptr<TBitmap> FGlyph;
@@ -100,7 +71,7 @@ class TFlatButton : public TCustomControl {
   int FMargin = -1, FSpacing = 4;
   int FModalResult = 0;
   TFlatButtonState FState = fbsUp;
-  bool FMouseInControl = false, FDragging = false;
+  bool FDragging = false;
 };
 
 // Draws text in the engraved look of a disabled control: a highlight copy one pixel right and

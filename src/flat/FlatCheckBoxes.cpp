@@ -1,72 +1,27 @@
 #include "flat/FlatCheckBoxes.h"
 #include "flat/FlatButtons.h"
-#include "flat/FlatHover.h"
 #include "framework/Events.h"
 
 VELMORA_CLASS_INFO(TFlatCheckBox) {
   b.Bool("Checked", &TFlatCheckBox::Checked, &TFlatCheckBox::SetChecked);
-  b.Int("ColorFocused", &TFlatCheckBox::ColorFocused, &TFlatCheckBox::SetColorFocused, &ColorIdents());
-  b.Int("ColorDown", &TFlatCheckBox::ColorDown, &TFlatCheckBox::SetColorDown, &ColorIdents());
   b.Int("ColorCheck", &TFlatCheckBox::ColorCheck, &TFlatCheckBox::SetColorCheck, &ColorIdents());
-  b.Int("ColorBorder", &TFlatCheckBox::ColorBorder, &TFlatCheckBox::SetColorBorder, &ColorIdents());
-  b.Int("AdvColorFocused", &TFlatCheckBox::AdvColorFocused, &TFlatCheckBox::SetAdvColorFocused);
-  b.Int("AdvColorDown", &TFlatCheckBox::AdvColorDown, &TFlatCheckBox::SetAdvColorDown);
-  b.Int("AdvColorBorder", &TFlatCheckBox::AdvColorBorder, &TFlatCheckBox::SetAdvColorBorder);
-  b.Bool("UseAdvColors", &TFlatCheckBox::UseAdvColors, &TFlatCheckBox::SetUseAdvColors);
   b.Enum("Layout", &TFlatCheckBox::Layout, &TFlatCheckBox::SetLayout, CheckBoxLayoutInfo());
   b.Event("OnEnter", &TFlatCheckBox::OnEnter);
   b.Event("OnExit", &TFlatCheckBox::OnExit);
   b.Creatable();
 }
 
-TFlatCheckBox::TFlatCheckBox(TComponent* AOwner) : TCustomControl(AOwner) {
+TFlatCheckBox::TFlatCheckBox(TComponent* AOwner) : TFlatControl(AOwner, FlatCheckBoxTracker(), clWhite) {
   FWidth = 121;
   FHeight = 17;
   FTabStop = true;
 }
-
-TFlatCheckBox::~TFlatCheckBox() { FlatCheckBoxTracker().Release(this); }
 
 void TFlatCheckBox::SetChecked(bool v) {
   if (v == FChecked) return;
   FChecked = v;
   InvalidateBox();
   if (!Loading()) Click();
-}
-
-void TFlatCheckBox::SetColorField(TColor& field, TColor v) {
-  if (v == field) return;
-  field = v;
-  Invalidate();
-}
-
-void TFlatCheckBox::SetAdvField(int& field, int v) {
-  v = v < 0 ? 0 : v > 100 ? 100 : v;
-  if (v == field) return;
-  field = v;
-  CalcAdvColors();
-  Invalidate();
-}
-
-void TFlatCheckBox::SetUseAdvColors(bool v) {
-  if (v == FUseAdvColors) return;
-  FUseAdvColors = v;
-  SetParentColor(v);
-  CalcAdvColors();
-  Invalidate();
-}
-
-void TFlatCheckBox::CalcAdvColors() {
-  if (!FUseAdvColors) return;
-  flat::AdvColors c = flat::DeriveAdvColors(ColorToRGB(Color()), FAdvFocused, FAdvDown, FAdvBorder);
-  FColorFocused = static_cast<TColor>(c.Focused);
-  FColorDown = static_cast<TColor>(c.Down);
-  FColorBorder = static_cast<TColor>(c.Border);
-}
-
-void TFlatCheckBox::ColorChanged() {
-  CalcAdvColors();
-  TCustomControl::ColorChanged();
 }
 
 void TFlatCheckBox::SetLayout(TCheckBoxLayout v) {
@@ -94,26 +49,8 @@ bool TFlatCheckBox::DialogChar(char key) {
 }
 
 void TFlatCheckBox::EnabledChanged() {
-  if (!Enabled()) {
-    FMouseInControl = false;
-    FMouseDown = false;
-    FlatCheckBoxTracker().Release(this);
-  }
-  TCustomControl::EnabledChanged();
-}
-
-void TFlatCheckBox::HoverEnter() {
-  if (!Enabled() || FMouseInControl) return;
-  FMouseInControl = true;
-  InvalidateBox();
-}
-
-void TFlatCheckBox::HoverLeave() {
-  if (FMouseDown) return;
-  FlatCheckBoxTracker().Release(this);
-  if (!Enabled() || !FMouseInControl) return;
-  FMouseInControl = false;
-  InvalidateBox();
+  if (!Enabled()) FMouseDown = false;
+  TFlatControl::EnabledChanged();
 }
 
 void TFlatCheckBox::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
@@ -126,14 +63,7 @@ void TFlatCheckBox::MouseDown(TMouseButton button, TShiftState shift, int x, int
 }
 
 void TFlatCheckBox::MouseMove(TShiftState shift, int x, int y) {
-  TFlatHoverTracker& t = FlatCheckBoxTracker();
-  if (Enabled() && t.Hot() != this && ControlAtCursor() == this) {
-    t.LeaveHot();
-    if (GetActiveWindow()) {
-      t.Track(this, [this] { HoverLeave(); });
-      HoverEnter();
-    }
-  }
+  MouseMovedOver();
   if (OnMouseMove) CallGuarded(this, [&] { OnMouseMove(this, shift, x, y); });
 }
 
@@ -169,7 +99,7 @@ LRESULT TFlatCheckBox::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
       }
       break;
   }
-  return TCustomControl::WndProc(msg, wp, lp);
+  return TFlatControl::WndProc(msg, wp, lp);
 }
 
 void TFlatCheckBox::Paint() {

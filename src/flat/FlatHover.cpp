@@ -1,6 +1,6 @@
 #include "flat/FlatHover.h"
 #include <windows.h>
-#include "framework/Controls.h"
+#include "flat/FlatUtils.h"
 
 TControl* ControlAtCursor() {
   POINT p;
@@ -52,4 +52,93 @@ TFlatHoverTracker& FlatButtonTracker() {
 TFlatHoverTracker& FlatCheckBoxTracker() {
   static TFlatHoverTracker t;
   return t;
+}
+
+// ---------------------------------------------------------------- TFlatControl
+
+VELMORA_CLASS_INFO(TFlatControl) {
+  b.Int("ColorFocused", &TFlatControl::ColorFocused, &TFlatControl::SetColorFocused, &ColorIdents());
+  b.Int("ColorDown", &TFlatControl::ColorDown, &TFlatControl::SetColorDown, &ColorIdents());
+  b.Int("ColorBorder", &TFlatControl::ColorBorder, &TFlatControl::SetColorBorder, &ColorIdents());
+  b.Int("AdvColorFocused", &TFlatControl::AdvColorFocused, &TFlatControl::SetAdvColorFocused);
+  b.Int("AdvColorDown", &TFlatControl::AdvColorDown, &TFlatControl::SetAdvColorDown);
+  b.Int("AdvColorBorder", &TFlatControl::AdvColorBorder, &TFlatControl::SetAdvColorBorder);
+  b.Bool("UseAdvColors", &TFlatControl::UseAdvColors, &TFlatControl::SetUseAdvColors);
+}
+
+TFlatControl::TFlatControl(TComponent* AOwner, TFlatHoverTracker& tracker, TColor colorFocused)
+    : TCustomControl(AOwner), FColorFocused(colorFocused), FTracker(tracker) {}
+
+// The shared timer must not tick for a control that is gone.
+TFlatControl::~TFlatControl() { FTracker.Release(this); }
+
+void TFlatControl::SetColorField(TColor& field, TColor v) {
+  if (v == field) return;
+  field = v;
+  Invalidate();
+}
+
+void TFlatControl::SetAdvField(int& field, int v) {
+  v = v < 0 ? 0 : v > 100 ? 100 : v;
+  if (v == field) return;
+  field = v;
+  CalcAdvColors();
+  Invalidate();
+}
+
+void TFlatControl::SetUseAdvColors(bool v) {
+  if (v == FUseAdvColors) return;
+  FUseAdvColors = v;
+  SetParentColor(v);
+  CalcAdvColors();
+  Invalidate();
+}
+
+void TFlatControl::CalcAdvColors() {
+  if (!FUseAdvColors) return;
+  flat::AdvColors c = flat::DeriveAdvColors(ColorToRGB(Color()), FAdvFocused, FAdvDown, FAdvBorder);
+  FColorFocused = static_cast<TColor>(c.Focused);
+  FColorDown = static_cast<TColor>(c.Down);
+  FColorBorder = static_cast<TColor>(c.Border);
+}
+
+void TFlatControl::ColorChanged() {
+  CalcAdvColors();
+  TCustomControl::ColorChanged();
+}
+
+void TFlatControl::EnabledChanged() {
+  if (!Enabled()) {
+    FMouseInControl = false;
+    FTracker.Release(this);
+  }
+  TCustomControl::EnabledChanged();
+}
+
+void TFlatControl::HoverEnter() {
+  if (!Enabled() || FMouseInControl) return;
+  FMouseInControl = true;
+  HoverChanged();
+}
+
+void TFlatControl::HoverLeave() {
+  if (HoverHeld()) return;
+  FTracker.Release(this);
+  if (!Enabled() || !FMouseInControl) return;
+  FMouseInControl = false;
+  HoverChanged();
+}
+
+void TFlatControl::BecomeHot() {
+  if (FTracker.Hot() != this) {
+    FTracker.LeaveHot();
+    // An inactive program shows no hover.
+    if (!GetActiveWindow()) return;
+    FTracker.Track(this, [this] { HoverLeave(); });
+  }
+  HoverEnter();
+}
+
+void TFlatControl::MouseMovedOver() {
+  if (Enabled() && FTracker.Hot() != this && ControlAtCursor() == this) BecomeHot();
 }

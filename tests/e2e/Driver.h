@@ -1,5 +1,6 @@
 // Starts velmora.exe under a chosen Windows version mode and works it from outside.
 #pragma once
+#include <gtest/gtest.h>
 #include <windows.h>
 #include <initializer_list>
 #include <string>
@@ -58,5 +59,22 @@ std::string ClassOf(HWND h);
 bool Settle(HWND h, DWORD ms = 5000);
 // Sends a message and waits for it to be handled; false on a time-out.
 bool Send(HWND h, UINT msg, WPARAM wp, LPARAM lp, DWORD ms = 10000);
+
+// velmora.exe started, its windows found and settled; closed (and awaited) when done.
+struct Running {
+  Program p;
+  HWND app = nullptr, main = nullptr;
+  void Start() {
+    ASSERT_TRUE(p.Start());
+    app = FindTopWindow(p.pi.dwProcessId, "TApplication", "Velmora", 15000);
+    main = FindTopWindow(p.pi.dwProcessId, "TMainForm", "Velmora v4.6", 15000);
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(Settle(main));
+  }
+  ~Running() {
+    if (main) PostMessageA(main, WM_CLOSE, 0, 0);
+    p.WaitExit(10000);
+  }
+};
 
 }  // namespace e2e

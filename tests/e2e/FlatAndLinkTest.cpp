@@ -9,21 +9,6 @@ using namespace e2e;
 
 namespace {
 
-struct Running {
-  Program p;
-  HWND main = nullptr;
-  void Start() {
-    ASSERT_TRUE(p.Start());
-    main = FindTopWindow(p.pi.dwProcessId, "TMainForm", "Velmora v4.6", 15000);
-    ASSERT_NE(main, nullptr);
-    ASSERT_TRUE(Settle(main));
-  }
-  ~Running() {
-    if (main) PostMessageA(main, WM_CLOSE, 0, 0);
-    p.WaitExit(10000);
-  }
-};
-
 HWND ChildAt(HWND parent, const char* cls, int left) {
   for (HWND h = GetWindow(GetWindow(parent, GW_CHILD), GW_HWNDFIRST); h; h = GetWindow(h, GW_HWNDNEXT))
     if (ClassOf(h) == cls && RectInParent(h).left == left) return h;
@@ -65,19 +50,6 @@ std::vector<COLORREF> Capture(HWND h, int w, int hgt) {
   DeleteDC(mem);
   ReleaseDC(nullptr, screen);
   return out;
-}
-
-// Wine may still be catching up with an earlier move and put the pointer back: set it until it
-// stays put (handling the driver's own messages, through which Wine sees the moves).
-void MovePointer(POINT p) {
-  for (int i = 0, still = 0; i < 60 && still < 3; ++i) {
-    SetCursorPos(p.x, p.y);
-    MSG m;
-    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&m);
-    Sleep(20);
-    POINT now;
-    still = GetCursorPos(&now) && now.x == p.x && now.y == p.y ? still + 1 : 0;
-  }
 }
 
 template <class F>
@@ -134,16 +106,15 @@ TEST(FlatButtons, IdleHoveredAndPressedLooksAndTheHintByScreenQuarter) {
   EXPECT_EQ(ClientSize(button).cx, 89);
   EXPECT_EQ(ClientSize(button).cy, 65);
   // Idle: the border colour around the panel's face.
-  MovePointer(POINT{5, 5});
+  PointerAway();
   ASSERT_TRUE(WaitFor([&] { return Pixel(button, 0, 0) == kBorder; }, 3000));
   EXPECT_EQ(Pixel(button, 88, 64), kBorder);
   EXPECT_EQ(Pixel(button, 2, 62), GetSysColor(COLOR_BTNFACE));
 
   // The pointer over it: raised on the focused colour, and after the hint pause the flat hint.
-  RECT br;
-  GetWindowRect(button, &br);
-  POINT over{br.left + 44, br.top + 60};
-  MovePointer(over);
+  POINT over{44, 60};
+  ClientToScreen(button, &over);
+  PointerTo(button, 44, 60);
   DWORD moved = GetTickCount();
   ASSERT_TRUE(WaitFor([&] { return Pixel(button, 2, 62) == kFocused; }, 3000));
   EXPECT_EQ(Pixel(button, 0, 0), RGB(255, 255, 255));
@@ -178,24 +149,24 @@ TEST(FlatButtons, IdleHoveredAndPressedLooksAndTheHintByScreenQuarter) {
   EXPECT_NE(Pixel(button, 2, 62), kDown);
 
   // Moved into the bottom-right quarter, the hint opens above and to the left, strip on the right.
-  MovePointer(POINT{5, 5});
+  PointerAway();
   RECT wr;
   GetWindowRect(r.main, &wr);
   SetWindowPos(r.main, nullptr, sw - (wr.right - wr.left) - 10, sh - (wr.bottom - wr.top) - 10, 0, 0,
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   ASSERT_TRUE(Settle(r.main));
   ASSERT_TRUE(WaitFor([&] { return !VisibleHint(r.p.pi.dwProcessId); }, 3000));
-  GetWindowRect(button, &br);
-  over = POINT{br.left + 44, br.top + 60};
+  over = POINT{44, 60};
+  ClientToScreen(button, &over);
   ASSERT_GE(over.x, sw / 2);
   ASSERT_GE(over.y, sh / 2);
-  MovePointer(over);
+  PointerTo(button, 44, 60);
   ASSERT_TRUE(WaitFor([&] { return (hint = VisibleHint(r.p.pi.dwProcessId)) != nullptr; }, 4000));
   GetWindowRect(hint, &hr);
   EXPECT_EQ(hr.right, over.x - 5);
   EXPECT_EQ(hr.bottom, over.y - 5);
   EXPECT_TRUE(WaitFor([&] { return Pixel(hint, w - 8, h / 2) == RGB(0xFF, 0xD2, 0x53); }, 2000));
-  MovePointer(POINT{5, 5});
+  PointerAway();
 }
 
 TEST(LinkPanel, ShowsTheBoldBlueLinkThatOpensOneAddressAndHidesThePanel) {
@@ -217,11 +188,10 @@ TEST(LinkPanel, ShowsTheBoldBlueLinkThatOpensOneAddressAndHidesThePanel) {
 
   Running r;
   r.Start();
-  HWND app = FindTopWindow(r.p.pi.dwProcessId, "TApplication", "Velmora", 5000);
-  HWND panel5 = nullptr;  // the 20-pixel strip at the bottom
-  for (HWND h = GetWindow(r.main, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT))
-    if (ClassOf(h) == "TPanel" && RectInParent(h).bottom - RectInParent(h).top == 20) panel5 = h;
-  ASSERT_NE(panel5, nullptr);
+  HWND app = r.app;
+  auto strips = Children(r.main, "TPanel");
+  ASSERT_EQ(strips.size(), 3u);  // Panel1, Panel4 and the link panel
+  HWND panel5 = strips[2];
   HWND link = FindChild(panel5, "THTMLText", nullptr);
   ASSERT_NE(link, nullptr);
   Sleep(300);  // the program's own activation at start

@@ -7,6 +7,7 @@
 #include "flat/FlatHover.h"
 #include "framework/Bitmaps.h"
 #include "framework/Forms.h"
+#include "TestSupport.h"
 
 namespace {
 
@@ -85,25 +86,7 @@ class Flat : public ::testing::Test {
     SendMessageA(c->Handle(), msg, msg == WM_LBUTTONDOWN || msg == WM_MOUSEMOVE ? MK_LBUTTON : 0,
                  MAKELPARAM(static_cast<short>(x), static_cast<short>(y)));
   }
-  // Moves the real pointer there, handling the messages that follow: Wine may still be catching
-  // up with an earlier move and put the pointer back, so it is set until it stays put.
-  void PointAt(TControl* c, int x, int y) { PointAtScreen(c->ClientToScreen(POINT{x, y})); }
-  void PointAtScreen(POINT p) {
-    for (int i = 0, still = 0; i < 100 && still < 3; ++i) {
-      SetCursorPos(p.x, p.y);
-      app->ProcessMessages();
-      Sleep(15);
-      POINT now;
-      still = GetCursorPos(&now) && now.x == p.x && now.y == p.y ? still + 1 : 0;
-    }
-  }
-  void Pump(DWORD ms) {
-    DWORD end = GetTickCount() + ms;
-    while (static_cast<int>(end - GetTickCount()) > 0) {
-      app->ProcessMessages();
-      Sleep(10);
-    }
-  }
+  static void PointAt(TControl* c, int x, int y) { MovePointer(c->ClientToScreen(POINT{x, y})); }
   static COLORREF At(TBitmap& b, int x, int y) { return b.PixelRGB(x, y); }
   TApplication* app = nullptr;
   TFlatTestForm* form = nullptr;
@@ -273,7 +256,7 @@ TEST_F(Flat, DestroyingTheHotControlStopsTheSharedTimer) {
   EXPECT_EQ(FlatCheckBoxTracker().Hot(), form->Box);
   delete form->Box;
   EXPECT_EQ(FlatCheckBoxTracker().Hot(), nullptr);
-  Pump(250);  // ticks that would have reached the freed controls
+  PumpFor(250);  // ticks that would have reached the freed controls
   // A hot control the pointer has left is told by the timer.
   auto* b = new TFlatButton(form);
   b->SetParent(form);
@@ -282,7 +265,7 @@ TEST_F(Flat, DestroyingTheHotControlStopsTheSharedTimer) {
   Mouse(b, WM_MOUSEMOVE, 5, 5);
   EXPECT_TRUE(b->MouseInControl());
   PointAt(b, 100, 100);
-  Pump(300);
+  PumpFor(300);
   EXPECT_FALSE(b->MouseInControl());
   EXPECT_EQ(FlatButtonTracker().Hot(), nullptr);
 }
@@ -360,7 +343,7 @@ TEST_F(Flat, HintWindowTakesTheFlatClassDelaysAndQuadrantPlacement) {
       {{40, sh - 40}, 3, 45, sh - 40 - h0 - 5},
   };
   for (const Case& c : cases) {
-    PointAtScreen(c.p);
+    MovePointer(c.p);
     hint->ActivateHint(r, text);
     EXPECT_EQ(hint->Quadrant(), c.quadrant);
     RECT wr;

@@ -28,6 +28,17 @@ inline void PumpFor(DWORD ms) {
   PumpUntil([&] { return GetTickCount() - start >= ms; });
 }
 
+// Moves the real pointer there. Wine may still be catching up with an earlier move and put the
+// pointer back: it is set, and messages handled, until it stays put.
+inline void MovePointer(POINT p) {
+  for (int i = 0, still = 0; i < 100 && still < 3; ++i) {
+    SetCursorPos(p.x, p.y);
+    PumpFor(15);
+    POINT now;
+    still = GetCursorPos(&now) && now.x == p.x && now.y == p.y ? still + 1 : 0;
+  }
+}
+
 // Collects what reaches the exception sink while it lives.
 struct SinkCatcher {
   std::vector<std::string> messages;
