@@ -226,6 +226,49 @@ bool Send(HWND h, UINT msg, WPARAM wp, LPARAM lp, DWORD ms) {
   return SendMessageTimeoutA(h, msg, wp, lp, SMTO_NORMAL, ms, &r) != 0;
 }
 
+Shot Capture(RECT r) {
+  Shot s;
+  s.w = r.right - r.left;
+  s.h = r.bottom - r.top;
+  HDC screen = GetDC(nullptr);
+  HDC mem = CreateCompatibleDC(screen);
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+  bi.bmiHeader.biWidth = s.w;
+  bi.bmiHeader.biHeight = -s.h;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(mem, bmp);
+  BitBlt(mem, 0, 0, s.w, s.h, screen, r.left, r.top, SRCCOPY);
+  GdiFlush();
+  auto* p = static_cast<const uint32_t*>(bits);
+  s.px.resize(static_cast<size_t>(s.w) * s.h);
+  for (size_t i = 0; i < s.px.size(); ++i) s.px[i] = ((p[i] & 0xFF) << 16) | (p[i] & 0xFF00) | ((p[i] >> 16) & 0xFF);
+  SelectObject(mem, old);
+  DeleteObject(bmp);
+  DeleteDC(mem);
+  ReleaseDC(nullptr, screen);
+  return s;
+}
+
+RECT ClientOnScreen(HWND h, int x, int y, int w, int ht) {
+  POINT o{x, y};
+  ClientToScreen(h, &o);
+  return RECT{o.x, o.y, o.x + w, o.y + ht};
+}
+
+bool WaitFor(const std::function<bool()>& pred, DWORD ms) {
+  DWORD start = GetTickCount();
+  while (!pred()) {
+    if (GetTickCount() - start > ms) return false;
+    Sleep(20);
+  }
+  return true;
+}
+
+
 }  // namespace e2e
 
 int main(int argc, char** argv) {

@@ -1,8 +1,8 @@
 // Starts velmora.exe under a chosen Windows version mode and works it from outside.
 #pragma once
-#include <gtest/gtest.h>
 #include <windows.h>
 #include <initializer_list>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -60,21 +60,17 @@ bool Settle(HWND h, DWORD ms = 5000);
 // Sends a message and waits for it to be handled; false on a time-out.
 bool Send(HWND h, UINT msg, WPARAM wp, LPARAM lp, DWORD ms = 10000);
 
-// velmora.exe started, its windows found and settled; closed (and awaited) when done.
-struct Running {
-  Program p;
-  HWND app = nullptr, main = nullptr;
-  void Start() {
-    ASSERT_TRUE(p.Start());
-    app = FindTopWindow(p.pi.dwProcessId, "TApplication", "Velmora", 15000);
-    main = FindTopWindow(p.pi.dwProcessId, "TMainForm", "Velmora v4.6", 15000);
-    ASSERT_NE(main, nullptr);
-    ASSERT_TRUE(Settle(main));
-  }
-  ~Running() {
-    if (main) PostMessageA(main, WM_CLOSE, 0, 0);
-    p.WaitExit(10000);
-  }
+// Pixels of a screen rectangle, as COLORREF values: what the screen shows of the program's
+// windows (their device contexts cannot be read from another process).
+struct Shot {
+  int w = 0, h = 0;
+  std::vector<COLORREF> px;
+  COLORREF At(int x, int y) const { return x >= 0 && y >= 0 && x < w && y < h ? px[y * w + x] : CLR_INVALID; }
 };
+Shot Capture(RECT r);
+// The client area of a window on the screen, from (x, y) of the client, w x h.
+RECT ClientOnScreen(HWND h, int x, int y, int w, int ht);
+// Polls pred every 20 ms until it holds; false when the time is up.
+bool WaitFor(const std::function<bool()>& pred, DWORD ms);
 
 }  // namespace e2e

@@ -9,73 +9,24 @@ using namespace e2e;
 
 namespace {
 
-HWND ChildAt(HWND parent, const char* cls, int left) {
-  for (HWND h = GetWindow(GetWindow(parent, GW_CHILD), GW_HWNDFIRST); h; h = GetWindow(h, GW_HWNDNEXT))
-    if (ClassOf(h) == cls && RectInParent(h).left == left) return h;
-  return nullptr;
-}
-
-// What the screen shows of a window of the other process (its own device context cannot be
-// read from here), in client coordinates.
-COLORREF Pixel(HWND h, int x, int y) {
-  POINT p{x, y};
-  ClientToScreen(h, &p);
-  HDC dc = GetDC(nullptr);
-  COLORREF c = GetPixel(dc, p.x, p.y);
-  ReleaseDC(nullptr, dc);
-  return c;
-}
-
-// The whole client area at once, row by row.
-std::vector<COLORREF> Capture(HWND h, int w, int hgt) {
-  POINT p{0, 0};
-  ClientToScreen(h, &p);
-  HDC screen = GetDC(nullptr), mem = CreateCompatibleDC(screen);
-  BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-  bi.bmiHeader.biWidth = w;
-  bi.bmiHeader.biHeight = -hgt;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(mem, bmp);
-  BitBlt(mem, 0, 0, w, hgt, screen, p.x, p.y, SRCCOPY);
-  GdiFlush();
-  std::vector<COLORREF> out(static_cast<size_t>(w) * hgt);
-  const auto* px = static_cast<const uint32_t*>(bits);
-  for (size_t i = 0; i < out.size(); ++i) out[i] = RGB((px[i] >> 16) & 0xFF, (px[i] >> 8) & 0xFF, px[i] & 0xFF);
-  SelectObject(mem, old);
-  DeleteObject(bmp);
-  DeleteDC(mem);
-  ReleaseDC(nullptr, screen);
-  return out;
-}
-
-template <class F>
-bool WaitFor(F done, DWORD ms) {
-  for (DWORD start = GetTickCount(); GetTickCount() - start < ms; Sleep(20))
-    if (done()) return true;
-  return done();
-}
-
-struct HintSearch {
-  DWORD pid;
-  HWND found;
-};
-BOOL CALLBACK FindHint(HWND h, LPARAM lp) {
-  auto* f = reinterpret_cast<HintSearch*>(lp);
-  DWORD owner = 0;
-  GetWindowThreadProcessId(h, &owner);
-  if (owner != f->pid || !IsWindowVisible(h) || ClassOf(h) != "TFlatHintWindow") return TRUE;
-  f->found = h;
-  return FALSE;
-}
+COLORREF Pixel(HWND h, int x, int y) { return Capture(ClientOnScreen(h, x, y, 1, 1)).At(0, 0); }
 
 // The process's flat hint window while it shows.
 HWND VisibleHint(DWORD pid) {
-  HintSearch f{pid, nullptr};
-  EnumWindows(FindHint, reinterpret_cast<LPARAM>(&f));
+  struct Search {
+    DWORD pid;
+    HWND found;
+  } f{pid, nullptr};
+  EnumWindows(
+      [](HWND h, LPARAM lp) WINAPI -> BOOL {
+        auto* f = reinterpret_cast<Search*>(lp);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(h, &owner);
+        if (owner != f->pid || !IsWindowVisible(h) || ClassOf(h) != "TFlatHintWindow") return TRUE;
+        f->found = h;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&f));
   return f.found;
 }
 
@@ -99,10 +50,12 @@ const COLORREF kBorder = RGB(0xA0, 0x96, 0x83), kFocused = RGB(0xEB, 0xEA, 0xE1)
 TEST(FlatButtons, IdleHoveredAndPressedLooksAndTheHintByScreenQuarter) {
   Running r;
   r.Start();
-  HWND panel1 = ChildAt(r.main, "TPanel", 0);
-  ASSERT_NE(panel1, nullptr);
-  HWND button = ChildAt(panel1, "TFlatButton", 230);
-  ASSERT_NE(button, nullptr);
+  auto panels = Children(r.main, "TPanel");
+  ASSERT_FALSE(panels.empty());
+  auto buttons = Children(panels[0], "TFlatButton");
+  ASSERT_EQ(buttons.size(), 2u);
+  HWND button = buttons[0];  // "System info..."
+  ASSERT_EQ(RectInParent(button).left, 230);
   EXPECT_EQ(ClientSize(button).cx, 89);
   EXPECT_EQ(ClientSize(button).cy, 65);
   // Idle: the border colour around the panel's face.
@@ -114,8 +67,8 @@ TEST(FlatButtons, IdleHoveredAndPressedLooksAndTheHintByScreenQuarter) {
   // The pointer over it: raised on the focused colour, and after the hint pause the flat hint.
   POINT over{44, 60};
   ClientToScreen(button, &over);
-  PointerTo(button, 44, 60);
   DWORD moved = GetTickCount();
+  PointerTo(button, 44, 60);
   ASSERT_TRUE(WaitFor([&] { return Pixel(button, 2, 62) == kFocused; }, 3000));
   EXPECT_EQ(Pixel(button, 0, 0), RGB(255, 255, 255));
   EXPECT_EQ(Pixel(button, 88, 64), RGB(0, 0, 0));
@@ -207,7 +160,8 @@ TEST(LinkPanel, ShowsTheBoldBlueLinkThatOpensOneAddressAndHidesThePanel) {
 
   // "Have you tried the power of " in black, then "Velmora Pro" blue, bold and underlined.
   ASSERT_TRUE(WaitFor([&] { return Pixel(link, 390, 2) == RGB(255, 255, 0); }, 3000));
-  std::vector<COLORREF> px = Capture(link, 393, 16);
+  Shot shot = Capture(ClientOnScreen(link, 0, 0, 393, 16));
+  const std::vector<COLORREF>& px = shot.px;
   int blueLeft = 393, blueRight = -1, longestBlueRow = 0;
   for (int y = 0; y < 16; ++y) {
     int row = 0;

@@ -8,6 +8,7 @@
 #include "framework/ImgList.h"
 #include "framework/Strings.h"
 #include "shell/HtmlText.h"
+#include "TestSupport.h"
 
 namespace {
 
@@ -142,8 +143,7 @@ TEST_F(HtmlText, PressOnTheLinkOpensItOnceAndTheClickFollows) {
 
 TEST_F(HtmlText, PointerOverTheLinkShowsTheHandAndRaisesEnterAndExit) {
   POINT p = OnLink();
-  POINT screen = text->ClientToScreen(p);
-  SetCursorPos(screen.x, screen.y);
+  MovePointer(text->ClientToScreen(p));
   SendMessageA(text->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(p.x, p.y));
   SendMessageA(text->Handle(), WM_SETCURSOR, reinterpret_cast<WPARAM>(text->Handle()), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
   EXPECT_EQ(GetCursor(), CursorHandle(crHandPoint));
