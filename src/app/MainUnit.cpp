@@ -183,9 +183,9 @@ void TMainForm::Image2Click(TObject*) {
   SetHeight(Height() - Panel5->Height());
 }
 
-// The system information dialog and the wizard open here once they exist.
-void TMainForm::FlatButton1Click(TObject*) {}
+void TMainForm::FlatButton1Click(TObject*) { KSystemInfo1->ShowOverview(); }
 
+// The wizard opens here once it exists.
 void TMainForm::FlatButton2Click(TObject*) {}
 
 void TMainForm::HTMLText1Click(TObject* Sender) { Image2Click(Sender); }

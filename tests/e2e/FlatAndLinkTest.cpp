@@ -11,24 +11,26 @@ namespace {
 
 COLORREF Pixel(HWND h, int x, int y) { return Capture(ClientOnScreen(h, x, y, 1, 1)).At(0, 0); }
 
-// The process's flat hint window while it shows.
-HWND VisibleHint(DWORD pid) {
+// A visible top-level window of the process of that class, or null.
+HWND Visible(DWORD pid, const char* cls) {
   struct Search {
     DWORD pid;
+    const char* cls;
     HWND found;
-  } f{pid, nullptr};
+  } f{pid, cls, nullptr};
   EnumWindows(
       [](HWND h, LPARAM lp) WINAPI -> BOOL {
         auto* f = reinterpret_cast<Search*>(lp);
         DWORD owner = 0;
         GetWindowThreadProcessId(h, &owner);
-        if (owner != f->pid || !IsWindowVisible(h) || ClassOf(h) != "TFlatHintWindow") return TRUE;
+        if (owner != f->pid || !IsWindowVisible(h) || ClassOf(h) != f->cls) return TRUE;
         f->found = h;
         return FALSE;
       },
       reinterpret_cast<LPARAM>(&f));
   return f.found;
 }
+HWND VisibleHint(DWORD pid) { return Visible(pid, "TFlatHintWindow"); }
 
 // The size a text takes in the hint's font, measured the way the hint does.
 SIZE HintTextSize(const char* text) {
@@ -47,7 +49,7 @@ const COLORREF kBorder = RGB(0xA0, 0x96, 0x83), kFocused = RGB(0xEB, 0xEA, 0xE1)
 
 }  // namespace
 
-TEST(FlatButtons, IdleHoveredAndPressedLooksAndTheHintByScreenQuarter) {
+TEST(FlatButtons, LooksClickAndTheHintByScreenQuarter) {
   Running r;
   r.Start();
   auto panels = Children(r.main, "TPanel");
@@ -100,6 +102,18 @@ TEST(FlatButtons, IdleHoveredAndPressedLooksAndTheHintByScreenQuarter) {
   ASSERT_TRUE(WaitFor([&] { return Pixel(button, 0, 0) != RGB(0, 0, 0); }, 3000));
   Send(button, WM_LBUTTONUP, 0, MAKELPARAM(200, 60));
   EXPECT_NE(Pixel(button, 2, 62), kDown);
+  // No click: the system information dialog did not open (a click opens it before it returns).
+  const DWORD pid = r.p.pi.dwProcessId;
+  EXPECT_EQ(Visible(pid, "TfrmKSI_Overview"), nullptr);
+  // Dragged out and back in before the release, it clicks: the dialog opens.
+  Send(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(44, 60));
+  Send(button, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(200, 60));
+  Send(button, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(44, 60));
+  ASSERT_TRUE(Send(button, WM_LBUTTONUP, 0, MAKELPARAM(44, 60), 60000));
+  HWND dialog = Visible(pid, "TfrmKSI_Overview");
+  ASSERT_NE(dialog, nullptr);
+  PostMessageA(dialog, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(WaitFor([&] { return !Visible(pid, "TfrmKSI_Overview"); }, 5000));
 
   // Moved into the bottom-right quarter, the hint opens above and to the left, strip on the right.
   PointerAway();
