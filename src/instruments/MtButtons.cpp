@@ -1,4 +1,5 @@
 #include "instruments/MtButtons.h"
+#include "flat/FlatUtils.h"
 #include "framework/Events.h"
 #include "instruments/MtDrawLogic.h"
 
@@ -159,6 +160,12 @@ void TMtShadowButton::MouseUp(TMouseButton button, TShiftState shift, int x, int
 }
 
 void TMtShadowButton::MouseCaptureLost() { EndTracking(); }
+
+bool TMtShadowButton::DialogChar(char key) {
+  if (!FEnabled || !FVisible || !flat::IsAccel(key, FCaption)) return false;
+  Click();
+  return true;
+}
 
 void TMtShadowButton::EnabledChanged() {
   if (!FEnabled) EndTracking();

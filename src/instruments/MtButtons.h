@@ -61,6 +61,8 @@ class TMtShadowButton : public TMtGraphicImageControl {
   void MouseMove(TShiftState shift, int x, int y) override;
   void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
   void MouseCaptureLost() override;
+  // Alt and the caption's underlined letter click an enabled button.
+  bool DialogChar(char key) override;
 
  protected:
   void Paint() override;

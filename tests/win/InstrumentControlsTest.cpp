@@ -238,6 +238,12 @@ TEST_F(Gauges, ShadowButtonClicksOnlyWhenReleasedOnItsFace) {
   Mouse(board, WM_LBUTTONUP, x0 + 40, y0 + 9);
   EXPECT_EQ(form->Clicks, 1);
 
+  // Alt and the caption's underlined letter click it; other letters do not.
+  b.SetCaption("&Go");
+  EXPECT_TRUE(form->DialogChar('g'));
+  EXPECT_FALSE(form->DialogChar('o'));
+  EXPECT_EQ(form->Clicks, 2);
+
   b.SetDepth(2);
   EXPECT_EQ(b.Depth(), 4);
   b.SetDepth(3);
@@ -247,7 +253,8 @@ TEST_F(Gauges, ShadowButtonClicksOnlyWhenReleasedOnItsFace) {
   Mouse(board, WM_LBUTTONDOWN, x0 + 40, y0 + 9);
   EXPECT_FALSE(b.Pressed());
   Mouse(board, WM_LBUTTONUP, x0 + 40, y0 + 9);
-  EXPECT_EQ(form->Clicks, 1);
+  EXPECT_FALSE(form->DialogChar('g'));
+  EXPECT_EQ(form->Clicks, 2);
   EXPECT_GT(CountPixels(*Painted(b), ColorToRGB(clInactiveCaption), RECT{2, 2, 84, 17}).Count, 5);
 }
 
