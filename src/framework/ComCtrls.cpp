@@ -128,6 +128,19 @@ void TPageControl::UpdateTabs() {
   ShowActive();
 }
 
+bool TPageControl::TurnPage(bool forward) {
+  int n = PageCount(), at = ActivePageIndex();
+  for (int step = 1; step <= n; ++step) {
+    TTabSheet* s = Pages(((at + (forward ? step : -step)) % n + n) % n);
+    if (!s->TabVisible()) continue;
+    if (s == FActivePage) return true;
+    SetActivePage(s);
+    if (OnChange) OnChange(this);
+    return true;
+  }
+  return false;
+}
+
 void TPageControl::LayoutSheets() {
   RECT r = AlignRect();
   for (int i = 0; i < PageCount(); ++i) Pages(i)->SetBounds(r.left, r.top, r.right - r.left, r.bottom - r.top);

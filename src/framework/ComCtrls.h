@@ -47,6 +47,8 @@ class TPageControl : public TWinControl {
   RECT AlignRect() const override;
   // Tabs again from the sheets' captions and visibility.
   void UpdateTabs();
+  // The next (or previous) page with a visible tab, round the end; raises OnChange.
+  bool TurnPage(bool forward) override;
   TNotifyEvent OnChange;
   LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
 

@@ -237,6 +237,10 @@ class TWinControl : public TControl {
   void ReadChild(TComponent* child) override;
   bool DialogChar(char key) override;
 
+  // Ctrl+Tab (forward) and Ctrl+Shift+Tab: a control with pages turns to the next or previous
+  // one and returns true.
+  virtual bool TurnPage(bool forward) { return false; }
+
   // The window procedure; derived controls handle their messages and pass the rest on.
   virtual LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp);
   // What the window class would do with the message.

@@ -485,7 +485,27 @@ bool TApplication::DialogKey(MSG& m) {
   while (top && (GetWindowLongA(top, GWL_STYLE) & WS_CHILD)) top = GetParent(top);
   auto* form = dynamic_cast<TForm*>(TWinControl::FromHandle(top));
   if (!form || form->BorderStyle() != bsDialog) return false;
+  if (m.message == WM_KEYDOWN && m.wParam == VK_TAB && GetKeyState(VK_CONTROL) < 0) {
+    TurnPage(form, GetKeyState(VK_SHIFT) >= 0);
+    return true;
+  }
   return IsDialogMessageA(top, &m) != FALSE;
+}
+
+namespace {
+bool TurnFirstPageIn(TWinControl* c, bool forward) {
+  if (c->TurnPage(forward)) return true;
+  for (int i = 0; i < c->ControlCount(); ++i)
+    if (auto* w = dynamic_cast<TWinControl*>(c->Controls(i)); w && w->Visible() && TurnFirstPageIn(w, forward)) return true;
+  return false;
+}
+}  // namespace
+
+void TApplication::TurnPage(TForm* form, bool forward) {
+  // The pages around the focus turn; with the focus outside any, the form's first pages do.
+  for (TWinControl* c = TWinControl::FromHandle(GetFocus()); c && c != form; c = c->Parent())
+    if (c->TurnPage(forward)) return;
+  TurnFirstPageIn(form, forward);
 }
 
 void TApplication::HandleMessage() {

@@ -219,6 +219,7 @@ class TApplication : public TComponent {
   std::vector<std::shared_ptr<THookEntry>> FHooks;
   void Idle();
   bool DialogKey(MSG& m);
+  void TurnPage(TForm* form, bool forward);
   void DoMouseIdle();
   bool DialogChar(HWND target, char key);
   void HintTimerExpired();

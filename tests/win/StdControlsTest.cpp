@@ -465,3 +465,24 @@ TEST_F(StdControls, AChildAskedForItsWindowFirstIsCreatedOnce) {
   EXPECT_EQ(windows, 1);
   delete g;
 }
+
+TEST_F(StdControls, CtrlTabTurnsThePagesAroundTheFocus) {
+  BYTE keys[256], saved[256];
+  GetKeyboardState(saved);
+  auto press = [&](bool shift) {
+    std::copy(saved, saved + 256, keys);
+    keys[VK_CONTROL] = 0x80;
+    keys[VK_SHIFT] = shift ? 0x80 : 0;
+    SetKeyboardState(keys);
+    PostMessageA(f->Memo->Handle(), WM_KEYDOWN, VK_TAB, 0);
+    app->ProcessMessages();
+    SetKeyboardState(saved);
+  };
+  ASSERT_EQ(f->Pages->ActivePage(), f->Sheet2);
+  press(false);  // the hidden third page is passed over, round to the first
+  EXPECT_EQ(f->Pages->ActivePage(), f->Sheet1);
+  EXPECT_EQ(f->PageChanges, 1);
+  press(true);
+  EXPECT_EQ(f->Pages->ActivePage(), f->Sheet2);
+  EXPECT_EQ(SendMessageA(f->Pages->Handle(), TCM_GETCURSEL, 0, 0), 1);
+}
