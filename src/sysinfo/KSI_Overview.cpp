@@ -693,7 +693,8 @@ void TfrmKSI_Overview::cmCaps(TObject* Sender) {
   if (!FSysInfo) return;
   static const char* const titles[ckCount] = {"Curve Capabilities", "Line Capabilities", "Polygonal Capabilities",
                                               "Raster Capabilities", "Text Capabilities"};
-  intptr_t tag = static_cast<TComponent*>(Sender)->Tag();
+  auto* button = dynamic_cast<TComponent*>(Sender);
+  intptr_t tag = button ? button->Tag() : -1;
   if (tag < 0 || tag >= ckCount) return;
   TStringList lines;
   FSysInfo->Display()->ReportCaps(lines, static_cast<TCapKind>(tag));
