@@ -1,0 +1,312 @@
+// The system information dialog of the real program: opened from the main window, refreshed,
+// a process terminated, reports saved through the system's save dialog.
+#include "Driver.h"
+#include <commctrl.h>
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+
+using namespace e2e;
+
+namespace {
+
+const char kCaption[] = "Velmora Advanced System Profiler";
+
+// Memory in the program's process, for the list and tab messages that carry pointers.
+class Remote {
+ public:
+  Remote(DWORD pid, size_t size) : FSize(size) {
+    FProcess = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    if (FProcess) FMem = VirtualAllocEx(FProcess, nullptr, size, MEM_COMMIT, PAGE_READWRITE);
+  }
+  ~Remote() {
+    if (FMem) VirtualFreeEx(FProcess, FMem, 0, MEM_RELEASE);
+    if (FProcess) CloseHandle(FProcess);
+  }
+  char* At(size_t offset) const { return static_cast<char*>(FMem) + offset; }
+  void Write(const void* data, size_t n, size_t offset = 0) { WriteProcessMemory(FProcess, At(offset), data, n, nullptr); }
+  void Read(void* data, size_t n, size_t offset = 0) const { ReadProcessMemory(FProcess, At(offset), data, n, nullptr); }
+
+ private:
+  HANDLE FProcess = nullptr;
+  void* FMem = nullptr;
+  size_t FSize;
+};
+
+std::string ControlText(HWND h) {
+  char buf[1024] = "";
+  DWORD_PTR n = 0;
+  SendMessageTimeoutA(h, WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf), SMTO_NORMAL, 5000, &n);
+  return std::string(buf, n);
+}
+
+DWORD PidOf(HWND h) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(h, &pid);
+  return pid;
+}
+
+int ItemCount(HWND lv) {
+  DWORD_PTR n = 0;
+  SendMessageTimeoutA(lv, LVM_GETITEMCOUNT, 0, 0, SMTO_NORMAL, 5000, &n);
+  return static_cast<int>(n);
+}
+
+std::vector<std::string> Column(HWND lv, int sub) {
+  std::vector<std::string> out;
+  Remote mem(PidOf(lv), sizeof(LVITEMA) + 512);
+  for (int i = 0, n = ItemCount(lv); i < n; ++i) {
+    LVITEMA it{};
+    it.iSubItem = sub;
+    it.pszText = mem.At(sizeof it);
+    it.cchTextMax = 512;
+    mem.Write(&it, sizeof it);
+    DWORD_PTR len = 0;
+    SendMessageTimeoutA(lv, LVM_GETITEMTEXTA, i, reinterpret_cast<LPARAM>(mem.At(0)), SMTO_NORMAL, 5000, &len);
+    std::string s(len, '\0');
+    mem.Read(s.data(), len, sizeof it);
+    out.push_back(s);
+  }
+  return out;
+}
+
+void SelectRow(HWND lv, int i) {
+  Remote mem(PidOf(lv), sizeof(LVITEMA));
+  LVITEMA it{};
+  it.stateMask = it.state = LVIS_SELECTED | LVIS_FOCUSED;
+  mem.Write(&it, sizeof it);
+  Send(lv, LVM_SETITEMSTATE, i, reinterpret_cast<LPARAM>(mem.At(0)));
+}
+
+// A press on tab i of a tab control, as the mouse gives it.
+void ClickTab(HWND tabs, int i) {
+  Remote mem(PidOf(tabs), sizeof(RECT));
+  Send(tabs, TCM_GETITEMRECT, i, reinterpret_cast<LPARAM>(mem.At(0)));
+  RECT r{};
+  mem.Read(&r, sizeof r);
+  LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  PostMessageA(tabs, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  PostMessageA(tabs, WM_LBUTTONUP, 0, at);
+  Settle(tabs);
+}
+
+void Click(HWND button) {
+  PostMessageA(button, BM_CLICK, 0, 0);
+}
+
+// A process that only waits, to be listed and terminated.
+struct Helper {
+  PROCESS_INFORMATION pi{};
+  Helper() {
+    std::string exe = ExeDir() + "e2e_tests.exe";
+    std::string cmd = "\"" + exe + "\" --gtest_filter=OverviewHelper.DISABLED_Wait --gtest_also_run_disabled_tests";
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    CreateProcessA(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
+  }
+  ~Helper() {
+    if (!pi.hProcess) return;
+    TerminateProcess(pi.hProcess, 0);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+  }
+  std::string Pid() const { return std::to_string(pi.dwProcessId); }
+};
+
+std::string ReadFile(const std::string& name) {
+  std::ifstream f(name, std::ios::binary);
+  std::stringstream s;
+  s << f.rdbuf();
+  return s.str();
+}
+
+bool Exists(const std::string& name) { return GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+class Overview : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    run.Start();
+    if (HasFatalFailure()) return;
+    pid = run.p.pi.dwProcessId;
+    Open();
+  }
+  void Open() {
+    HWND button = FindChild(run.main, "TFlatButton", "System info...");
+    ASSERT_NE(button, nullptr);
+    PostMessageA(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+    PostMessageA(button, WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
+    dlg = FindTopWindow(pid, "TfrmKSI_Overview", kCaption, 60000);
+    ASSERT_NE(dlg, nullptr);
+    ASSERT_TRUE(Settle(dlg, 60000));
+    pages = FindChild(dlg, "TPageControl", nullptr);
+    sheets = Children(pages, "TTabSheet");
+    ASSERT_EQ(sheets.size(), 17u);
+  }
+  HWND Sheet(int i) const { return sheets[i]; }
+  HWND Processes() const { return FindChild(Sheet(13), "TListView", nullptr); }
+  // Answers the box of that caption with the button of that id; returns the box's text.
+  std::string Answer(const char* caption, int id) {
+    HWND box = FindTopWindow(pid, "#32770", caption, 15000);
+    if (!box) return "(no box)";
+    std::string text = ControlText(GetDlgItem(box, 0xFFFF));
+    PostMessageA(box, WM_COMMAND, id, 0);
+    WaitFor([&] { return !IsWindow(box); }, 10000);
+    return text;
+  }
+  // Chooses an item of the Report button's menu with the keyboard.
+  HWND Report(int item) {
+    Click(FindChild(dlg, "TButton", "Report..."));
+    HWND menu = FindTopWindow(pid, "#32768", nullptr, 10000);
+    if (!menu) return nullptr;
+    for (int i = 0; i <= item; ++i) PostMessageA(dlg, WM_KEYDOWN, VK_DOWN, 0);
+    PostMessageA(dlg, WM_KEYDOWN, VK_RETURN, 0);
+    return FindTopWindow(pid, "#32770", "Save As", 15000);
+  }
+  // The proposed name, then the chosen one.
+  std::string Save(HWND save, const std::string& file, bool confirm = true) {
+    HWND name = GetDlgItem(save, 0x47C);
+    std::string proposed = ControlText(name);
+    if (confirm) Send(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(file.c_str()));
+    PostMessageA(save, WM_COMMAND, confirm ? IDOK : IDCANCEL, 0);
+    WaitFor([&] { return !IsWindow(save); }, 10000);
+    Settle(dlg);
+    return proposed;
+  }
+  Running run;
+  DWORD pid = 0;
+  HWND dlg = nullptr, pages = nullptr;
+  std::vector<HWND> sheets;
+};
+
+}  // namespace
+
+TEST(OverviewHelper, DISABLED_Wait) { Sleep(120000); }
+
+TEST_F(Overview, OpensOnceWithItsPagesAndRefreshesWithoutDuplicates) {
+  EXPECT_EQ(ClientSize(dlg).cx, 390);
+  EXPECT_EQ(ClientSize(dlg).cy, 509);
+  DWORD_PTR tabs = 0;
+  SendMessageTimeoutA(pages, TCM_GETITEMCOUNT, 0, 0, SMTO_NORMAL, 5000, &tabs);
+  EXPECT_EQ(tabs, 16u);  // About hidden
+  // A second press brings the same window forward without a new gathering: a process started
+  // now is not listed.
+  Helper late;
+  HWND before = dlg;
+  Open();
+  EXPECT_EQ(dlg, before);
+  std::vector<std::string> pids = Column(Processes(), 0);
+  EXPECT_EQ(std::count(pids.begin(), pids.end(), late.Pid()), 0);
+  HWND folders = FindChild(Sheet(1), "TListView", nullptr);
+  int rows = ItemCount(folders);
+  EXPECT_GT(rows, 3);
+  // Refresh gathers again: the new process shows, and a second refresh adds no row.
+  HWND refresh = FindChild(dlg, "TButton", "Refresh");
+  for (int i = 0; i < 2; ++i) {
+    Click(refresh);
+    ASSERT_TRUE(Settle(dlg, 60000));
+  }
+  pids = Column(Processes(), 0);
+  EXPECT_EQ(std::count(pids.begin(), pids.end(), late.Pid()), 1);
+  std::sort(pids.begin(), pids.end());
+  EXPECT_EQ(std::adjacent_find(pids.begin(), pids.end()), pids.end());
+  EXPECT_EQ(ItemCount(folders), rows);
+  // Close frees it; the next press makes a new one.
+  Click(FindChild(dlg, "TButton", "Close"));
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(before); }, 10000));
+}
+
+TEST_F(Overview, TerminateEndsTheProcessOrKeepsItsRow) {
+  Helper victim, gone;
+  Click(FindChild(dlg, "TButton", "Refresh"));
+  ASSERT_TRUE(Settle(dlg, 60000));
+  ClickTab(pages, 13);
+  HWND list = Processes();
+  std::vector<std::string> pids = Column(list, 0);
+  auto row = [&](const std::string& p) { return static_cast<int>(std::find(pids.begin(), pids.end(), p) - pids.begin()); };
+  ASSERT_LT(row(victim.Pid()), static_cast<int>(pids.size()));
+  HWND terminate = FindChild(Sheet(13), "TButton", "Terminate...");
+
+  SelectRow(list, row(victim.Pid()));
+  Click(terminate);
+  std::string question = Answer("Warning", IDYES);
+  EXPECT_EQ(question.substr(0, 17), "e2e_tests.exe\r\n\r\n");
+  EXPECT_EQ(WaitForSingleObject(victim.pi.hProcess, 10000), WAIT_OBJECT_0);
+  Settle(dlg);
+  std::vector<std::string> after = Column(list, 0);
+  EXPECT_EQ(after.size(), pids.size() - 1);
+  EXPECT_EQ(std::count(after.begin(), after.end(), victim.Pid()), 0);
+
+  // A process that has gone since the list was made cannot be terminated: the row stays.
+  TerminateProcess(gone.pi.hProcess, 0);
+  WaitForSingleObject(gone.pi.hProcess, 10000);
+  std::string gonePid = gone.Pid();
+  CloseHandle(gone.pi.hThread);
+  CloseHandle(gone.pi.hProcess);
+  gone.pi = PROCESS_INFORMATION{};
+  // The system forgets an ended process a little after its last handle closed.
+  DWORD goneId = static_cast<DWORD>(std::stoul(gonePid));
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        HANDLE h = OpenProcess(PROCESS_TERMINATE, FALSE, goneId);
+        if (h) CloseHandle(h);
+        return h == nullptr;
+      },
+      15000));
+  pids = after;
+  SelectRow(list, row(gonePid));
+  Click(terminate);
+  EXPECT_NE(Answer("Warning", IDYES), "(no box)");
+  EXPECT_EQ(Answer("Warning", IDOK), "Cannot terminate this process.");
+  EXPECT_EQ(Column(list, 0).size(), pids.size());
+}
+
+TEST_F(Overview, ReportsGoThroughTheSaveDialog) {
+  const std::string file = ExeDir() + "overview-report.txt";
+  DeleteFileA(file.c_str());
+  HWND save = Report(0);
+  ASSERT_NE(save, nullptr);
+  EXPECT_EQ(Save(save, file), "SystemInfo.txt");
+  std::string text = ReadFile(file);
+  ASSERT_GT(text.size(), 1000u);
+  // CR LF after every line, no lone LF, 8-bit text; the sections of the full report.
+  size_t lf = 0, crlf = 0;
+  for (size_t i = 0; i < text.size(); ++i)
+    if (text[i] == '\n') {
+      ++lf;
+      crlf += i > 0 && text[i - 1] == '\r';
+    }
+  EXPECT_EQ(lf, crlf);
+  EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
+  for (const char* s : {"[Machine]\r\n", "\r\n[Operating System]\r\n", "\r\n[CPU]\r\n", "\r\n[Memory]\r\n", "\r\n[Display]\r\n",
+                        "\r\n[Advanced Power Management]\r\n", "\r\n[Media]\r\n", "\r\n[Network]\r\n", "\r\n[Devices]\r\n",
+                        "\r\n[ODBC]\r\n", "\r\n[DirectX]\r\n", "\r\n[Disks]\r\n", "\r\n[Processes]\r\n", "\r\n[Printers]\r\n",
+                        "\r\n[Installed Software]\r\n", "\r\n[User Startup]\r\n"})
+    EXPECT_NE(text.find(s), std::string::npos) << s;
+  EXPECT_LT(text.find("[Machine]"), text.find("[Processes]"));
+
+  // The current topic on the processes page writes that category alone.
+  ClickTab(pages, 13);
+  DeleteFileA(file.c_str());
+  save = Report(1);
+  ASSERT_NE(save, nullptr);
+  EXPECT_EQ(Save(save, file), "Processess.txt");
+  text = ReadFile(file);
+  EXPECT_EQ(text.substr(0, 13), "[Processes]\r\n");
+  EXPECT_EQ(text.find("\r\n["), std::string::npos);
+
+  // A folder that does not exist: an error box naming the file, and no file.
+  const std::string nowhere = ExeDir() + "no such folder\\SystemInfo.txt";
+  save = Report(0);
+  ASSERT_NE(save, nullptr);
+  Save(save, nowhere);
+  std::string error = Answer(kCaption, IDOK);
+  EXPECT_NE(error.find(nowhere), std::string::npos) << error;
+  EXPECT_FALSE(Exists(nowhere));
+
+  // Cancelled: nothing written.
+  DeleteFileA(file.c_str());
+  save = Report(0);
+  ASSERT_NE(save, nullptr);
+  Save(save, file, false);
+  EXPECT_FALSE(Exists(file));
+}
