@@ -2,8 +2,8 @@
 # Screenshots of the program under Xvfb at 1024x768, in the build's Wine prefix:
 #   screenshots.sh path/to/velmora.exe out-dir
 # writes out-dir/desktop.png (the whole screen), out-dir/main-window.png (the main window with
-# its frame) and out-dir/hint.png (the same with the pointer resting on "System info..." and its
-# hint showing). The program runs on a Wine virtual desktop with a taskbar, so that the window gets a
+# its frame), out-dir/hint.png (the same with the pointer resting on "System info..." and its
+# hint showing) and out-dir/sysinfo-NN-page.png (each page of the system information dialog). The program runs on a Wine virtual desktop with a taskbar, so that the window gets a
 # caption drawn by Wine and the notification-area icons are visible; nothing else on the machine
 # is captured.
 #   VELMORA_SHOT_DELAY   seconds to wait after the window appears (default 4: fade-in, first
@@ -79,4 +79,31 @@ sleep 1.5
 import -window root -crop "${w}x${h}+${x}+${y}" +repage "$out/hint.png"
 xdotool mousemove 0 0
 echo "screenshots: wrote $out/desktop.png, $out/main-window.png and $out/hint.png (${w}x${h} at ${x},${y})"
+
+# The system information dialog: "System info..." pressed, then every page in turn (Ctrl+Tab).
+xdotool mousemove $((x + 3 + 230 + 44)) $((y + 22 + 8 + 32)) click 1
+xdotool mousemove 0 0
+title="Velmora Advanced System Profiler"
+sid=
+for _ in $(seq $((timeout * 2))); do
+  sid=$(find_window)
+  [ -n "$sid" ] && break
+  sleep 0.5
+done
+if [ -z "$sid" ]; then
+  echo "screenshots: the window \"$title\" did not appear within ${timeout}s" >&2
+  exit 1
+fi
+sleep 2
+info=$(xwininfo -id "$sid")
+x=$(field "Absolute upper-left X") y=$(field "Absolute upper-left Y") w=$(field "Width") h=$(field "Height")
+n=0
+for page in machine os cpu memory display apm media network devices printers engines drives timezone processes \
+            startup software; do
+  import -window root -crop "${w}x${h}+${x}+${y}" +repage "$out/sysinfo-$(printf %02d $n)-$page.png"
+  xdotool key ctrl+Tab
+  sleep 0.7
+  n=$((n + 1))
+done
+echo "screenshots: wrote $out/sysinfo-*.png, $n pages of the system information dialog"
 # with-wine.sh ends the program and its wineserver on the way out.

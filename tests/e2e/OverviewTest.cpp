@@ -1,5 +1,6 @@
 // The system information dialog of the real program: opened from the main window, refreshed,
 // a process terminated, reports saved through the system's save dialog.
+#include <gtest/gtest.h>
 #include "Driver.h"
 #include <commctrl.h>
 #include <algorithm>
