@@ -2,6 +2,7 @@
 #include <shellapi.h>
 #include <cmath>
 #include <cstdio>
+#include <map>
 #include "framework/CheckLst.h"
 #include "framework/ComCtrls.h"
 #include "framework/Dialogs.h"
@@ -62,10 +63,21 @@ HICON ShellIcon(int index) {
   return CopyIcon(LoadIconA(nullptr, IDI_APPLICATION));
 }
 
-void AddIcon(TImageList* list, HICON icon) {
-  list->AddIcon(icon);
-  if (icon) DestroyIcon(icon);
-}
+// The shell's icons by index, each extracted once while the image lists are made.
+class TShellIcons {
+ public:
+  ~TShellIcons() {
+    for (auto& i : FIcons) DestroyIcon(i.second);
+  }
+  HICON Get(int index) {
+    HICON& h = FIcons[index];
+    if (!h) h = ShellIcon(index);
+    return h;
+  }
+
+ private:
+  std::map<int, HICON> FIcons;
+};
 
 // Shell icons for each device class kind (see the class kind table of the device category).
 const int kKindShellIcons[kClassKindCount] = {
@@ -261,11 +273,13 @@ void TfrmKSI_Overview::LoadIcons() {
   static const int shell[oiCount] = {2, 21, 40, 18, 16, 16, 16, 16, 2, 2, 24};
   static const char* const own[oiCount] = {nullptr, nullptr, nullptr, nullptr, "PRNLOCAL", "PRNNET", "PRNLOCALDEF",
                                            "PRNNETDEF", nullptr, nullptr, nullptr};
+  TShellIcons icons;
   for (int i = 0; i < oiCount; ++i) {
-    HICON icon = own[i] ? static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), own[i], IMAGE_ICON, 16, 16, 0)) : nullptr;
-    AddIcon(ilIcons, icon ? icon : ShellIcon(shell[i]));
+    HICON own16 = own[i] ? static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), own[i], IMAGE_ICON, 16, 16, 0)) : nullptr;
+    ilIcons->AddIcon(own16 ? own16 : icons.Get(shell[i]));
+    if (own16) DestroyIcon(own16);
   }
-  for (int k = 0; k < kClassKindCount; ++k) AddIcon(ilDevices, ShellIcon(kKindShellIcons[k]));
+  for (int k = 0; k < kClassKindCount; ++k) ilDevices->AddIcon(icons.Get(kKindShellIcons[k]));
 }
 
 void TfrmKSI_Overview::FormCreate(TObject*) {

@@ -277,6 +277,7 @@ TEST_F(Overview, ReportsGoThroughTheSaveDialog) {
       crlf += i > 0 && text[i - 1] == '\r';
     }
   EXPECT_EQ(lf, crlf);
+  EXPECT_EQ(text.find('\0'), std::string::npos);  // one byte a character, not the wide form
   EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
   for (const char* s : {"[Machine]\r\n", "\r\n[Operating System]\r\n", "\r\n[CPU]\r\n", "\r\n[Memory]\r\n", "\r\n[Display]\r\n",
                         "\r\n[Advanced Power Management]\r\n", "\r\n[Media]\r\n", "\r\n[Network]\r\n", "\r\n[Devices]\r\n",
