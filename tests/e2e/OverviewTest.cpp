@@ -179,6 +179,18 @@ class Overview : public ::testing::Test {
   std::vector<HWND> sheets;
 };
 
+// The same on the 9x family, whose process identifiers the page writes in hexadecimal.
+class Overview9x : public Overview {
+ protected:
+  void SetUp() override {
+    saved = g_winver;
+    g_winver = "win98";
+    Overview::SetUp();
+  }
+  void TearDown() override { g_winver = saved; }
+  std::string saved;
+};
+
 }  // namespace
 
 TEST(OverviewHelper, DISABLED_Wait) { Sleep(120000); }
@@ -311,4 +323,20 @@ TEST_F(Overview, ReportsGoThroughTheSaveDialog) {
   ASSERT_NE(save, nullptr);
   Save(save, file, false);
   EXPECT_FALSE(Exists(file));
+}
+
+TEST_F(Overview9x, TerminateReadsTheHexadecimalIdentifierBack) {
+  Helper victim;
+  Click(FindChild(dlg, "TButton", "Refresh"));
+  ASSERT_TRUE(Settle(dlg, 60000));
+  char hex[16];
+  std::snprintf(hex, sizeof hex, "0x%lX", static_cast<unsigned long>(victim.pi.dwProcessId));
+  HWND list = Processes();
+  std::vector<std::string> pids = Column(list, 0);
+  auto at = std::find(pids.begin(), pids.end(), hex);
+  ASSERT_NE(at, pids.end()) << hex;
+  SelectRow(list, static_cast<int>(at - pids.begin()));
+  Click(FindChild(Sheet(13), "TButton", "Terminate..."));
+  Answer("Warning", IDYES);
+  EXPECT_EQ(WaitForSingleObject(victim.pi.hProcess, 10000), WAIT_OBJECT_0);
 }
