@@ -6,7 +6,7 @@
 
 VELMORA_CLASS_INFO(TGraphic) { b.Bool("Transparent", &TGraphic::Transparent, &TGraphic::SetTransparent); }
 VELMORA_CLASS_INFO(TBitmap) { b.Str("Resource", &TBitmap::Resource, &TBitmap::SetResource); }
-VELMORA_CLASS_INFO(TIcon) {}
+VELMORA_CLASS_INFO(TIcon) { b.Str("Resource", &TIcon::Resource, &TIcon::SetResource); }
 VELMORA_CLASS_INFO(TPicture) { b.Str("Resource", &TPicture::Resource, &TPicture::SetResource); }
 
 void TGraphic::SetTransparent(bool value) {
@@ -281,6 +281,15 @@ bool TIcon::LoadFromResourceName(HINSTANCE instance, const std::string& name, in
   if (!icon) return false;
   SetHandle(icon);
   return true;
+}
+
+void TIcon::SetResource(const std::string& name) {
+  if (name == FResource) return;
+  if (name.empty())
+    SetHandle(nullptr);
+  else if (!LoadFromResourceName(GetModuleHandleA(nullptr), name))
+    throw Exception("Icon resource " + name + " not found");
+  FResource = name;
 }
 
 void TIcon::Assign(const TIcon& s) {

@@ -121,11 +121,15 @@ class TIcon : public TGraphic {
   bool LoadFromResourceName(HINSTANCE instance, const std::string& name) override;
   bool LoadFromResourceName(HINSTANCE instance, const std::string& name, int size);
   void Assign(const TIcon& source);  // a copy of the source's icon
+  // The name of the icon resource last loaded by name (descriptions set icons this way).
+  const std::string& Resource() const { return FResource; }
+  void SetResource(const std::string& name);
   // Icons carry their own mask, so Transparent does not matter here.
   void Draw(TCanvas& canvas, const RECT& dest) override;
 
  private:
   IconHandle FIcon;
+  std::string FResource;
   int FWidth = 0;
   int FHeight = 0;
 };

@@ -488,7 +488,9 @@ LRESULT CALLBACK TWinControl::StdWndProc(HWND h, UINT msg, WPARAM wp, LPARAM lp)
   }
   LRESULT result = 0;
   // Nothing may unwind through the system's code: failures go to the application.
-  CallGuarded(c, [&] { result = c->WndProc(msg, wp, lp); });
+  CallGuarded(c, [&] {
+    if (!c->FHooks.Call(c, msg, wp, lp, result)) result = c->WndProc(msg, wp, lp);
+  });
   return result;
 }
 

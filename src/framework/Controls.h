@@ -8,6 +8,7 @@
 #include "framework/AlignLayout.h"
 #include "framework/Classes.h"
 #include "framework/Graphics.h"
+#include "framework/MessageHooks.h"
 
 class TWinControl;
 class TPopupMenu;
@@ -35,6 +36,8 @@ enum : UINT {
   CM_RELEASE,  // a form frees itself
   CN_CTLCOLOR,  // WM_CTLCOLOR* reflected to the system control that asks for its colours
   CN_DRAWITEM,  // WM_DRAWITEM reflected to the owner-drawn control
+  CM_ACTIVATE,    // the application became active (raised after the system's notice)
+  CM_DEACTIVATE,  // and inactive
 };
 
 TShiftState KeysToShiftState(WPARAM keys);
@@ -240,6 +243,10 @@ class TWinControl : public TControl {
   // Ctrl+Tab (forward) and Ctrl+Shift+Tab: a control with pages turns to the next or previous
   // one and returns true.
   virtual bool TurnPage(bool forward) { return false; }
+  // Components that watch this control's window join here (see TMessageHooks); the hooks see
+  // each message before WndProc.
+  void HookWindow(const void* key, TMessageHook hook) { FHooks.Add(key, std::move(hook)); }
+  void UnhookWindow(const void* key) { FHooks.Remove(key); }
 
   // The window procedure; derived controls handle their messages and pass the rest on.
   virtual LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp);
@@ -279,6 +286,7 @@ class TWinControl : public TControl {
   TControl* FCaptureControl = nullptr;
 
  private:
+  TMessageHooks FHooks;
   static LRESULT CALLBACK StdWndProc(HWND h, UINT msg, WPARAM wp, LPARAM lp);
   friend class TControl;
   friend class TGraphicControl;

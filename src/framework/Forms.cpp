@@ -249,7 +249,8 @@ TWindowState TForm::WindowState() const {
 
 void TForm::SetWindowState(TWindowState v) {
   FWindowState = v;
-  if (FHandle && FVisible && !Loading()) {
+  // A window not shown yet takes the state when it is shown.
+  if (FHandle && IsWindowVisible(FHandle) && !Loading()) {
     bool isMain = Application && Application->MainForm() == this;
     if (v == wsMinimized && isMain)
       Application->Minimize();
@@ -669,7 +670,13 @@ void TApplication::Minimize() {
 
 void TApplication::Restore() {
   if (!FHandle || !IsIconic(FHandle)) return;
+  FRestoring = true;
   ShowWindow(FHandle, SW_RESTORE);
+  FRestoring = false;
+  ShowRestoredMainForm();
+}
+
+void TApplication::ShowRestoredMainForm() {
   if (FMainForm && FMainForm->HandleAllocated() && FMainForm->Visible()) {
     ShowWindow(FMainForm->Handle(), SW_SHOW);
     SetActiveWindow(FMainForm->Handle());
@@ -691,47 +698,13 @@ void TApplication::HandleException(TObject* Sender, const std::exception& E) {
   }
 }
 
-void TApplication::HookMainWindow(const void* key, TWindowHook hook) {
-  for (auto& e : FHooks)
-    if (e->Key == key) {
-      // Replaced as a new entry: a dispatch running now keeps the old one alive.
-      e->Left = true;
-      e = std::make_shared<THookEntry>(THookEntry{key, std::move(hook)});
-      return;
-    }
-  FHooks.insert(FHooks.begin(), std::make_shared<THookEntry>(THookEntry{key, std::move(hook)}));
-}
-
-void TApplication::UnhookMainWindow(const void* key) {
-  for (auto it = FHooks.begin(); it != FHooks.end(); ++it)
-    if ((*it)->Key == key) {
-      (*it)->Left = true;
-      FHooks.erase(it);
-      return;
-    }
-}
-
-bool TApplication::CallHooks(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
-  if (FHooks.empty()) return false;
-  // A hook may join or leave (itself or others) while it runs: walk a copy, which also keeps a
-  // leaving hook alive until its call returns, and skip those that left meanwhile.
-  auto hooks = FHooks;
-  for (auto& e : hooks) {
-    if (e->Left) continue;
-    bool handled = false;
-    CallGuarded(this, [&] { handled = e->Hook(msg, wp, lp, result); });
-    if (handled) return true;
-  }
-  return false;
-}
-
 LRESULT CALLBACK TApplication::AppWndProcStatic(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   if (Application && !Application->FHandle) Application->FHandle = h;  // messages of CreateWindow itself
   if (Application && Application->FHandle == h) {
     LRESULT r = 0;
     bool ok = false;
     CallGuarded(Application, [&] {
-      if (!Application->CallHooks(msg, wp, lp, r)) r = Application->AppWndProc(msg, wp, lp);
+      if (!Application->FHooks.Call(Application, msg, wp, lp, r)) r = Application->AppWndProc(msg, wp, lp);
       ok = true;
     });
     if (ok) return r;
@@ -744,14 +717,24 @@ LRESULT TApplication::AppWndProc(UINT msg, WPARAM wp, LPARAM lp) {
   HWND h = FHandle;
   switch (msg) {
     case WM_ACTIVATEAPP:
+      // The events follow once the system is done switching, in the order of the notices.
       FActive = wp != 0;
-      if (FActive) {
-        if (OnActivate) CallGuarded(this, [&] { OnActivate(this); });
-      } else {
-        CancelHint();
-        if (OnDeactivate) CallGuarded(this, [&] { OnDeactivate(this); });
-      }
+      if (!FActive) CancelHint();
+      PostMessageA(h, FActive ? CM_ACTIVATE : CM_DEACTIVATE, 0, 0);
       return 0;
+    case CM_ACTIVATE:
+      if (OnActivate) CallGuarded(this, [&] { OnActivate(this); });
+      return 0;
+    case CM_DEACTIVATE:
+      if (OnDeactivate) CallGuarded(this, [&] { OnDeactivate(this); });
+      return 0;
+    case WM_SIZE:
+      // Restored from outside (another copy's OpenIcon, say) rather than through Restore():
+      // the main window comes back as Restore brings it.
+      if (wp == SIZE_RESTORED && !FRestoring && FMainForm && FMainForm->HandleAllocated() && FMainForm->Visible() &&
+          !IsWindowVisible(FMainForm->Handle()))
+        ShowRestoredMainForm();
+      break;
     case WM_ACTIVATE:
       // The taskbar button activates this window: hand the activation to the main form.
       if (LOWORD(wp) != WA_INACTIVE && FMainForm && FMainForm->HandleAllocated() && IsWindowVisible(FMainForm->Handle()) &&

@@ -132,10 +132,6 @@ struct THintInfo {
 
 using TShowHintEvent = std::function<void(std::string& HintStr, bool& CanShow, THintInfo& HintInfo)>;
 
-// A message hook of the application window: returns true when it handled the message
-// (then `result` is returned and no later hook or default handling sees it).
-using TWindowHook = std::function<bool(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)>;
-
 // Creates the window that shows hints; replaced by a flat-style one where the program wants it.
 using THintWindowFactory = std::function<THintWindow*(TComponent* owner)>;
 
@@ -198,10 +194,9 @@ class TApplication : public TComponent {
   TIdleEvent OnIdle;
 
   // Components that watch the application window join this list instead of replacing its
-  // window procedure, so they may come and go in any order. The newest hook sees a message
-  // first. Joining again with the same key replaces that hook in its place.
-  void HookMainWindow(const void* key, TWindowHook hook);   // join; key is usually `this`
-  void UnhookMainWindow(const void* key);                   // leave; any order
+  // window procedure, so they may come and go in any order (see TMessageHooks).
+  void HookMainWindow(const void* key, TMessageHook hook) { FHooks.Add(key, std::move(hook)); }  // key: usually `this`
+  void UnhookMainWindow(const void* key) { FHooks.Remove(key); }
   LRESULT AppWndProc(UINT msg, WPARAM wp, LPARAM lp);
 
  protected:
@@ -209,17 +204,11 @@ class TApplication : public TComponent {
   void Notification(TComponent* AComponent, TOperation Operation) override;
 
  private:
-  struct THookEntry {
-    const void* Key;
-    TWindowHook Hook;
-    bool Left = false;
-  };
-  // Offers the message to the hooks; true when one of them handled it.
-  bool CallHooks(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
-  std::vector<std::shared_ptr<THookEntry>> FHooks;
+  TMessageHooks FHooks;
   void Idle();
   bool DialogKey(MSG& m);
   void TurnPage(TForm* form, bool forward);
+  void ShowRestoredMainForm();
   void DoMouseIdle();
   bool DialogChar(HWND target, char key);
   void HintTimerExpired();
@@ -231,7 +220,7 @@ class TApplication : public TComponent {
   HICON FIcon = nullptr;
   std::string FTitle, FHelpFile;
   TForm* FMainForm = nullptr;
-  bool FTerminated = false, FShowMainForm = true, FActive = false, FShowHint = true;
+  bool FTerminated = false, FShowMainForm = true, FActive = false, FShowHint = true, FRestoring = false;
   TControl* FMouseControl = nullptr;
   TControl* FHintControl = nullptr;
   THintWindow* FHintWindow = nullptr;

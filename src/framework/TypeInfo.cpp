@@ -172,9 +172,7 @@ void SetPropText(TObject& obj, const PropInfo& p, const std::string& text) {
   }
 }
 
-namespace {
-// Walks "Component.Sub.Property" from root: the first name may be a component of root.
-std::pair<TObject*, const PropInfo*> ResolvePath(TComponent& root, const std::string& path) {
+std::pair<TObject*, const PropInfo*> FindPropPath(TComponent& root, const std::string& path) {
   TObject* obj = &root;
   std::string rest = path;
   size_t dot = rest.find('.');
@@ -185,15 +183,21 @@ std::pair<TObject*, const PropInfo*> ResolvePath(TComponent& root, const std::st
     }
   }
   while ((dot = rest.find('.')) != std::string::npos) {
-    std::string head = rest.substr(0, dot);
-    const PropInfo* sub = obj->ClassInfo().FindProp(head);
-    if (!sub || sub->Kind != PropKind::Object || !sub->GetObj(*obj)) throw Exception("Property " + path + " not found");
+    const PropInfo* sub = obj->ClassInfo().FindProp(rest.substr(0, dot));
+    if (!sub || sub->Kind != PropKind::Object || !sub->GetObj(*obj)) return {nullptr, nullptr};
     obj = sub->GetObj(*obj);
     rest = rest.substr(dot + 1);
   }
   const PropInfo* p = obj->ClassInfo().FindProp(rest);
-  if (!p) throw Exception("Property " + path + " not found");
+  if (!p) return {nullptr, nullptr};
   return {obj, p};
+}
+
+namespace {
+std::pair<TObject*, const PropInfo*> ResolvePath(TComponent& root, const std::string& path) {
+  auto found = FindPropPath(root, path);
+  if (!found.second) throw Exception("Property " + path + " not found");
+  return found;
 }
 }  // namespace
 

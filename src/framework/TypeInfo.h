@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 #include <typeinfo>
+#include <utility>
 #include <vector>
 
 class TObject;
@@ -83,6 +84,8 @@ void SetPropText(TObject& obj, const PropInfo& p, const std::string& text);
 // dotted sub-property such as "Panel1.Font.Height"). Throws Exception naming what is missing.
 std::string GetPropPathText(TComponent& root, const std::string& path);
 void SetPropPathText(TComponent& root, const std::string& path, const std::string& text);
+// The object and property a path names, or {nullptr, nullptr} when there is none.
+std::pair<TObject*, const PropInfo*> FindPropPath(TComponent& root, const std::string& path);
 
 int CompareText(std::string_view a, std::string_view b);  // case-insensitive, ASCII
 inline bool SameText(std::string_view a, std::string_view b) { return CompareText(a, b) == 0; }

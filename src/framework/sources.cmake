@@ -9,6 +9,7 @@ list(APPEND VELMORA_PORTABLE_SOURCES
   ${DIR}/DibFormat.cpp
 )
 list(APPEND VELMORA_WIN_SOURCES
+  ${DIR}/MessageHooks.cpp
   ${DIR}/Controls.cpp
   ${DIR}/Forms.cpp
   ${DIR}/HintWindow.cpp

@@ -18,7 +18,7 @@ struct HookHarness {
   ~HookHarness() { delete app; }
   LRESULT Send(WPARAM wp = 0) { return SendMessageA(app->Handle(), kMsg, wp, 0); }
   // A hook that records its name and passes the message on.
-  TWindowHook Recorder(const std::string& name) {
+  TMessageHook Recorder(const std::string& name) {
     return [this, name](UINT msg, WPARAM, LPARAM, LRESULT&) {
       if (msg == kMsg) seen += name;
       return false;
