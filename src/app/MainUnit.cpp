@@ -21,6 +21,11 @@
 #include "probes/KSI_CPUUsage.h"
 #include "probes/MemoryStatus.h"
 #include "sysinfo/KSystemInfo.h"
+#include "shell/AppComponents.h"
+#include "shell/AppProps.h"
+#include "shell/FormPlacement.h"
+#include "shell/TrayIcon.h"
+#include "shell/WindowFade.h"
 
 VELMORA_CLASS_INFO(TMainForm) {}
 
@@ -67,6 +72,11 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner) {
   BindField("N1", N1);
   BindField("ShowVelmoraWindow1", ShowVelmoraWindow1);
   BindField("ShutdownVelmora1", ShutdownVelmora1);
+  BindField("WindowFade1", WindowFade1);
+  BindField("TrayIcon1", TrayIcon1);
+  BindField("OneInstance1", OneInstance1);
+  BindField("FormStorage1", FormStorage1);
+  BindField("ApplicationProperties1", ApplicationProperties1);
 
   RegisterHandler("FormCreate", TNotifyEvent([this](TObject* s) { FormCreate(s); }));
   RegisterHandler("FormShow", TNotifyEvent([this](TObject* s) { FormShow(s); }));
@@ -79,15 +89,14 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner) {
   RegisterHandler("ShowVelmoraWindow1Click", TNotifyEvent([this](TObject* s) { ShowVelmoraWindow1Click(s); }));
   RegisterHandler("TrayGDblClick", TNotifyEvent([this](TObject* s) { TrayGDblClick(s); }));
   RegisterHandler("ShutdownVelmora1Click", TNotifyEvent([this](TObject* s) { ShutdownVelmora1Click(s); }));
+  RegisterHandler("TrayIcon1DblClick", TNotifyEvent([this](TObject* s) { TrayIcon1DblClick(s); }));
+  RegisterHandler("ApplicationProperties1Activate", TNotifyEvent([this](TObject* s) { ApplicationProperties1Activate(s); }));
   RegisterHandler("Image1Click", TNotifyEvent([this](TObject* s) { Image1Click(s); }));
   RegisterHandler("Image2Click", TNotifyEvent([this](TObject* s) { Image2Click(s); }));
   RegisterHandler("FlatButton1Click", TNotifyEvent([this](TObject* s) { FlatButton1Click(s); }));
   RegisterHandler("FlatButton2Click", TNotifyEvent([this](TObject* s) { FlatButton2Click(s); }));
   RegisterHandler("HTMLText1Click", TNotifyEvent([this](TObject* s) { HTMLText1Click(s); }));
   LoadDescription("MAINUNIT");
-  // Until the application-properties component exists, activations come straight from the
-  // application object.
-  if (Application) Application->OnActivate = [this](TObject* s) { ApplicationProperties1Activate(s); };
 }
 
 TMainForm::~TMainForm() {
@@ -104,9 +113,9 @@ void TMainForm::FormCreate(TObject*) {
   KCPUUsage1->SetActive(true);
 }
 
-void TMainForm::FormShow(TObject*) {}
+void TMainForm::FormShow(TObject*) { WindowFade1->FadeInTo(1); }
 
-void TMainForm::FormClose(TObject*, TCloseAction&) {}
+void TMainForm::FormClose(TObject*, TCloseAction&) { WindowFade1->FadeOutAll(); }
 
 void TMainForm::KCPUUsage1Interval(TObject*, uint32_t Value) { FCPUUsage = static_cast<int32_t>(Value); }
 
@@ -161,6 +170,7 @@ void TMainForm::ShowVelmoraWindow1Click(TObject*) {
 }
 
 void TMainForm::TrayGDblClick(TObject* Sender) { ShowVelmoraWindow1Click(Sender); }
+void TMainForm::TrayIcon1DblClick(TObject* Sender) { ShowVelmoraWindow1Click(Sender); }
 
 void TMainForm::ShutdownVelmora1Click(TObject*) { Close(); }
 

@@ -22,6 +22,11 @@ class TMtUserLed;
 class TFlatButton;
 class TFlatHint;
 class THTMLText;
+class TWindowFade;
+class TTrayIcon;
+class TOneInstance;
+class TFormStorage;
+class TApplicationProperties;
 
 class TMainForm : public TForm {
   VELMORA_CLASS(TMainForm, TForm)
@@ -49,6 +54,11 @@ class TMainForm : public TForm {
   TMtTrayGauge* TrayG = nullptr;
   TPopupMenu* PopupMenu1 = nullptr;
   TMenuItem *QuickFreeRAM1 = nullptr, *N1 = nullptr, *ShowVelmoraWindow1 = nullptr, *ShutdownVelmora1 = nullptr;
+  TWindowFade* WindowFade1 = nullptr;
+  TTrayIcon* TrayIcon1 = nullptr;
+  TOneInstance* OneInstance1 = nullptr;
+  TFormStorage* FormStorage1 = nullptr;
+  TApplicationProperties* ApplicationProperties1 = nullptr;
 
   void FormCreate(TObject* Sender);
   void FormShow(TObject* Sender);
@@ -59,6 +69,7 @@ class TMainForm : public TForm {
   void MtShadowButton1Click(TObject* Sender);
   void ShowVelmoraWindow1Click(TObject* Sender);
   void TrayGDblClick(TObject* Sender);
+  void TrayIcon1DblClick(TObject* Sender);
   void ShutdownVelmora1Click(TObject* Sender);
   void Image1Click(TObject* Sender);
   void Image2Click(TObject* Sender);

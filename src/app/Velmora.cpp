@@ -19,6 +19,11 @@
 #include "probes/KSI_CPUUsage.h"
 #include "sysinfo/KSI_Overview.h"
 #include "sysinfo/KSystemInfo.h"
+#include "shell/AppComponents.h"
+#include "shell/AppProps.h"
+#include "shell/FormPlacement.h"
+#include "shell/TrayIcon.h"
+#include "shell/WindowFade.h"
 
 static void RegisterClasses() {
   RegisterMenuClasses();
@@ -34,6 +39,11 @@ static void RegisterClasses() {
   RegisterOverviewClasses();
   RegisterFlatClasses();
   RegisterHtmlTextClasses();
+  RegisterFadeClasses();
+  RegisterTrayIconClasses();
+  RegisterAppComponentClasses();
+  RegisterPlacementClasses();
+  RegisterAppPropsClasses();
 }
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {

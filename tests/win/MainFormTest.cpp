@@ -30,6 +30,11 @@
 #include "probes/MemoryStatus.h"
 #include "sysinfo/KSystemInfo.h"
 #include "TestSupport.h"
+#include "shell/AppComponents.h"
+#include "shell/AppProps.h"
+#include "shell/FormPlacement.h"
+#include "shell/TrayIcon.h"
+#include "shell/WindowFade.h"
 
 namespace {
 class MainForm : public ::testing::Test {
@@ -47,6 +52,11 @@ class MainForm : public ::testing::Test {
       RegisterInstrumentClasses();
       RegisterFlatClasses();
       RegisterHtmlTextClasses();
+      RegisterFadeClasses();
+      RegisterTrayIconClasses();
+      RegisterAppComponentClasses();
+      RegisterPlacementClasses();
+      RegisterAppPropsClasses();
       registered = true;
     }
     // The instruments' timers hand their ticks to this thread.
