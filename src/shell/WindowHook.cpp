@@ -51,7 +51,7 @@ void TWindowHook::Update() {
 void TWindowHook::Notification(TComponent* AComponent, TOperation Operation) {
   TComponent::Notification(AComponent, Operation);
   if (Operation == TOperation::opRemove && AComponent == FControl) {
-    FControl->UnhookWindow(this);
+    // Its hook list goes with it; the control is no longer whole enough to be asked.
     FHooked = false;
     FControl = nullptr;
   }
