@@ -27,8 +27,6 @@ class TOneInstance : public TComponent {
   // The duplicate's part: maybe a message, the running copy forward, and the end of this one.
   void DuplicateStart();
   bool OwnsInstance() const { return FOwned; }
-
- protected:
   void Loaded() override;
 
  private:

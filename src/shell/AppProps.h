@@ -55,8 +55,9 @@ class TApplicationProperties : public TCustomApplicationEvents {
   const std::string& NonBiDiKeyboard() const { return FNonBiDiKeyboard; }
   void SetNonBiDiKeyboard(const std::string& v) { FNonBiDiKeyboard = v; }
 
- protected:
   void Loaded() override;
+
+ protected:
   bool PassesEvents() const override { return FChained; }
 
  private:
