@@ -83,8 +83,9 @@ class TTrayIcon : public TComponent {
   // The callback message of the icon.
   static constexpr UINT WM_TRAYNOTIFY = WM_USER + 1024;
 
- protected:
   void Loaded() override;
+
+ protected:
   void Notification(TComponent* AComponent, TOperation Operation) override;
   virtual void Click();
   virtual void DblClick();
