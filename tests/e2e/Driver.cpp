@@ -38,7 +38,25 @@ static void PrepareStatistics(const std::string& winver) {
   }
 }
 
-bool Program::Start(const std::string& winver) {
+void DeleteUserKey(const std::string& key) {
+  HKEY k;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_ALL_ACCESS, &k) == 0) {
+    char name[256];
+    std::vector<std::string> subs;
+    for (DWORD i = 0;; ++i) {
+      DWORD n = sizeof name;
+      if (RegEnumKeyExA(k, i, name, &n, nullptr, nullptr, nullptr, nullptr) != 0) break;
+      subs.push_back(name);
+    }
+    RegCloseKey(k);
+    for (auto& sub : subs) DeleteUserKey(key + "\\" + sub);
+  }
+  RegDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
+}
+
+bool Program::Start(const std::string& winver, bool keepSettings) {
+  // Each test starts from a program that has stored nothing: centred, not in the tray.
+  if (!keepSettings) DeleteUserKey("Velmora");
   SetVersionMode("velmora.exe", winver);
   PrepareStatistics(winver);
   std::string exe = ExeDir() + "velmora.exe";
@@ -109,6 +127,42 @@ HWND FindTopWindow(DWORD pid, const char* cls, const char* caption, DWORD timeou
     }
     Sleep(50);
   }
+}
+
+struct ListData {
+  DWORD pid;
+  const char* cls;
+  std::vector<HWND> found;
+  bool visibleOnly;
+};
+
+static BOOL CALLBACK CollectProc(HWND h, LPARAM lp) {
+  auto* d = reinterpret_cast<ListData*>(lp);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(h, &pid);
+  if (pid == d->pid && (!d->cls || ClassOf(h) == d->cls) && (!d->visibleOnly || IsWindowVisible(h))) d->found.push_back(h);
+  return TRUE;
+}
+
+std::vector<HWND> TopWindows(DWORD pid, const char* cls) {
+  ListData d{pid, cls, {}, false};
+  EnumWindows(CollectProc, reinterpret_cast<LPARAM>(&d));
+  return d.found;
+}
+
+bool HasVisibleWindow(DWORD pid) {
+  ListData d{pid, nullptr, {}, true};
+  EnumWindows(CollectProc, reinterpret_cast<LPARAM>(&d));
+  return !d.found.empty();
+}
+
+bool WaitFor(const std::function<bool()>& pred, DWORD ms) {
+  DWORD start = GetTickCount();
+  while (!pred()) {
+    if (GetTickCount() - start > ms) return false;
+    Sleep(50);
+  }
+  return true;
 }
 
 static BOOL CALLBACK FindChildProc(HWND h, LPARAM lp) {

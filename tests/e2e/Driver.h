@@ -1,6 +1,7 @@
 // Starts velmora.exe under a chosen Windows version mode and works it from outside.
 #pragma once
 #include <windows.h>
+#include <functional>
 #include <initializer_list>
 #include <functional>
 #include <string>
@@ -20,8 +21,9 @@ struct Program {
   PROCESS_INFORMATION pi{};
   bool started = false;
 
-  // Sets the version mode for velmora.exe, optionally clears its stored settings, and starts it.
-  bool Start(const std::string& winver = g_winver);
+  // Sets the version mode for velmora.exe, clears its stored settings (unless kept, to see them
+  // restored), and starts it.
+  bool Start(const std::string& winver = g_winver, bool keepSettings = false);
   // Waits for the process to end; returns false on timeout.
   bool WaitExit(DWORD ms, DWORD* code = nullptr);
   void Kill();
@@ -39,6 +41,14 @@ struct Running {
 
 // A top-level window of the given class (and caption, when not null) owned by process pid.
 HWND FindTopWindow(DWORD pid, const char* cls, const char* caption, DWORD timeoutMs);
+// Every top-level window of the given class owned by process pid, visible or not.
+std::vector<HWND> TopWindows(DWORD pid, const char* cls);
+// Whether process pid has any visible top-level window.
+bool HasVisibleWindow(DWORD pid);
+// Waits until pred() holds; false on a time-out.
+bool WaitFor(const std::function<bool()>& pred, DWORD ms);
+// Deletes HKEY_CURRENT_USER\<key> with everything below it.
+void DeleteUserKey(const std::string& key);
 // A child window of the given class and caption below parent (any depth).
 HWND FindChild(HWND parent, const char* cls, const char* caption);
 // The direct children of parent of that class, in z-order (the description's order).

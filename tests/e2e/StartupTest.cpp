@@ -26,6 +26,18 @@ TEST(Startup, MainWindowComesUpAndClosesCleanly) {
   GetWindowRect(main, &wr);
   SystemParametersInfoA(SPI_GETWORKAREA, 0, &wa, 0);
   EXPECT_NEAR((wr.left + wr.right) / 2, (wa.left + wa.right) / 2, 2);
+  // It faded in: a layered window ending at alpha 252 on Windows 2000, a plain one elsewhere.
+  bool layered = (GetWindowLongA(main, GWL_EXSTYLE) & 0x80000 /* WS_EX_LAYERED */) != 0;
+  EXPECT_EQ(layered, g_winver == "win2k");
+  if (layered) {
+    using GetLayeredFn = BOOL(WINAPI*)(HWND, COLORREF*, BYTE*, DWORD*);
+    auto get = reinterpret_cast<GetLayeredFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetLayeredWindowAttributes")));
+    BYTE alpha = 0;
+    DWORD flags = 0;
+    ASSERT_TRUE(get && get(main, nullptr, &alpha, &flags));
+    EXPECT_EQ(alpha, 252);
+  }
   PostMessageA(main, WM_CLOSE, 0, 0);
   DWORD code = 1;
   ASSERT_TRUE(p.WaitExit(15000, &code)) << "did not end after WM_CLOSE";

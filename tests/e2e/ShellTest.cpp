@@ -1,0 +1,201 @@
+// The application shell from outside: placement kept across starts, the tray, one running copy,
+// and the icons after the taskbar comes back.
+#include "Driver.h"
+#include <gtest/gtest.h>
+#include <shellapi.h>
+#include <map>
+#include <memory>
+
+using namespace e2e;
+
+namespace {
+
+const char kSettings[] = "Velmora\\MainFormSettings";
+
+struct Up {
+  Program p;
+  HWND app = nullptr, main = nullptr;
+  // Starts the program and waits until its main window is on the screen and idle.
+  void Start(bool keepSettings = false) {
+    ASSERT_TRUE(p.Start(g_winver, keepSettings));
+    app = FindTopWindow(p.pi.dwProcessId, "TApplication", "Velmora", 15000);
+    main = FindTopWindow(p.pi.dwProcessId, "TMainForm", "Velmora v4.6", 15000);
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(main) != 0; }, 15000));
+    ASSERT_TRUE(Settle(main));
+  }
+  void Close() {
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(p.WaitExit(15000));
+  }
+};
+
+// Values of the stored placement: name to (type, text).
+std::map<std::string, std::pair<DWORD, std::string>> Stored() {
+  std::map<std::string, std::pair<DWORD, std::string>> out;
+  HKEY k;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettings, 0, KEY_READ, &k) != 0) return out;
+  for (DWORD i = 0;; ++i) {
+    char name[256], data[512];
+    DWORD n = sizeof name, size = sizeof data - 1, type = 0;
+    if (RegEnumValueA(k, i, name, &n, nullptr, &type, reinterpret_cast<BYTE*>(data), &size) != 0) break;
+    data[size] = 0;
+    out[name] = {type, type == REG_SZ ? std::string(data) : std::string()};
+  }
+  RegCloseKey(k);
+  return out;
+}
+
+// Whether the shell holds an icon of this window (a change of nothing succeeds only then).
+bool HasIcon(HWND owner) {
+  NOTIFYICONDATAA d{};
+  d.cbSize = 88;  // the record of Windows 95 and NT 4.0
+  d.hWnd = owner;
+  d.uID = 1;
+  return Shell_NotifyIconA(NIM_MODIFY, &d) != 0;
+}
+
+std::vector<HWND> IconWindows(DWORD pid) {
+  std::vector<HWND> out;
+  for (HWND h : TopWindows(pid, "TUtilityWindow"))
+    if (HasIcon(h)) out.push_back(h);
+  return out;
+}
+
+}  // namespace
+
+TEST(Shell, ThePlacementIsStoredAsTextOnCloseAndTheNextStartPutsTheWindowBack) {
+  RECT moved;
+  {
+    Up r;
+    r.Start();
+    SetWindowPos(r.main, nullptr, 40, 60, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ASSERT_TRUE(Settle(r.main));
+    GetWindowRect(r.main, &moved);
+    r.Close();
+  }
+  auto v = Stored();
+  for (const char* name : {"FormVersion", "Flags", "ShowCmd", "PixelsPerInch", "MinMaxPos", "NormPos", "Visible"}) {
+    ASSERT_EQ(v.count(name), 1u) << name;
+    EXPECT_EQ(v[name].first, static_cast<DWORD>(REG_SZ)) << name;
+  }
+  std::string screen = "(" + std::to_string(GetSystemMetrics(SM_CXSCREEN)) + "x" + std::to_string(GetSystemMetrics(SM_CYSCREEN)) + ")";
+  EXPECT_EQ(v["NormPos" + screen].second, v["NormPos"].second);
+  EXPECT_EQ(v["MinMaxPos" + screen].first, static_cast<DWORD>(REG_SZ));
+  EXPECT_EQ(v["ShowCmd"].second, "1");
+  EXPECT_EQ(v["Visible"].second, "0");
+  EXPECT_EQ(v.size(), 9u);
+
+  Up again;
+  again.Start(true);
+  RECT r;
+  GetWindowRect(again.main, &r);
+  EXPECT_EQ(r.left, moved.left);
+  EXPECT_EQ(r.top, moved.top);
+  EXPECT_EQ(r.right - r.left, moved.right - moved.left);
+  again.Close();
+}
+
+TEST(Shell, AWindowClosedFromTheTrayStartsIntoTheTrayAndComesBackOnADoubleClick) {
+  {
+    Up r;
+    r.Start();
+    ASSERT_TRUE(Send(r.main, WM_SYSCOMMAND, SC_MINIMIZE, 0));
+    EXPECT_FALSE(IsWindowVisible(r.app));
+    EXPECT_FALSE(IsWindowVisible(r.main));
+    EXPECT_FALSE(IconWindows(r.p.pi.dwProcessId).empty());
+    r.Close();  // the tray menu's "Shutdown Velmora" closes the main window the same way
+  }
+  EXPECT_EQ(Stored()["ShowCmd"].second, "2");
+  Program p;
+  ASSERT_TRUE(p.Start(g_winver, true));
+  HWND main = FindTopWindow(p.pi.dwProcessId, "TMainForm", "Velmora v4.6", 15000);
+  HWND app = FindTopWindow(p.pi.dwProcessId, "TApplication", "Velmora", 15000);
+  ASSERT_NE(main, nullptr);
+  // Shown, then at once into the tray.
+  ASSERT_TRUE(WaitFor([&] { return IsIconic(app) && !IsWindowVisible(app) && !IsWindowVisible(main); }, 15000));
+  ASSERT_TRUE(Settle(main));
+  auto icons = IconWindows(p.pi.dwProcessId);
+  ASSERT_FALSE(icons.empty());
+  // A double-click on a tray icon restores the program.
+  for (HWND icon : icons) PostMessageA(icon, WM_USER + 1024, 1, WM_LBUTTONDBLCLK);
+  ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(main) && IsWindowVisible(app); }, 10000));
+  PostMessageA(main, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(p.WaitExit(15000));
+  EXPECT_EQ(Stored()["ShowCmd"].second, "1");
+}
+
+TEST(Shell, ASecondStartEndsUnseenAndBringsTheFirstForwardAlsoFromTheTray) {
+  Up first;
+  first.Start();
+  ASSERT_TRUE(Send(first.main, WM_SYSCOMMAND, SC_MINIMIZE, 0));
+  ASSERT_FALSE(IsWindowVisible(first.main));
+  auto before = Stored();
+  for (int round = 0; round < 2; ++round) {
+    Program dup;
+    ASSERT_TRUE(dup.Start(g_winver, true));
+    bool seen = false;
+    DWORD code = 1;
+    ASSERT_TRUE(WaitFor(
+        [&] {
+          seen = seen || HasVisibleWindow(dup.pi.dwProcessId);  // no window, no message box
+          return dup.WaitExit(0, &code);
+        },
+        10000))
+        << "the second copy did not end";
+    EXPECT_FALSE(seen);
+    EXPECT_EQ(code, 0u);
+    ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(first.main) && IsWindowVisible(first.app); }, 5000)) << "round " << round;
+    ASSERT_TRUE(Settle(first.main));
+    EXPECT_EQ(GetForegroundWindow(), first.main) << "round " << round;
+    // The second round finds the first copy on the screen rather than in the tray.
+  }
+  EXPECT_EQ(Stored(), before);
+  first.Close();
+}
+
+TEST(Shell, ManyCopiesStartedAtOnceLeaveExactlyOneAndAKilledCopyDoesNotBlockTheNext) {
+  const int n = 6;
+  std::vector<std::unique_ptr<Program>> copies;
+  for (int i = 0; i < n; ++i) {
+    copies.push_back(std::make_unique<Program>());
+    ASSERT_TRUE(copies.back()->Start(g_winver, true));
+  }
+  auto running = [&] {
+    int count = 0;
+    for (auto& c : copies)
+      if (!c->WaitExit(0)) ++count;
+    return count;
+  };
+  ASSERT_TRUE(WaitFor([&] { return running() <= 1; }, 30000)) << running() << " still running";
+  ASSERT_EQ(running(), 1);
+  Program* survivor = nullptr;
+  for (auto& c : copies)
+    if (!c->WaitExit(0)) survivor = c.get();
+  HWND main = FindTopWindow(survivor->pi.dwProcessId, "TMainForm", "Velmora v4.6", 15000);
+  ASSERT_TRUE(WaitFor([&] { return main && IsWindowVisible(main); }, 15000));
+  survivor->Kill();
+
+  Up next;
+  next.Start(true);
+  EXPECT_TRUE(IsWindowVisible(next.main));
+  next.Close();
+}
+
+TEST(Shell, BothIconsComeBackWhenTheTaskbarIsCreatedAgain) {
+  Up r;
+  r.Start();
+  auto icons = IconWindows(r.p.pi.dwProcessId);
+  ASSERT_GE(icons.size(), 1u);
+  for (HWND h : icons) {
+    NOTIFYICONDATAA d{};
+    d.cbSize = 88;
+    d.hWnd = h;
+    d.uID = 1;
+    ASSERT_TRUE(Shell_NotifyIconA(NIM_DELETE, &d));
+    EXPECT_FALSE(HasIcon(h));
+  }
+  PostMessageA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+  for (HWND h : icons) EXPECT_TRUE(WaitFor([&] { return HasIcon(h); }, 5000));
+  r.Close();
+}
