@@ -100,8 +100,6 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner) {
 }
 
 TMainForm::~TMainForm() {
-  // The application outlives this window: its activations must not reach it any more.
-  if (Application) Application->OnActivate = nullptr;
   // No tick may reach the handlers while the components they use are going one by one.
   if (MtScope1) MtScope1->SetActive(false);
   if (MtTimer1) MtTimer1->SetEnabled(false);
