@@ -2,6 +2,7 @@
 #include <cstring>
 #include "framework/Events.h"
 #include "framework/Forms.h"
+#include "framework/ImgList.h"
 #include "framework/Menus.h"
 #include "framework/Timer.h"
 #include "framework/UtilityWindow.h"
@@ -17,6 +18,7 @@ TTrayIcon::TShellNotify TTrayIcon::ShellNotify = SystemShellNotify;
 VELMORA_CLASS_INFO(TTrayIcon) {
   using T = TTrayIcon;
   b.Bool("DesignPreview", &T::DesignPreview, &T::SetDesignPreview);
+  b.Ref<TImageList>("IconList", &T::IconList, &T::SetIconList);
   b.Bool("CycleIcons", &T::CycleIcons, &T::SetCycleIcons);
   b.Int("CycleInterval", &T::CycleInterval, &T::SetCycleInterval);
   b.Bool("Enabled", &T::Enabled, &T::SetEnabled);
@@ -57,7 +59,7 @@ TShiftState KeyShiftState() {
 
 TTrayIcon::TTrayIcon(TComponent* AOwner) : TComponent(AOwner) {
   FIcon.OnChange = [this](TObject*) {
-    if (!Loading()) UpdateTrayIcon();
+    if (!Loading() && !FCycling) UpdateTrayIcon();
   };
   FWindow = std::make_unique<TUtilityWindow>(
       [this](HWND, UINT msg, WPARAM wp, LPARAM lp) { return TrayMessageHandler(msg, wp, lp); });
@@ -154,9 +156,17 @@ void TTrayIcon::SetPopupMenu(TPopupMenu* v) {
   if (v) v->FreeNotification(this);
 }
 
+void TTrayIcon::SetIconList(TImageList* v) {
+  if (v == FIconList) return;
+  FIconList = v;
+  if (v) v->FreeNotification(this);
+}
+
 void TTrayIcon::Notification(TComponent* AComponent, TOperation Operation) {
   TComponent::Notification(AComponent, Operation);
-  if (Operation == TOperation::opRemove && AComponent == FPopupMenu) FPopupMenu = nullptr;
+  if (Operation != TOperation::opRemove) return;
+  if (AComponent == FPopupMenu) FPopupMenu = nullptr;
+  if (AComponent == FIconList) FIconList = nullptr;
 }
 
 void TTrayIcon::Loaded() {
@@ -264,7 +274,18 @@ void TTrayIcon::EnterTray() {
   AddTrayIcon();
 }
 
-void TTrayIcon::CycleTimerTick() {}
+void TTrayIcon::CycleTimerTick() {
+  int count = FIconList ? FIconList->Count() : 0;
+  if (count <= 0) return;
+  if (FCycleIndex >= count) FCycleIndex = 0;  // the list shrank meanwhile
+  int current = FCycleIndex;
+  FCycling = true;
+  FIcon.SetHandle(ImageList_GetIcon(FIconList->Handle(), current, ILD_NORMAL));
+  FCycling = false;
+  DoCycle(current);
+  UpdateTrayIcon();
+  FCycleIndex = current + 1 < count ? current + 1 : 0;
+}
 
 void TTrayIcon::Click() {
   if (OnClick) CallGuarded(this, [&] { OnClick(this); });

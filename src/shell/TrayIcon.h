@@ -9,6 +9,7 @@
 #include "framework/Bitmaps.h"
 #include "framework/Controls.h"
 
+class TImageList;
 class TPopupMenu;
 class TTimer;
 class TUtilityWindow;
@@ -36,6 +37,8 @@ class TTrayIcon : public TComponent {
 
   bool DesignPreview() const { return FDesignPreview; }
   void SetDesignPreview(bool v);
+  TImageList* IconList() const { return FIconList; }
+  void SetIconList(TImageList* v);
   bool CycleIcons() const { return FCycleIcons; }
   void SetCycleIcons(bool v);
   int CycleInterval() const { return FCycleInterval; }
@@ -111,12 +114,14 @@ class TTrayIcon : public TComponent {
   std::string FHint;
   TIcon FIcon;
   TPopupMenu* FPopupMenu = nullptr;
+  TImageList* FIconList = nullptr;
   TNotifyIconData FData{};
   std::unique_ptr<TUtilityWindow> FWindow;
   std::unique_ptr<TTimer> FCycleTimer;
   int FCycleIndex = 0;
   bool FLeftPressed = false;
   bool FPreviewChanging = false;
+  bool FCycling = false;
   bool FHooked = false;
   // Gone with this object: tells a menu call whether it outlived its icon.
   std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 #include "framework/Forms.h"
+#include "framework/ImgList.h"
 #include "framework/Menus.h"
 #include "shell/TrayIcon.h"
 
@@ -205,4 +206,30 @@ TEST_F(Tray, TheIconComesBackWhenTheTaskbarIsCreatedAgain) {
   SendMessageA(icon->Handle(), created, 0, 0);
   EXPECT_TRUE(g_calls.empty());
   EXPECT_EQ(SendMessageA(icon->Handle(), WM_QUERYENDSESSION, 0, 0), 1);
+}
+
+TEST_F(Tray, CyclingShowsTheListsImagesInTurn) {
+  icon->Loaded();
+  auto* list = new TImageList(form);
+  for (LPCSTR id : {IDI_APPLICATION, IDI_HAND, IDI_QUESTION}) ASSERT_GE(list->AddIcon(LoadIconA(nullptr, id)), 0);
+  std::vector<int> cycled;
+  icon->OnCycle = [&](TObject*, int current) { cycled.push_back(current); };
+  icon->SetIconList(list);
+  icon->SetCycleInterval(10);
+  g_calls.clear();
+  icon->SetCycleIcons(true);
+  DWORD start = GetTickCount();
+  MSG m;
+  while (cycled.size() < 4 && GetTickCount() - start < 5000) {
+    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&m);
+    Sleep(5);
+  }
+  icon->SetCycleIcons(false);
+  ASSERT_GE(cycled.size(), 4u);
+  EXPECT_EQ(std::vector<int>(cycled.begin(), cycled.begin() + 4), (std::vector<int>{0, 1, 2, 0}));
+  ASSERT_GE(g_calls.size(), 4u);
+  EXPECT_EQ(g_calls[0].message, static_cast<DWORD>(NIM_MODIFY));
+  EXPECT_NE(g_calls[0].data.hIcon, g_calls[1].data.hIcon);
+  delete list;
+  EXPECT_EQ(icon->IconList(), nullptr);
 }
