@@ -87,6 +87,14 @@ TMousePosSource SetMousePosSource(TMousePosSource source) {
   return old;
 }
 
+TShiftState KeyboardShiftState() {
+  TShiftState s = 0;
+  if (GetKeyState(VK_SHIFT) < 0) s |= ssShift;
+  if (GetKeyState(VK_MENU) < 0) s |= ssAlt;
+  if (GetKeyState(VK_CONTROL) < 0) s |= ssCtrl;
+  return s;
+}
+
 // ---------------------------------------------------------------- TControl
 
 VELMORA_CLASS_INFO(TControl) {

@@ -41,6 +41,8 @@ enum : UINT {
 };
 
 TShiftState KeysToShiftState(WPARAM keys);
+// The shift keys held now (for input that carries no key state, such as tray icons').
+TShiftState KeyboardShiftState();
 
 // The mouse pointer's screen position; false when the system cannot give it (while the
 // workstation is locked, for one), and then p is left alone.

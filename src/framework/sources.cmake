@@ -10,6 +10,7 @@ list(APPEND VELMORA_PORTABLE_SOURCES
 )
 list(APPEND VELMORA_WIN_SOURCES
   ${DIR}/MessageHooks.cpp
+  ${DIR}/NotifyIcon.cpp
   ${DIR}/Controls.cpp
   ${DIR}/Forms.cpp
   ${DIR}/HintWindow.cpp

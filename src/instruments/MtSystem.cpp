@@ -6,8 +6,6 @@
 #include "framework/UtilityWindow.h"
 #include "instruments/MtMath.h"
 
-static_assert(sizeof(TMtNotifyIconData) == 88, "the record as Windows 95 and NT 4.0 know it");
-
 VELMORA_CLASS_INFO(TMtBitmapList) {
   b.Object("Bitmaps", &TMtBitmapList::BitmapsPtr);
   b.Event("OnChange", &TMtBitmapList::OnChange);
@@ -31,28 +29,7 @@ void TMtBitmapList::Changed() {
 
 VELMORA_CLASS_INFO(TMtCustomTrayIcon) {}
 
-namespace {
-BOOL WINAPI SystemShellNotify(DWORD message, TMtNotifyIconData* data) {
-  return Shell_NotifyIconA(message, reinterpret_cast<NOTIFYICONDATAA*>(data));
-}
-}  // namespace
-
 TMtCustomTrayIcon::TShellNotify TMtCustomTrayIcon::ShellNotify = &SystemShellNotify;
-
-namespace {
-UINT TaskbarCreatedMessage() {
-  static const UINT msg = RegisterWindowMessageA("TaskbarCreated");
-  return msg;
-}
-
-TShiftState KeyboardShift() {
-  TShiftState s = 0;
-  if (GetKeyState(VK_SHIFT) < 0) s |= ssShift;
-  if (GetKeyState(VK_MENU) < 0) s |= ssAlt;
-  if (GetKeyState(VK_CONTROL) < 0) s |= ssCtrl;
-  return s;
-}
-}  // namespace
 
 TMtCustomTrayIcon::TMtCustomTrayIcon(TComponent* AOwner) : TMtComponent(AOwner) {
   FWindow = std::make_unique<TUtilityWindow>(
@@ -164,7 +141,7 @@ void TMtCustomTrayIcon::MouseMessage(UINT mouseMsg) {
   std::shared_ptr<bool> alive = FAlive;
   POINT p{0, 0};
   GetCursorPos(&p);
-  TShiftState shift = KeyboardShift();
+  TShiftState shift = KeyboardShiftState();
   auto fire = [&](const auto& handler, auto... args) {
     if (*alive && handler) CallGuarded(this, [&] { handler(this, args...); });
   };

@@ -6,23 +6,14 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include "framework/NotifyIcon.h"
 #include "instruments/MtClasses.h"
 #include "instruments/MtControls.h"
 
 class TPopupMenu;
 class TUtilityWindow;
 
-// The shell's icon record as Windows 95 and NT 4.0 know it (a 64-character tip, 88 bytes); the
-// later shells take it by its size.
-struct TMtNotifyIconData {
-  DWORD cbSize;
-  HWND hWnd;
-  UINT uID;
-  UINT uFlags;
-  UINT uCallbackMessage;
-  HICON hIcon;
-  CHAR szTip[64];
-};
+using TMtNotifyIconData = TNotifyIconData;
 
 // A set of bitmaps that several controls use; every change tells them through their links.
 class TMtBitmapList : public TMtSharedComponent {

@@ -1,4 +1,5 @@
 #include "shell/TrayIcon.h"
+#include <shellapi.h>
 #include <cstring>
 #include "framework/Events.h"
 #include "framework/Forms.h"
@@ -6,12 +7,6 @@
 #include "framework/Menus.h"
 #include "framework/Timer.h"
 #include "framework/UtilityWindow.h"
-
-static_assert(sizeof(TNotifyIconData) == 88, "the shell record of Windows 95 and NT 4.0");
-
-static BOOL WINAPI SystemShellNotify(DWORD message, TNotifyIconData* data) {
-  return Shell_NotifyIconA(message, reinterpret_cast<NOTIFYICONDATAA*>(data));
-}
 
 TTrayIcon::TShellNotify TTrayIcon::ShellNotify = SystemShellNotify;
 
@@ -40,22 +35,6 @@ VELMORA_CLASS_INFO(TTrayIcon) {
 }
 
 void RegisterTrayIconClasses() { RegisterComponentClass(TTrayIcon::StaticClassInfo()); }
-
-namespace {
-// Sent by the shell to every top-level window when the taskbar has been (re)created.
-UINT TaskbarCreatedMessage() {
-  static const UINT msg = RegisterWindowMessageA("TaskbarCreated");
-  return msg;
-}
-
-TShiftState KeyShiftState() {
-  TShiftState s = 0;
-  if (GetKeyState(VK_SHIFT) < 0) s |= ssShift;
-  if (GetKeyState(VK_MENU) < 0) s |= ssAlt;
-  if (GetKeyState(VK_CONTROL) < 0) s |= ssCtrl;
-  return s;
-}
-}  // namespace
 
 TTrayIcon::TTrayIcon(TComponent* AOwner) : TComponent(AOwner) {
   FIcon.OnChange = [this](TObject*) {
@@ -195,7 +174,7 @@ std::optional<LRESULT> TTrayIcon::TrayMessageHandler(UINT msg, WPARAM wp, LPARAM
 
 void TTrayIcon::TrayMouse(UINT mouseMsg) {
   if (!FEnabled) return;
-  TShiftState shift = KeyShiftState();
+  TShiftState shift = KeyboardShiftState();
   POINT p{0, 0};
   GetCursorPos(&p);
   switch (mouseMsg) {

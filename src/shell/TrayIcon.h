@@ -3,11 +3,11 @@
 // cycling through the images of an image list.
 #pragma once
 #include <windows.h>
-#include <shellapi.h>
 #include <memory>
 #include <optional>
 #include "framework/Bitmaps.h"
 #include "framework/Controls.h"
+#include "framework/NotifyIcon.h"
 
 class TImageList;
 class TPopupMenu;
@@ -15,18 +15,6 @@ class TTimer;
 class TUtilityWindow;
 
 using TCycleEvent = std::function<void(TObject* Sender, int Current)>;
-
-// The shell's record as Windows 95 and NT 4.0 know it (a tip of 64 characters, 88 bytes); the
-// later shells take it by its size.
-struct TNotifyIconData {
-  DWORD cbSize;
-  HWND hWnd;
-  UINT uID;
-  UINT uFlags;
-  UINT uCallbackMessage;
-  HICON hIcon;
-  CHAR szTip[64];
-};
 
 class TTrayIcon : public TComponent {
   VELMORA_CLASS(TTrayIcon, TComponent)

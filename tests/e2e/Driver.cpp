@@ -156,15 +156,6 @@ bool HasVisibleWindow(DWORD pid) {
   return !d.found.empty();
 }
 
-bool WaitFor(const std::function<bool()>& pred, DWORD ms) {
-  DWORD start = GetTickCount();
-  while (!pred()) {
-    if (GetTickCount() - start > ms) return false;
-    Sleep(50);
-  }
-  return true;
-}
-
 static BOOL CALLBACK FindChildProc(HWND h, LPARAM lp) {
   auto* d = reinterpret_cast<FindData*>(lp);
   if (ClassOf(h) != d->cls) return TRUE;

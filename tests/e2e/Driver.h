@@ -45,8 +45,6 @@ HWND FindTopWindow(DWORD pid, const char* cls, const char* caption, DWORD timeou
 std::vector<HWND> TopWindows(DWORD pid, const char* cls);
 // Whether process pid has any visible top-level window.
 bool HasVisibleWindow(DWORD pid);
-// Waits until pred() holds; false on a time-out.
-bool WaitFor(const std::function<bool()>& pred, DWORD ms);
 // Deletes HKEY_CURRENT_USER\<key> with everything below it.
 void DeleteUserKey(const std::string& key);
 // A child window of the given class and caption below parent (any depth).

@@ -46,19 +46,32 @@ std::map<std::string, std::pair<DWORD, std::string>> Stored() {
   return out;
 }
 
-// Whether the shell holds an icon of this window (a change of nothing succeeds only then).
-bool HasIcon(HWND owner) {
+// An icon in the notification area: the window the shell reports to and the icon's number there.
+struct Icon {
+  HWND owner;
+  UINT id;
+};
+
+NOTIFYICONDATAA Record(const Icon& i) {
   NOTIFYICONDATAA d{};
   d.cbSize = 88;  // the record of Windows 95 and NT 4.0
-  d.hWnd = owner;
-  d.uID = 1;
+  d.hWnd = i.owner;
+  d.uID = i.id;
+  return d;
+}
+
+// Whether the shell holds the icon (a change of nothing succeeds only then).
+bool HasIcon(const Icon& i) {
+  NOTIFYICONDATAA d = Record(i);
   return Shell_NotifyIconA(NIM_MODIFY, &d) != 0;
 }
 
-std::vector<HWND> IconWindows(DWORD pid) {
-  std::vector<HWND> out;
+// The program's icons: the plain one (number 1) and the processor-load gauge (number 0).
+std::vector<Icon> Icons(DWORD pid) {
+  std::vector<Icon> out;
   for (HWND h : TopWindows(pid, "TUtilityWindow"))
-    if (HasIcon(h)) out.push_back(h);
+    for (UINT id : {0u, 1u})
+      if (HasIcon({h, id})) out.push_back({h, id});
   return out;
 }
 
@@ -103,7 +116,7 @@ TEST(Shell, AWindowClosedFromTheTrayStartsIntoTheTrayAndComesBackOnADoubleClick)
     ASSERT_TRUE(Send(r.main, WM_SYSCOMMAND, SC_MINIMIZE, 0));
     EXPECT_FALSE(IsWindowVisible(r.app));
     EXPECT_FALSE(IsWindowVisible(r.main));
-    EXPECT_FALSE(IconWindows(r.p.pi.dwProcessId).empty());
+    EXPECT_EQ(Icons(r.p.pi.dwProcessId).size(), 2u);
     r.Close();  // the tray menu's "Shutdown Velmora" closes the main window the same way
   }
   EXPECT_EQ(Stored()["ShowCmd"].second, "2");
@@ -115,10 +128,11 @@ TEST(Shell, AWindowClosedFromTheTrayStartsIntoTheTrayAndComesBackOnADoubleClick)
   // Shown, then at once into the tray.
   ASSERT_TRUE(WaitFor([&] { return IsIconic(app) && !IsWindowVisible(app) && !IsWindowVisible(main); }, 15000));
   ASSERT_TRUE(Settle(main));
-  auto icons = IconWindows(p.pi.dwProcessId);
-  ASSERT_FALSE(icons.empty());
-  // A double-click on a tray icon restores the program.
-  for (HWND icon : icons) PostMessageA(icon, WM_USER + 1024, 1, WM_LBUTTONDBLCLK);
+  auto icons = Icons(p.pi.dwProcessId);
+  ASSERT_EQ(icons.size(), 2u);
+  // A double-click on the plain icon restores the program.
+  for (const Icon& i : icons)
+    if (i.id == 1) PostMessageA(i.owner, WM_USER + 1024, 1, WM_LBUTTONDBLCLK);
   ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(main) && IsWindowVisible(app); }, 10000));
   PostMessageA(main, WM_CLOSE, 0, 0);
   ASSERT_TRUE(p.WaitExit(15000));
@@ -185,17 +199,14 @@ TEST(Shell, ManyCopiesStartedAtOnceLeaveExactlyOneAndAKilledCopyDoesNotBlockTheN
 TEST(Shell, BothIconsComeBackWhenTheTaskbarIsCreatedAgain) {
   Up r;
   r.Start();
-  auto icons = IconWindows(r.p.pi.dwProcessId);
-  ASSERT_GE(icons.size(), 1u);
-  for (HWND h : icons) {
-    NOTIFYICONDATAA d{};
-    d.cbSize = 88;
-    d.hWnd = h;
-    d.uID = 1;
+  auto icons = Icons(r.p.pi.dwProcessId);
+  ASSERT_EQ(icons.size(), 2u);
+  for (const Icon& i : icons) {
+    NOTIFYICONDATAA d = Record(i);
     ASSERT_TRUE(Shell_NotifyIconA(NIM_DELETE, &d));
-    EXPECT_FALSE(HasIcon(h));
+    EXPECT_FALSE(HasIcon(i));
   }
   PostMessageA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
-  for (HWND h : icons) EXPECT_TRUE(WaitFor([&] { return HasIcon(h); }, 5000));
+  for (const Icon& i : icons) EXPECT_TRUE(WaitFor([&] { return HasIcon(i); }, 5000)) << "icon " << i.id;
   r.Close();
 }

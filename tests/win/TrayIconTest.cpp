@@ -2,6 +2,7 @@
 // program into the tray and coming back after the taskbar is re-created.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <shellapi.h>
 #include <string>
 #include <vector>
 #include "framework/Forms.h"
