@@ -271,6 +271,12 @@ bool Send(HWND h, UINT msg, WPARAM wp, LPARAM lp, DWORD ms) {
   return SendMessageTimeoutA(h, msg, wp, lp, SMTO_NORMAL, ms, &r) != 0;
 }
 
+bool Activate(const Running& r) {
+  if (!Send(r.app, WM_ACTIVATEAPP, TRUE, 0)) return false;
+  Sleep(30);
+  return Settle(r.main);
+}
+
 Shot Capture(RECT r) {
   Shot s;
   s.w = r.right - r.left;

@@ -67,6 +67,9 @@ std::string ClassOf(HWND h);
 bool Settle(HWND h, DWORD ms = 5000);
 // Sends a message and waits for it to be handled; false on a time-out.
 bool Send(HWND h, UINT msg, WPARAM wp, LPARAM lp, DWORD ms = 10000);
+// Tells the program that it became the active application and waits until its activation
+// event, which it raises from a message it posts itself, has run.
+bool Activate(const Running& r);
 
 // Pixels of a screen rectangle, as COLORREF values: what the screen shows of the program's
 // windows (their device contexts cannot be read from another process).

@@ -155,7 +155,6 @@ TEST(LinkPanel, ShowsTheBoldBlueLinkThatOpensOneAddressAndHidesThePanel) {
 
   Running r;
   r.Start();
-  HWND app = r.app;
   auto strips = Children(r.main, "TPanel");
   ASSERT_EQ(strips.size(), 3u);  // Panel1, Panel4 and the link panel
   HWND panel5 = strips[2];
@@ -164,7 +163,7 @@ TEST(LinkPanel, ShowsTheBoldBlueLinkThatOpensOneAddressAndHidesThePanel) {
   Sleep(300);  // the program's own activation at start
   ASSERT_TRUE(Settle(r.main));
   auto showPanel = [&] {
-    for (int i = 0; i < 3 && !IsWindowVisible(panel5); ++i) ASSERT_TRUE(Send(app, WM_ACTIVATEAPP, TRUE, 0));
+    for (int i = 0; i < 3 && !IsWindowVisible(panel5); ++i) ASSERT_TRUE(Activate(r));
     ASSERT_TRUE(IsWindowVisible(panel5));
   };
   showPanel();

@@ -36,10 +36,7 @@ TEST(MainWindow, LinkPanelComesOnTheThirdActivationAndGoesOnAClick) {
   Sleep(300);
   ASSERT_TRUE(Settle(r.main));
   auto activate = [&] {
-    ASSERT_TRUE(Send(r.app, WM_ACTIVATEAPP, TRUE, 0));
-    // The program raises its activation event from a message it posts itself meanwhile.
-    Sleep(30);
-    ASSERT_TRUE(Settle(r.main));
+    ASSERT_TRUE(Activate(r));
   };
   // The program's own first activation may already have counted: at most three more bring it.
   EXPECT_EQ(ClientSize(r.main).cy, 211);
