@@ -32,6 +32,8 @@ delay=${VELMORA_SHOT_DELAY:-4}
 timeout=${VELMORA_SHOT_TIMEOUT:-60}
 
 cd "$(dirname "$exe")"
+# Wine's default version: the tests may have left another one set for this program file.
+wine reg delete "HKCU\\Software\\Wine\\AppDefaults\\$name" /v Version /f >/dev/null 2>&1 || true
 # "shell" is the desktop name for which Wine's explorer shows a taskbar with the tray.
 wine explorer /desktop=shell,1024x768 "$name" >/dev/null 2>&1 &
 desk_pid=$!

@@ -95,6 +95,9 @@ void Click(HWND button) {
   PostMessageA(button, BM_CLICK, 0, 0);
 }
 
+// Sent, not posted: a settle after a posted click can be answered before the click is handled.
+bool ClickAndWait(HWND button, DWORD ms = 60000) { return Send(button, BM_CLICK, 0, 0, ms); }
+
 // A process that only waits, to be listed and terminated.
 struct Helper {
   PROCESS_INFORMATION pi{};
@@ -214,10 +217,7 @@ TEST_F(Overview, OpensOnceWithItsPagesAndRefreshesWithoutDuplicates) {
   EXPECT_GT(rows, 3);
   // Refresh gathers again: the new process shows, and a second refresh adds no row.
   HWND refresh = FindChild(dlg, "TButton", "Refresh");
-  for (int i = 0; i < 2; ++i) {
-    Click(refresh);
-    ASSERT_TRUE(Settle(dlg, 60000));
-  }
+  for (int i = 0; i < 2; ++i) ASSERT_TRUE(ClickAndWait(refresh));
   pids = Column(Processes(), 0);
   EXPECT_EQ(std::count(pids.begin(), pids.end(), late.Pid()), 1);
   std::sort(pids.begin(), pids.end());
@@ -230,8 +230,7 @@ TEST_F(Overview, OpensOnceWithItsPagesAndRefreshesWithoutDuplicates) {
 
 TEST_F(Overview, TerminateEndsTheProcessOrKeepsItsRow) {
   Helper victim, gone;
-  Click(FindChild(dlg, "TButton", "Refresh"));
-  ASSERT_TRUE(Settle(dlg, 60000));
+  ASSERT_TRUE(ClickAndWait(FindChild(dlg, "TButton", "Refresh")));
   ClickTab(pages, 13);
   HWND list = Processes();
   std::vector<std::string> pids = Column(list, 0);
@@ -327,8 +326,7 @@ TEST_F(Overview, ReportsGoThroughTheSaveDialog) {
 
 TEST_F(Overview9x, TerminateReadsTheHexadecimalIdentifierBack) {
   Helper victim;
-  Click(FindChild(dlg, "TButton", "Refresh"));
-  ASSERT_TRUE(Settle(dlg, 60000));
+  ASSERT_TRUE(ClickAndWait(FindChild(dlg, "TButton", "Refresh")));
   char hex[16];
   std::snprintf(hex, sizeof hex, "0x%lX", static_cast<unsigned long>(victim.pi.dwProcessId));
   HWND list = Processes();
