@@ -345,20 +345,20 @@ void THTMLText::AdjustSize() {
   FLayout.reset();  // the area moved with the size
 }
 
-HFONT THTMLText::FontFor(const html::FontSpec& spec) {
-  std::string key = spec.Name + '|' + std::to_string(spec.Height) + '|' + std::to_string(spec.Escapement) + '|' +
-                    char('0' + spec.Bold) + char('0' + spec.Italic) + char('0' + spec.Underline) + char('0' + spec.StrikeOut);
+HFONT THTMLText::FontFor(const html::FontSpec& font) {
+  std::string key = font.Name + '|' + std::to_string(font.Height) + '|' + std::to_string(font.Escapement) + '|' +
+                    char('0' + font.Bold) + char('0' + font.Italic) + char('0' + font.Underline) + char('0' + font.StrikeOut);
   auto it = FFonts.find(key);
   if (it == FFonts.end()) {
     // Few texts use many fonts; a bound keeps a hostile one from eating the system's GDI heap.
     if (FFonts.size() >= 32) FFonts.clear();
     auto f = std::make_unique<TFont>();
-    f->SetName(spec.Name);
-    f->SetHeight(spec.Height);
+    f->SetName(font.Name);
+    f->SetHeight(font.Height);
     f->SetCharset(Font().Charset());
-    f->SetOrientation(spec.Escapement);
-    f->SetStyle((spec.Bold ? FontStyleBit(fsBold) : 0) | (spec.Italic ? FontStyleBit(fsItalic) : 0) |
-                (spec.Underline ? FontStyleBit(fsUnderline) : 0) | (spec.StrikeOut ? FontStyleBit(fsStrikeOut) : 0));
+    f->SetOrientation(font.Escapement);
+    f->SetStyle((font.Bold ? FontStyleBit(fsBold) : 0) | (font.Italic ? FontStyleBit(fsItalic) : 0) |
+                (font.Underline ? FontStyleBit(fsUnderline) : 0) | (font.StrikeOut ? FontStyleBit(fsStrikeOut) : 0));
     it = FFonts.emplace(key, std::move(f)).first;
   }
   return it->second->Handle();
@@ -486,6 +486,8 @@ void THTMLText::Paint() {
   SetTextAlign(dc, TA_LEFT | TA_TOP);
   const bool enabled = Enabled();
   auto out = [dc, this](const html::TextPiece& t, const html::FontSpec& font, TColor color, int dx, int dy) {
+    // A full font cache empties itself: never while one of its fonts is still selected here.
+    SelectObject(dc, GetStockObject(SYSTEM_FONT));
     SelectObject(dc, FontFor(font));
     SetTextColor(dc, ColorToRGB(color));
     TextOutA(dc, t.Box.Left + dx, t.Box.Top + dy, t.Text.data(), static_cast<int>(t.Text.size()));

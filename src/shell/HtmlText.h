@@ -111,7 +111,7 @@ class THTMLText : public TCustomControl {
   html::Params MakeParams(RECT area);
   // The client area less bevels and border; for laying out, widened when auto-sizing.
   RECT TextArea(bool forLayout) const;
-  HFONT FontFor(const html::FontSpec& spec);
+  HFONT FontFor(const html::FontSpec& font);
   html::Extent ImageExtent(const std::string& src);
   void DrawImage(HDC dc, const html::ImagePiece& image);
   CachedPicture* Picture(const std::string& src);
