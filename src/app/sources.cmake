@@ -1,5 +1,6 @@
 list(APPEND VELMORA_PORTABLE_SOURCES
   ${DIR}/MainLogic.cpp
+  ${DIR}/OptLogic.cpp
 )
 list(APPEND VELMORA_WIN_SOURCES
   ${DIR}/MainUnit.cpp

@@ -133,6 +133,20 @@ void TCollection::Clear() {
   FItems.clear();
 }
 
+void TCollection::Delete(int index) {
+  if (index < 0 || index >= Count()) return;
+  TCollectionItem* item = FItems[index];
+  FItems.erase(FItems.begin() + index);
+  delete item;
+}
+
+void TCollection::Move(int curIndex, int newIndex) {
+  if (curIndex < 0 || curIndex >= Count() || newIndex < 0 || newIndex >= Count() || curIndex == newIndex) return;
+  TCollectionItem* item = FItems[curIndex];
+  FItems.erase(FItems.begin() + curIndex);
+  FItems.insert(FItems.begin() + newIndex, item);
+}
+
 int TCollectionItem::Index() const {
   if (!FCollection) return -1;
   for (int i = 0; i < FCollection->Count(); ++i)

@@ -119,6 +119,10 @@ class TCollection : public TPersistent {
   ~TCollection() override;
   TCollectionItem* Add();
   void Clear();
+  // Frees the item at index; an index outside the list does nothing.
+  void Delete(int index);
+  // Moves the item at curIndex to newIndex; indexes outside the list do nothing.
+  void Move(int curIndex, int newIndex);
   int Count() const { return static_cast<int>(FItems.size()); }
   TCollectionItem* Items(int i) const { return FItems[i]; }
   TPersistent* Owner() const { return FOwner; }

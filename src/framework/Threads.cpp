@@ -251,25 +251,29 @@ DWORD TThread::WaitFor() {
   return Wait();
 }
 
-DWORD TThread::Wait() {
-  if (IsWindowThread()) {
-    HANDLE handles[2] = {FHandle, Sync().wake};
-    for (;;) {
-      DWORD r = MsgWaitForMultipleObjects(2, handles, FALSE, INFINITE, QS_SENDMESSAGE);
-      if (r == WAIT_OBJECT_0) break;
-      if (r == WAIT_OBJECT_0 + 1) {
-        CheckSynchronize();
-      } else if (r == WAIT_OBJECT_0 + 2) {
-        MSG msg;
-        PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);  // delivers the sent messages
-      } else {
-        WaitForSingleObject(FHandle, INFINITE);
-        break;
-      }
-    }
-  } else {
-    WaitForSingleObject(FHandle, INFINITE);
+void WaitServingSynchronize(HANDLE h) {
+  if (!IsWindowThread()) {
+    WaitForSingleObject(h, INFINITE);
+    return;
   }
+  HANDLE handles[2] = {h, Sync().wake};
+  for (;;) {
+    DWORD r = MsgWaitForMultipleObjects(2, handles, FALSE, INFINITE, QS_SENDMESSAGE);
+    if (r == WAIT_OBJECT_0) return;
+    if (r == WAIT_OBJECT_0 + 1) {
+      CheckSynchronize();
+    } else if (r == WAIT_OBJECT_0 + 2) {
+      MSG msg;
+      PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);  // delivers the sent messages
+    } else {
+      WaitForSingleObject(h, INFINITE);
+      return;
+    }
+  }
+}
+
+DWORD TThread::Wait() {
+  WaitServingSynchronize(FHandle);
   DWORD code = 0;
   GetExitCodeThread(FHandle, &code);
   return code;

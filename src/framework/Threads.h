@@ -17,6 +17,10 @@ void InitThreadSync();
 // Returns whether any ran. Does nothing on other threads.
 bool CheckSynchronize();
 bool IsWindowThread();
+// Waits until h is signalled. On the window thread, Synchronize requests and sent messages are
+// served meanwhile (a thread that hands work over cannot deadlock the wait); elsewhere it is a
+// plain wait.
+void WaitServingSynchronize(HANDLE h);
 
 // Derive, override Execute, and start it. A derived class should pass true and call Start() at
 // the end of its own constructor: a thread started from TThread's constructor could reach

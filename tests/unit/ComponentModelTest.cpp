@@ -319,3 +319,25 @@ TEST(DescriptionNumbers, HexadecimalValuesKeepTheirBitsAndNegateWithoutOverflow)
   EXPECT_EQ(value("-$8000000000000000"), INT64_MIN);
   EXPECT_EQ(value("-$7FFFFFFFFFFFFFFF"), -INT64_MAX);
 }
+
+TEST(Collection, DeleteAndMoveKeepTheOrderAndIgnoreBadIndexes) {
+  TCollection c(nullptr, [](TCollection* owner) { return new TItem(owner); });
+  for (int i = 0; i < 4; ++i) static_cast<TItem*>(c.Add())->SetValue(i);
+  auto values = [&] {
+    std::vector<int> v;
+    for (int i = 0; i < c.Count(); ++i) v.push_back(static_cast<TItem*>(c.Items(i))->Value());
+    return v;
+  };
+  c.Move(0, 3);
+  EXPECT_EQ(values(), (std::vector<int>{1, 2, 3, 0}));
+  c.Move(3, 1);
+  EXPECT_EQ(values(), (std::vector<int>{1, 0, 2, 3}));
+  c.Delete(2);
+  EXPECT_EQ(values(), (std::vector<int>{1, 0, 3}));
+  c.Move(-1, 0);
+  c.Move(0, 3);
+  c.Delete(3);
+  c.Delete(-1);
+  EXPECT_EQ(values(), (std::vector<int>{1, 0, 3}));
+  EXPECT_EQ(c.Items(2)->Index(), 2);
+}
