@@ -36,6 +36,12 @@ std::atomic<bool> g_syncReady{false};
 
 }  // namespace
 
+const TEnumInfo& ThreadPriorityInfo() {
+  static const TEnumInfo e{"TThreadPriority",
+                           {"tpIdle", "tpLowest", "tpLower", "tpNormal", "tpHigher", "tpHighest", "tpTimeCritical"}};
+  return e;
+}
+
 void InitThreadSync() {
   SyncState& s = Sync();
   if (g_syncReady) return;

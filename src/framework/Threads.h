@@ -9,6 +9,7 @@
 #include "framework/Exception.h"
 
 enum class TThreadPriority { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical };
+const TEnumInfo& ThreadPriorityInfo();
 
 // Makes the calling thread the window thread, the one that runs Synchronize requests. The
 // application calls it once at start-up, before any thread synchronizes; later calls do nothing.

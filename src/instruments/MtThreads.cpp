@@ -8,11 +8,6 @@ const TEnumInfo& MtTimerTypeInfo() {
   static const TEnumInfo e{"TMtTimerType", {"ttThread", "ttSystem"}};
   return e;
 }
-const TEnumInfo& ThreadPriorityInfo() {
-  static const TEnumInfo e{"TThreadPriority",
-                           {"tpIdle", "tpLowest", "tpLower", "tpNormal", "tpHigher", "tpHighest", "tpTimeCritical"}};
-  return e;
-}
 
 namespace {
 const UINT_PTR kSystemTimerId = 1;

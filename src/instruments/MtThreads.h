@@ -13,7 +13,6 @@ class TMtTimer;
 
 enum TMtTimerType { ttThread, ttSystem };
 const TEnumInfo& MtTimerTypeInfo();
-const TEnumInfo& ThreadPriorityInfo();
 
 // Sleeps for the interval, then runs its timer's tick. Paused with a flag and its wake event,
 // never suspended, so it is never stopped while holding anything.

@@ -18,12 +18,6 @@ class Locked {
 };
 }  // namespace
 
-const TEnumInfo& ThreadPriorityInfo() {
-  static const TEnumInfo e{"TThreadPriority",
-                           {"tpIdle", "tpLowest", "tpLower", "tpNormal", "tpHigher", "tpHighest", "tpTimeCritical"}};
-  return e;
-}
-
 // ---------------------------------------------------------------- TWorkExecuteThread
 
 TWorkExecuteThread::TWorkExecuteThread(TWorkThread* owner, void* data, TThreadPriority priority)

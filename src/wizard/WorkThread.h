@@ -17,8 +17,6 @@ using TWorkThreadDataNotifyEvent = std::function<void(TObject* Sender, TWorkExec
 using TWorkThreadUpdateNotifyEvent =
     std::function<void(TObject* Sender, TWorkExecuteThread* Thread, void*& Data, int Percent)>;
 
-const TEnumInfo& ThreadPriorityInfo();
-
 // The operating-system thread of one run; it frees itself when it ends.
 class TWorkExecuteThread : public TThread {
  public:
