@@ -611,6 +611,8 @@ void TCustomWizard::UpdateButtons() {
 }
 
 void TCustomWizard::ButtonClick(TPageButtonKind k) {
+  // A click sent to a button that is off or hidden is not the user's.
+  if (!FButtons[k]->Enabled() || !FButtons[k]->Visible()) return;
   switch (k) {
     case pbkBack: SelectNextPage(false); break;
     case pbkNext: SelectNextPage(true); break;
@@ -637,6 +639,8 @@ int TCustomWizard::EffectiveImageIndex(TCustomWizardPage* page) {
   if (OnGetImageIndex) OnGetImageIndex(this, page->PageIndex(), index);
   return index;
 }
+
+VELMORA_CLASS_INFO(TWizard) { b.Creatable(); }
 
 // ---------------------------------------------------------------- TCustomWizardPage
 
