@@ -3,7 +3,8 @@
 #   screenshots.sh path/to/velmora.exe out-dir
 # writes out-dir/desktop.png (the whole screen), out-dir/main-window.png (the main window with
 # its frame), out-dir/hint.png (the same with the pointer resting on "System info..." and its
-# hint showing) and out-dir/sysinfo-NN-page.png (each page of the system information dialog). The program runs on a Wine virtual desktop with a taskbar, so that the window gets a
+# hint showing), out-dir/sysinfo-NN-page.png (each page of the system information dialog) and
+# out-dir/wizard-N-page.png (each page of the optimization wizard). The program runs on a Wine virtual desktop with a taskbar, so that the window gets a
 # caption drawn by Wine and the notification-area icons are visible; nothing else on the machine
 # is captured.
 #   VELMORA_SHOT_DELAY   seconds to wait after the window appears (default 4: fade-in, first
@@ -65,6 +66,7 @@ info=$(xwininfo -id "$id")
 field() { printf '%s\n' "$info" | awk -F: -v k="$1" '$1 ~ k { gsub(/ /, "", $2); print $2; exit }'; }
 x=$(field "Absolute upper-left X") y=$(field "Absolute upper-left Y")
 w=$(field "Width") h=$(field "Height") state=$(field "Map State")
+mx=$x my=$y
 if [ "$state" != IsViewable ]; then
   echo "screenshots: the window \"$title\" is not visible (state $state; minimised into the tray?)" >&2
   exit 1
@@ -108,4 +110,34 @@ for page in machine os cpu memory display apm media network devices printers eng
   n=$((n + 1))
 done
 echo "screenshots: wrote $out/sysinfo-*.png, $n pages of the system information dialog"
+
+# The optimization wizard: "Optimize it!" pressed (client 326,8 of the main window), then each
+# page in turn with Next (client 242,330 of the wizard, 75 x 23).
+xdotool key Escape
+sleep 0.5
+xdotool mousemove $((mx + 3 + 326 + 44)) $((my + 22 + 8 + 32)) click 1
+xdotool mousemove 0 0
+title="Velmora Optimization Wizard"
+wid=
+for _ in $(seq $((timeout * 2))); do
+  wid=$(find_window)
+  [ -n "$wid" ] && break
+  sleep 0.5
+done
+if [ -z "$wid" ]; then
+  echo "screenshots: the window \"$title\" did not appear within ${timeout}s" >&2
+  exit 1
+fi
+sleep 1
+info=$(xwininfo -id "$wid")
+x=$(field "Absolute upper-left X") y=$(field "Absolute upper-left Y") w=$(field "Width") h=$(field "Height")
+n=1
+for page in welcome memory-and-connection agent complete; do
+  import -window root -crop "${w}x${h}+${x}+${y}" +repage "$out/wizard-$n-$page.png"
+  xdotool mousemove $((x + 3 + 242 + 37)) $((y + 22 + 330 + 11)) click 1
+  xdotool mousemove 0 0
+  sleep 0.7
+  n=$((n + 1))
+done
+echo "screenshots: wrote $out/wizard-*.png, $((n - 1)) pages of the optimization wizard"
 # with-wine.sh ends the program and its wineserver on the way out.

@@ -1,6 +1,6 @@
 #include "app/MainUnit.h"
-#include <cstring>
 #include "app/MainLogic.h"
+#include "app/OptForm.h"
 #include "framework/Dialogs.h"
 #include "framework/Exception.h"
 #include "framework/ExtCtrls.h"
@@ -147,15 +147,7 @@ void TMainForm::MtShadowButton1Click(TObject*) {
   // when the block cannot be had.
   UserLed->SetActive(true);
   try {
-    // Touch every page of a block that size so that the system pages others out, then let it
-    // go. The system heap, not malloc: the compiler may drop a malloc'd block nobody reads.
-    if (size > 0) {
-      HANDLE heap = GetProcessHeap();
-      void* block = HeapAlloc(heap, 0, static_cast<SIZE_T>(size));
-      if (!block) throw EOutOfMemory();
-      std::memset(block, 0, static_cast<size_t>(size));
-      HeapFree(heap, 0, block);
-    }
+    if (size > 0 && !TouchMemoryBlock(static_cast<uint64_t>(size), {})) throw EOutOfMemory();
   } catch (...) {
     UserLed->SetActive(false);
     throw;
@@ -194,7 +186,9 @@ void TMainForm::Image2Click(TObject*) {
 void TMainForm::FlatButton1Click(TObject*) { KSystemInfo1->ShowOverview(); }
 
 // The wizard opens here once it exists.
-void TMainForm::FlatButton2Click(TObject*) {}
+void TMainForm::FlatButton2Click(TObject*) {
+  if (Form1) Form1->Show();
+}
 
 void TMainForm::HTMLText1Click(TObject* Sender) { Image2Click(Sender); }
 

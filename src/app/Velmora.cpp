@@ -44,6 +44,7 @@ static void RegisterClasses() {
   RegisterAppComponentClasses();
   RegisterPlacementClasses();
   RegisterAppPropsClasses();
+  RegisterOptFormClasses();
 }
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {

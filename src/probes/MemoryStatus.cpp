@@ -46,6 +46,26 @@ TPhysMemory ReadPhysMemory() {
   return m;
 }
 
+namespace {
+bool SystemTouchMemory(uint64_t size, const std::function<void()>& whileHeld) {
+  if (size == 0 || size > SIZE_MAX) return false;
+  // The system heap, not malloc: the compiler may drop a malloc'd block nobody reads.
+  HANDLE heap = GetProcessHeap();
+  void* block = HeapAlloc(heap, 0, static_cast<SIZE_T>(size));
+  if (!block) return false;
+  struct Release {
+    HANDLE heap;
+    void* block;
+    ~Release() { HeapFree(heap, 0, block); }
+  } release{heap, block};
+  std::memset(block, 0, static_cast<size_t>(size));
+  if (whileHeld) whileHeld();
+  return true;
+}
+}  // namespace
+
+TTouchMemory TouchMemoryBlock = SystemTouchMemory;
+
 uint64_t LargestAllocatableBlock() {
   SYSTEM_INFO si;
   GetSystemInfo(&si);

@@ -3,6 +3,7 @@
 #pragma once
 #include <windows.h>
 #include <cstdint>
+#include <functional>
 #include "probes/PhysMemory.h"
 
 // The extended record (64 bytes); its structure is not declared for the systems the program
@@ -34,6 +35,12 @@ bool ReadMemoryStatusEx(TMemoryStatusEx& ms);
 // Total and available physical memory: 64-bit figures where the system gives them, else the
 // old figures taken as signed 32-bit.
 TPhysMemory ReadPhysMemory();
+
+// Allocates a block of size bytes from the system heap, touches every page of it (the system
+// pages other programs out to make room), runs whileHeld (when set), and releases the block.
+// False when the block cannot be had. A pointer, so that tests can put a recorder in its place.
+using TTouchMemory = bool (*)(uint64_t size, const std::function<void()>& whileHeld);
+extern TTouchMemory TouchMemoryBlock;
 
 // The largest block this process could allocate now: the largest free range of its address
 // space, less room for the heap's own bookkeeping.

@@ -11,11 +11,6 @@ namespace {
 const char* const kButtonNames[4] = {"btWzBack", "btWzNext", "btWzFinish", "btWzCancel"};
 const char* const kButtonCaptions[4] = {"< Back", "Next >", "Finish", "Cancel"};
 
-TForm* ParentForm(TControl* c) {
-  while (c && !dynamic_cast<TForm*>(c)) c = c->Parent();
-  return static_cast<TForm*>(c);
-}
-
 // The first control of c that can take the focus, in the order the controls were added.
 TWinControl* FirstFocusable(TWinControl* c) {
   for (int i = 0; i < c->ControlCount(); ++i) {
