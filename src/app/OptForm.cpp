@@ -12,6 +12,7 @@
 #include "instruments/MtProgressBar.h"
 #include "instruments/MtTrackBar.h"
 #include "probes/MemoryStatus.h"
+#include "shell/FormPlacement.h"
 #include "shell/HtmlText.h"
 #include "sysinfo/KSI_OS.h"
 #include "wizard/AutoRun.h"
@@ -80,6 +81,7 @@ TForm1::TForm1(TComponent* AOwner) : TForm(AOwner) {
   BindField("Thread1", Thread1);
   BindField("SDown1", SDown1);
   BindField("ARUN", ARUN);
+  BindField("FormStorage1", FormStorage1);
 
   RegisterHandler("FormCreate", TNotifyEvent([this](TObject* s) { FormCreate(s); }));
   RegisterHandler("FormShow", TNotifyEvent([this](TObject* s) { FormShow(s); }));

@@ -20,6 +20,7 @@ class TWorkThread;
 class TWorkExecuteThread;
 class TShutdown;
 class TAutoRun;
+class TFormStorage;
 
 class TForm1 : public TForm {
   VELMORA_CLASS(TForm1, TForm)
@@ -47,6 +48,7 @@ class TForm1 : public TForm {
   TWorkThread* Thread1 = nullptr;
   TShutdown* SDown1 = nullptr;
   TAutoRun* ARUN = nullptr;
+  TFormStorage* FormStorage1 = nullptr;
 
   void FormCreate(TObject* Sender);
   void FormShow(TObject* Sender);

@@ -21,6 +21,7 @@
 #include "instruments/MtRegister.h"
 #include "instruments/MtTrackBar.h"
 #include "probes/MemoryStatus.h"
+#include "shell/FormPlacement.h"
 #include "shell/HtmlText.h"
 #include "wizard/AutoRun.h"
 #include "wizard/Shutdown.h"
@@ -41,6 +42,11 @@ void DeleteValues(HKEY root, const char* key, std::initializer_list<const char*>
 }
 
 void CleanTuning() {
+  // The wizard's stored choices too: every test starts from none.
+  {
+    TRegistry reg;
+    reg.DeleteKey("\\Velmora\\OptWizSettings");
+  }
   DeleteValues(HKEY_CURRENT_USER, kInternet, {"MaxConnectionsPerServer", "MaxConnectionsPer1_0Server"});
   DeleteValues(HKEY_LOCAL_MACHINE, kTcpip,
                {"DefaultTTL", "TcpWindowSize", "GlobalMaxTcpWindowSize", "EnablePMTUBHDetect", "EnablePMTUDiscovery",
@@ -100,6 +106,7 @@ class OptForm : public ::testing::Test {
       RegisterInstrumentClasses();
       RegisterFlatClasses();
       RegisterHtmlTextClasses();
+      RegisterPlacementClasses();
       RegisterOptFormClasses();
       registered = true;
     }
@@ -348,4 +355,43 @@ TEST_F(OptForm, ProgramEndingDuringAJobAsksNothingAndTouchesNoControl) {
   EXPECT_EQ(Form1, nullptr);
   CloseHandle(g_touchGate);
   g_touchGate = nullptr;
+}
+
+TEST_F(OptForm, StoredChoicesComeBackAtEveryShowAndAreSavedOnClose) {
+  const std::string run = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+  std::string name = app->ExeName().substr(app->ExeName().find_last_of('\\') + 1);
+  {
+    TRegistry reg;
+    reg.OpenKey("\\Velmora\\OptWizSettings", true);
+    reg.WriteString("FlatCheckBox2_Checked", "True");
+    reg.WriteString("FlatCheckBox6_Checked", "True");
+    reg.WriteString("NetBar_Position", "3");
+  }
+  // Loading left the logon entry alone; the show restores the box, and with it the entry.
+  EXPECT_EQ(Value(HKEY_CURRENT_USER, run.c_str(), name.c_str()), "<none>");
+  f->Show();
+  EXPECT_TRUE(f->OptimizeNet());
+  EXPECT_EQ(f->MtLightsNET->LedState(), 1u << lsGreen);
+  EXPECT_EQ(f->NetBar->Position(), 3);
+  EXPECT_EQ(Value(HKEY_CURRENT_USER, run.c_str(), name.c_str()), "s:" + app->ExeName());
+  f->FlatCheckBox6->SetChecked(false);
+  f->NetBar->SetPosition(4);
+  SendMessageA(f->Handle(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(Value(HKEY_CURRENT_USER, "\\Velmora\\OptWizSettings", "FlatCheckBox1_Checked"), "s:False");
+  EXPECT_EQ(Value(HKEY_CURRENT_USER, "\\Velmora\\OptWizSettings", "FlatCheckBox2_Checked"), "s:True");
+  EXPECT_EQ(Value(HKEY_CURRENT_USER, "\\Velmora\\OptWizSettings", "FlatCheckBox6_Checked"), "s:False");
+  EXPECT_EQ(Value(HKEY_CURRENT_USER, "\\Velmora\\OptWizSettings", "NetBar_Position"), "s:4");
+  EXPECT_NE(Value(HKEY_CURRENT_USER, "\\Velmora\\OptWizSettings", "NormPos"), "<none>");
+  EXPECT_EQ(Value(HKEY_CURRENT_USER, run.c_str(), name.c_str()), "<none>");
+  // A line speed that is not a number comes back as the slowest, at the next start.
+  {
+    TRegistry reg;
+    reg.OpenKey("\\Velmora\\OptWizSettings", true);
+    reg.WriteString("NetBar_Position", "fast");
+  }
+  delete f;
+  f = new TForm1(app);
+  f->Show();
+  EXPECT_EQ(f->NetBar->Position(), 1);
+  EXPECT_TRUE(f->OptimizeNet());
 }
