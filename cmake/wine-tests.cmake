@@ -36,4 +36,9 @@ foreach(v ${VELMORA_WINVERS})
             --winver=${v} TIMEOUT 180)
   set_property(TEST e2e.report.${v} APPEND PROPERTY RESOURCE_LOCK win_tests.exe)
 endforeach()
-wine_test(e2e e2e_tests.exe ARGS --gtest_brief=1 --gtest_filter=-Startup.*:Report.* TIMEOUT 300)
+# The wizard's tuning for each version mode, through its pages and its restart question.
+foreach(v ${VELMORA_WINVERS})
+  wine_test(e2e.wizard.${v} e2e_tests.exe ARGS --gtest_brief=1 --gtest_filter=WizardTuning.*
+            --winver=${v} TIMEOUT 180)
+endforeach()
+wine_test(e2e e2e_tests.exe ARGS --gtest_brief=1 --gtest_filter=-Startup.*:Report.*:WizardTuning.* TIMEOUT 300)
