@@ -46,6 +46,21 @@ find_window() {
     awk -v t="\"$title\": (\"$name\"" 'index($0, t) { print $1; exit }'
 }
 
+# The window of $title once it is there; the script ends when it does not come.
+await_window() {
+  local wid=
+  for _ in $(seq $((timeout * 2))); do
+    wid=$(find_window)
+    [ -n "$wid" ] && break
+    sleep 0.5
+  done
+  if [ -z "$wid" ]; then
+    echo "screenshots: the window \"$title\" did not appear within ${timeout}s" >&2
+    exit 1
+  fi
+  echo "$wid"
+}
+
 id=
 for _ in $(seq $((timeout * 2))); do
   id=$(find_window)
@@ -88,16 +103,7 @@ echo "screenshots: wrote $out/desktop.png, $out/main-window.png and $out/hint.pn
 xdotool mousemove $((x + 3 + 230 + 44)) $((y + 22 + 8 + 32)) click 1
 xdotool mousemove 0 0
 title="Velmora Advanced System Profiler"
-sid=
-for _ in $(seq $((timeout * 2))); do
-  sid=$(find_window)
-  [ -n "$sid" ] && break
-  sleep 0.5
-done
-if [ -z "$sid" ]; then
-  echo "screenshots: the window \"$title\" did not appear within ${timeout}s" >&2
-  exit 1
-fi
+sid=$(await_window)
 sleep 2
 info=$(xwininfo -id "$sid")
 x=$(field "Absolute upper-left X") y=$(field "Absolute upper-left Y") w=$(field "Width") h=$(field "Height")
@@ -118,16 +124,7 @@ sleep 0.5
 xdotool mousemove $((mx + 3 + 326 + 44)) $((my + 22 + 8 + 32)) click 1
 xdotool mousemove 0 0
 title="Velmora Optimization Wizard"
-wid=
-for _ in $(seq $((timeout * 2))); do
-  wid=$(find_window)
-  [ -n "$wid" ] && break
-  sleep 0.5
-done
-if [ -z "$wid" ]; then
-  echo "screenshots: the window \"$title\" did not appear within ${timeout}s" >&2
-  exit 1
-fi
+wid=$(await_window)
 sleep 1
 info=$(xwininfo -id "$wid")
 x=$(field "Absolute upper-left X") y=$(field "Absolute upper-left Y") w=$(field "Width") h=$(field "Height")

@@ -22,6 +22,14 @@ TWinControl* FirstFocusable(TWinControl* c) {
   return nullptr;
 }
 
+// Stores value when it differs; true when it did.
+template <class T>
+bool Store(T& field, const T& value) {
+  if (field == value) return false;
+  field = value;
+  return true;
+}
+
 // Throws the list error of an out-of-range page position.
 void CheckIndex(int value, int highest) {
   if (value < 0 || value > highest) throw Exception(wizlogic::PageIndexError(value, highest));
@@ -45,21 +53,15 @@ TPageButton::TPageButton(TCustomWizardPage* page, TPageButtonKind kind)
     : FPage(page), FKind(kind), FCaption(kButtonCaptions[kind]) {}
 
 void TPageButton::SetCaption(const std::string& v) {
-  if (v == FCaption) return;
-  FCaption = v;
-  Changed();
+  if (Store(FCaption, v)) Changed();
 }
 
 void TPageButton::SetEnabled(bool v) {
-  if (v == FEnabled) return;
-  FEnabled = v;
-  Changed();
+  if (Store(FEnabled, v)) Changed();
 }
 
 void TPageButton::SetVisible(bool v) {
-  if (v == FVisible) return;
-  FVisible = v;
-  Changed();
+  if (Store(FVisible, v)) Changed();
 }
 
 void TPageButton::Changed() {
@@ -104,9 +106,7 @@ TTextProperties::TTextProperties(TCustomWizardPage* page, const std::string& tex
 }
 
 void TTextProperties::SetText(const std::string& v) {
-  if (v == FText) return;
-  FText = v;
-  Changed();
+  if (Store(FText, v)) Changed();
 }
 
 void TTextProperties::SetAlignment(TAlignment v) {
@@ -116,27 +116,19 @@ void TTextProperties::SetAlignment(TAlignment v) {
 }
 
 void TTextProperties::SetAutoSize(bool v) {
-  if (v == FAutoSize) return;
-  FAutoSize = v;
-  Changed();
+  if (Store(FAutoSize, v)) Changed();
 }
 
 void TTextProperties::SetLeft(int v) {
-  if (v == FLeft) return;
-  FLeft = v;
-  Changed();
+  if (Store(FLeft, v)) Changed();
 }
 
 void TTextProperties::SetTop(int v) {
-  if (v == FTop) return;
-  FTop = v;
-  Changed();
+  if (Store(FTop, v)) Changed();
 }
 
 void TTextProperties::SetWidth(int v) {
-  if (v == FWidth) return;
-  FWidth = v;
-  Changed();
+  if (Store(FWidth, v)) Changed();
 }
 
 void TTextProperties::Changed() {
@@ -695,15 +687,11 @@ void TCustomWizardPage::CreateParams(TCreateParams& p) {
 }
 
 void TCustomWizardPage::SetImageIndex(int v) {
-  if (v == FImageIndex) return;
-  FImageIndex = v;
-  Invalidate();
+  if (Store(FImageIndex, v)) Invalidate();
 }
 
 void TCustomWizardPage::SetHeaderImageWidth(int v) {
-  if (v == FHeaderImageWidth) return;
-  FHeaderImageWidth = v;
-  Invalidate();
+  if (Store(FHeaderImageWidth, v)) Invalidate();
 }
 
 void TCustomWizardPage::SetShowWizardCaption(bool v) {
@@ -788,9 +776,7 @@ void TInteriorWizardPage::Changed() {
 }
 
 void TInteriorWizardPage::SetHeaderColor(TColor v) {
-  if (v == FHeaderColor) return;
-  FHeaderColor = v;
-  Invalidate();
+  if (Store(FHeaderColor, v)) Invalidate();
 }
 
 void TInteriorWizardPage::SetHeaderHeight(int v) {
@@ -806,15 +792,11 @@ void TInteriorWizardPage::SetHeaderImageAlign(TPageImageAlign v) {
 }
 
 void TInteriorWizardPage::SetHeaderVisible(bool v) {
-  if (v == FHeaderVisible) return;
-  FHeaderVisible = v;
-  Invalidate();
+  if (Store(FHeaderVisible, v)) Invalidate();
 }
 
 void TInteriorWizardPage::SetTopLineVisible(bool v) {
-  if (v == FTopLineVisible) return;
-  FTopLineVisible = v;
-  Invalidate();
+  if (Store(FTopLineVisible, v)) Invalidate();
 }
 
 RECT TInteriorWizardPage::AlignRect() const {
@@ -901,9 +883,7 @@ void TWelcomeWizardPage::SetWatermarkAlign(TPageImageAlign v) {
 }
 
 void TWelcomeWizardPage::SetWatermarkColor(TColor v) {
-  if (v == FWatermarkColor) return;
-  FWatermarkColor = v;
-  Invalidate();
+  if (Store(FWatermarkColor, v)) Invalidate();
 }
 
 void TWelcomeWizardPage::SetWatermarkWidth(int v) {
@@ -913,21 +893,15 @@ void TWelcomeWizardPage::SetWatermarkWidth(int v) {
 }
 
 void TWelcomeWizardPage::SetHeaderImageLeft(int v) {
-  if (v == FHeaderImageLeft) return;
-  FHeaderImageLeft = v;
-  Invalidate();
+  if (Store(FHeaderImageLeft, v)) Invalidate();
 }
 
 void TWelcomeWizardPage::SetHeaderImageTop(int v) {
-  if (v == FHeaderImageTop) return;
-  FHeaderImageTop = v;
-  Invalidate();
+  if (Store(FHeaderImageTop, v)) Invalidate();
 }
 
 void TWelcomeWizardPage::SetHeaderImageHeight(int v) {
-  if (v == FHeaderImageHeight) return;
-  FHeaderImageHeight = v;
-  Invalidate();
+  if (Store(FHeaderImageHeight, v)) Invalidate();
 }
 
 RECT TWelcomeWizardPage::AlignRect() const {
