@@ -613,4 +613,23 @@ Layout LayoutHTML(std::string_view text, const Params& params, Measurer& measure
   return LineBuilder(text, params, measurer).Run();
 }
 
+std::vector<TextPiece> JoinRuns(const std::vector<TextPiece>& texts) {
+  auto alike = [](const TextPiece& a, const TextPiece& b) {
+    return a.Box.Right == b.Box.Left && a.Box.Top == b.Box.Top && a.Box.Bottom == b.Box.Bottom &&
+           a.Font == b.Font && a.Color == b.Color && a.Background == b.Background && a.Anchor == b.Anchor &&
+           a.AnchorColor == b.AnchorColor && a.AnchorBackground == b.AnchorBackground && a.Shadow == b.Shadow &&
+           a.Blink == b.Blink;
+  };
+  std::vector<TextPiece> runs;
+  for (const TextPiece& t : texts) {
+    if (!runs.empty() && alike(runs.back(), t)) {
+      runs.back().Text += t.Text;
+      runs.back().Box.Right = t.Box.Right;
+    } else {
+      runs.push_back(t);
+    }
+  }
+  return runs;
+}
+
 }  // namespace html

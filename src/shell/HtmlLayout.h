@@ -96,6 +96,11 @@ struct Layout {
 // The text of the lines, as the control joins them.
 Layout LayoutHTML(std::string_view text, const Params& params, Measurer& measurer);
 
+// The pieces, with those that look alike and follow one another on a line joined into one. Drawn
+// in one call, a run's glyphs sit where the system places them; a system whose word-by-word
+// measurements do not add up to the pixel (Wine's) would otherwise space the words unevenly.
+std::vector<TextPiece> JoinRuns(const std::vector<TextPiece>& texts);
+
 // ---- Pieces of the reading, exposed for tests
 
 // A colour attribute: a name from the table (any case), or '#' and six hex digits RRGGBB.

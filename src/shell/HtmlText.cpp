@@ -328,6 +328,7 @@ const html::Layout& THTMLText::Layout() {
     if (free > 0) l.Offset(FVAlignment == tvaCenter ? free / 2 : free);
   }
   FLayout = std::move(l);
+  FRuns = html::JoinRuns(FLayout->Texts);
   int count = static_cast<int>(FLayout->Anchors.size());
   if (FHoverAnchor > count) FHoverAnchor = 0;
   if (FFocusAnchor > count) FFocusAnchor = 0;
@@ -492,7 +493,7 @@ void THTMLText::Paint() {
     SetTextColor(dc, ColorToRGB(color));
     TextOutA(dc, t.Box.Left + dx, t.Box.Top + dy, t.Text.data(), static_cast<int>(t.Text.size()));
   };
-  for (const auto& t : l.Texts) {
+  for (const auto& t : FRuns) {
     bool hot = t.Anchor && enabled && (!FHover || t.Anchor == FHoverAnchor);
     html::FontSpec font = t.Font;
     if (t.Anchor && (!FHover || t.Anchor == FHoverAnchor)) font.Underline = true;

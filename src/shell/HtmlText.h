@@ -136,6 +136,7 @@ class THTMLText : public TCustomControl {
   int FBorderWidth = 0;
 
   std::optional<html::Layout> FLayout;
+  std::vector<html::TextPiece> FRuns;  // the layout's texts joined for drawing
   bool FAdjusting = false;
   int FHoverAnchor = 0, FFocusAnchor = 0;
   bool FHandCursor = false;

@@ -222,3 +222,19 @@ TEST(HtmlLayout, ImageSources) {
   EXPECT_EQ(ParseImageSource("file://c:\\a.bmp").Kind, ImageSource::File);
   EXPECT_EQ(ParseImageSource("http://x/y.gif").Kind, ImageSource::None);
 }
+
+TEST(HtmlLayout, RunsJoinWordsThatDrawAlikeOnOneLineOnly) {
+  // 10 characters fit a line of 61: "one two " and "three " wrap apart; the link and the red word
+  // stand alone.
+  Layout l = Lay("one two three <a href=x>four</a> <font color=#FF0000>five</font> six", 61);
+  std::vector<TextPiece> runs = JoinRuns(l.Texts);
+  std::vector<std::string> texts;
+  for (const auto& r : runs) texts.push_back(r.Text);
+  ASSERT_EQ(texts, (std::vector<std::string>{"one two ", "three ", "four", " ", "five", " six"}));
+  // A run covers its pieces exactly.
+  EXPECT_EQ(runs[0].Box.Left, l.Texts[0].Box.Left);
+  EXPECT_EQ(runs[0].Box.Right, l.Texts[1].Box.Right);
+  EXPECT_EQ(runs[2].Anchor, 1);
+  EXPECT_EQ(runs[4].Color, clRed);
+  EXPECT_TRUE(JoinRuns({}).empty());
+}
