@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <cstdio>
 #include <cstdlib>
+#include "app/AppClasses.h"
 #include "app/MainUnit.h"
 #include "framework/CheckLst.h"
 #include "framework/ComCtrls.h"
@@ -73,17 +74,7 @@ int main(int argc, char** argv) {
   int ticks = argc > 1 ? std::atoi(argv[1]) : 10000;
   InitProbes();
   // The classes the main window's description names (as the program registers them).
-  RegisterMenuClasses();
-  RegisterStdControlClasses();
-  RegisterCheckListClasses();
-  RegisterComCtrlClasses();
-  RegisterDialogClasses();
-  RegisterExtControlClasses();
-  RegisterTimerClasses();
-  RegisterProbeClasses();
-  RegisterLedMeterClasses();
-  RegisterInstrumentClasses();
-  RegisterSysInfoClasses();
+  RegisterAppClasses();
   auto* app = new TApplication(nullptr);
   app->Initialize();
   InitThreadSync();

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <vector>
+#include "app/AppClasses.h"
 #include "framework/CheckLst.h"
 #include "framework/ComCtrls.h"
 #include "framework/Dialogs.h"
@@ -39,14 +40,7 @@ int main() {
 
 int Run() {
   InitProbes();
-  RegisterStdControlClasses();
-  RegisterExtControlClasses();
-  RegisterCheckListClasses();
-  RegisterComCtrlClasses();
-  RegisterDialogClasses();
-  RegisterMenuClasses();
-  RegisterSysInfoClasses();
-  RegisterOverviewClasses();
+  RegisterAppClasses();
   SetMessageBoxHook([](const std::string&, const std::string&, UINT) { return IDOK; });
   auto* app = new TApplication(nullptr);
   app->Initialize();

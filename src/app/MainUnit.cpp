@@ -200,4 +200,3 @@ void TMainForm::ApplicationProperties1Activate(TObject*) {
   }
 }
 
-void RegisterAppClasses() {}

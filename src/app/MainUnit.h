@@ -95,4 +95,3 @@ class TMainForm : public TForm {
   int32_t FActivateCount = 0;
 };
 
-void RegisterAppClasses();

@@ -3,6 +3,7 @@ list(APPEND VELMORA_PORTABLE_SOURCES
   ${DIR}/OptLogic.cpp
 )
 list(APPEND VELMORA_WIN_SOURCES
+  ${DIR}/AppClasses.cpp
   ${DIR}/MainUnit.cpp
   ${DIR}/OptForm.cpp
 )

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <memory>
 #include <regex>
+#include "app/AppClasses.h"
 #include "app/MainUnit.h"
 #include "flat/FlatButtons.h"
 #include "flat/FlatHints.h"
@@ -43,20 +44,7 @@ class MainForm : public ::testing::Test {
     static bool registered = false;
     if (!registered) {
       InitProbes();
-      RegisterStdControlClasses();
-      RegisterExtControlClasses();
-      RegisterMenuClasses();
-      RegisterTimerClasses();
-      RegisterProbeClasses();
-      RegisterSysInfoClasses();
-      RegisterInstrumentClasses();
-      RegisterFlatClasses();
-      RegisterHtmlTextClasses();
-      RegisterFadeClasses();
-      RegisterTrayIconClasses();
-      RegisterAppComponentClasses();
-      RegisterPlacementClasses();
-      RegisterAppPropsClasses();
+      RegisterAppClasses();
       registered = true;
     }
     // The instruments' timers hand their ticks to this thread.

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <string>
 #include <vector>
+#include "app/AppClasses.h"
 #include "TestSupport.h"
 #include "app/OptForm.h"
 #include "flat/FlatButtons.h"
@@ -100,14 +101,7 @@ class OptForm : public ::testing::Test {
   void SetUp() override {
     static bool registered = false;
     if (!registered) {
-      RegisterStdControlClasses();
-      RegisterExtControlClasses();
-      RegisterComCtrlClasses();
-      RegisterInstrumentClasses();
-      RegisterFlatClasses();
-      RegisterHtmlTextClasses();
-      RegisterPlacementClasses();
-      RegisterOptFormClasses();
+      RegisterAppClasses();
       registered = true;
     }
     InitThreadSync();

@@ -5,6 +5,7 @@
 #include <commctrl.h>
 #include <fstream>
 #include <sstream>
+#include "app/AppClasses.h"
 #include "framework/CheckLst.h"
 #include "framework/ComCtrls.h"
 #include "framework/Dialogs.h"
@@ -80,14 +81,7 @@ class Overview : public ::testing::Test {
   void SetUp() override {
     static bool registered = false;
     if (!registered) {
-      RegisterStdControlClasses();
-      RegisterExtControlClasses();
-      RegisterCheckListClasses();
-      RegisterComCtrlClasses();
-      RegisterDialogClasses();
-      RegisterMenuClasses();
-      RegisterSysInfoClasses();
-      RegisterOverviewClasses();
+      RegisterAppClasses();
       registered = true;
     }
     app = new TApplication(nullptr);
