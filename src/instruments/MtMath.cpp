@@ -58,7 +58,11 @@ int ScopeBaseLineY(int height, int baseOffset) {
 
 int ScopeValueToY(int32_t value, int32_t minValue, int32_t maxValue, int height) {
   int32_t p = PercentOf(static_cast<int64_t>(value) - minValue, static_cast<int64_t>(maxValue) - minValue);
-  return height - ValueOfPercent(p, height);
+  // The bottom of the range maps to y = height, just below the chart: an idle machine would draw
+  // nothing. The drawn row stays on the chart; the value itself is kept as it is.
+  int y = height - ValueOfPercent(p, height);
+  if (y > height - 1) y = height - 1;
+  return y < 0 ? 0 : y;
 }
 
 int ScopeNextGridOffset(int offset, int frequency, int gridSize) {

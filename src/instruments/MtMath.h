@@ -33,7 +33,7 @@ namespace mt {
 constexpr int32_t kScopeValueLimit = 999999999;
 // Base line y for a chart height and a base offset in percent of the height.
 int ScopeBaseLineY(int height, int baseOffset);
-// y of a value within MinValue..MaxValue (one percent resolution).
+// Row of a value within MinValue..MaxValue (one percent resolution), kept on the chart's rows.
 int ScopeValueToY(int32_t value, int32_t minValue, int32_t maxValue, int height);
 // The grid's scroll position after one tick, always within 0..gridSize-1.
 int ScopeNextGridOffset(int offset, int frequency, int gridSize);

@@ -248,8 +248,8 @@ std::string ClassOf(HWND h) {
   return std::string(buf, n > 0 ? n : 0);
 }
 
-void Running::Start() {
-  ASSERT_TRUE(p.Start());
+void Running::Start(const std::string& winver) {
+  ASSERT_TRUE(p.Start(winver));
   app = FindTopWindow(p.pi.dwProcessId, "TApplication", "Velmora", 15000);
   main = FindTopWindow(p.pi.dwProcessId, "TMainForm", "Velmora v4.6", 15000);
   ASSERT_NE(main, nullptr);

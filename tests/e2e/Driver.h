@@ -35,7 +35,7 @@ struct Running {
   Program p;
   HWND app = nullptr, main = nullptr;
   // Starts the program and waits until its main window answers (fails the test otherwise).
-  void Start();
+  void Start(const std::string& winver = g_winver);
   ~Running();
 };
 

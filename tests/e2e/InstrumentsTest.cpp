@@ -16,8 +16,8 @@ constexpr COLORREF kBlack = 0x000000, kGreen = 0x008000, kLime = 0x00FF00, kYell
 
 // The program, its main window kept on top: nothing else may cover what is read off the screen.
 struct OnTop : Running {
-  void Start() {
-    Running::Start();
+  void Start(const std::string& winver = g_winver) {
+    Running::Start(winver);
     if (!main) return;
     SetWindowPos(main, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     ASSERT_TRUE(Settle(main));
@@ -175,6 +175,30 @@ TEST(Instruments, ChartDrawsItsGridAndTheLoadAndScrollsLeft) {
       },
       1000);
   EXPECT_TRUE(top);
+}
+
+TEST(Instruments, AnIdleProcessorDrawsItsTraceOnTheBottomRow) {
+  // Windows 98 keeps the load in a statistic that can be set from here; the program charts it
+  // as it reads it.
+  OnTop r;
+  r.Start("win98");
+  HWND panel = ChartPanel(r.main);
+  ASSERT_NE(panel, nullptr);
+  HKEY k;
+  ASSERT_EQ(RegOpenKeyExA(HKEY_DYN_DATA, "PerfStats\\StatData", 0, KEY_SET_VALUE, &k), 0);
+  const DWORD idle = 0;
+  RegSetValueExA(k, "KERNEL\\CPUUsage", 0, REG_BINARY, reinterpret_cast<const BYTE*>(&idle), sizeof idle);
+  RegCloseKey(k);
+  // The newest stretch of 0 lies along the chart's last row (70).
+  bool bottom = WaitFor(
+      [&] {
+        Chart now = ReadChart(panel);
+        for (int x = now.width - 8; x < now.width; ++x)
+          if (now.shot.At(now.left + x, 1 + 70) != kYellow) return false;
+        return true;
+      },
+      5000);
+  EXPECT_TRUE(bottom);
 }
 
 TEST(Instruments, NumberAndBarShowTheAvailableMemory) {

@@ -51,7 +51,12 @@ TEST(InstrumentMath, ScopeGeometryOfTheMainWindowsChart) {
   EXPECT_EQ(ScopeBaseLineY(71, 100), -1);
   EXPECT_EQ(ScopeValueToY(50, 0, 100, 71), 36);
   EXPECT_EQ(ScopeValueToY(100, 0, 100, 71), 0);
-  EXPECT_EQ(ScopeValueToY(0, 0, 100, 71), 71);
+  // 0 and 1 % fall one row below the chart: they are drawn on its last row.
+  EXPECT_EQ(ScopeValueToY(0, 0, 100, 71), 70);
+  EXPECT_EQ(ScopeValueToY(1, 0, 100, 71), 70);
+  EXPECT_EQ(ScopeValueToY(2, 0, 100, 71), 70);
+  EXPECT_EQ(ScopeValueToY(3, 0, 100, 71), 69);
+  EXPECT_EQ(ScopeValueToY(0, 0, 100, 0), 0);
   EXPECT_EQ(ScopeValueToY(kScopeValueLimit, -kScopeValueLimit, kScopeValueLimit, 71), 0);
   EXPECT_EQ(ScopeGridRows(34, 14, 71), (std::vector<int>{20, 6, -8, 48, 62, 76}));
   EXPECT_EQ(ScopeGridRows(34, 0, 71), std::vector<int>{});
