@@ -681,6 +681,9 @@ LRESULT TWinControl::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         if (TWinControl* c = FromHandle(dis->hwndItem); c && c != this) return c->WndProc(CN_DRAWITEM, wp, lp);
       break;
     }
+    case WM_SYSCOLORCHANGE:
+      SysColorChanged();
+      break;
     case CN_CTLCOLOR: {
       // A system control paints with its own Color and font colour.
       HDC dc = reinterpret_cast<HDC>(wp);
@@ -832,6 +835,20 @@ void TWinControl::FontChanged() {
 void TWinControl::ColorChanged() {
   FBrushDirty = true;
   Invalidate();
+}
+
+void TWinControl::SysColorChanged() {
+  FBrushDirty = true;
+  Invalidate();
+  // Windows tells top-level windows only; child windows (system controls among them) hear it
+  // from their parent, graphic children are told directly.
+  for (TControl* c : FControls) {
+    auto* w = dynamic_cast<TWinControl*>(c);
+    if (w && w->FHandle)
+      SendMessageA(w->FHandle, WM_SYSCOLORCHANGE, 0, 0);
+    else
+      c->SysColorChanged();
+  }
 }
 
 // ---------------------------------------------------------------- TCustomControl

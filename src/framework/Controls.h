@@ -140,6 +140,9 @@ class TControl : public TComponent {
   // An accelerator key (Alt and a letter) pressed in the control's window: true when the
   // control took it. Windowed controls ask their children.
   virtual bool DialogChar(char) { return false; }
+  // The system colours changed: drop whatever was drawn or cached with the old ones. Windowed
+  // controls pass it on to their children.
+  virtual void SysColorChanged() { Invalidate(); }
 
   TNotifyEvent OnClick, OnDblClick;
   TMouseEvent OnMouseDown, OnMouseUp;
@@ -241,6 +244,7 @@ class TWinControl : public TControl {
 
   void ReadChild(TComponent* child) override;
   bool DialogChar(char key) override;
+  void SysColorChanged() override;
 
   // Ctrl+Tab (forward) and Ctrl+Shift+Tab: a control with pages turns to the next or previous
   // one and returns true.

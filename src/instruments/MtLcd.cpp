@@ -59,6 +59,12 @@ void TMtCustomNum::LoadDigits() {
   FCellHeight = FDigitBitmap.Height();
 }
 
+// Palette colours may be system colours: the digits are recoloured with the new ones.
+void TMtCustomNum::SysColorChanged() {
+  LoadDigits();
+  UpdateControlCanvas();
+}
+
 void TMtCustomNum::SetDigits(int v) {
   if (v == FDigits || v < 1 || v > 16) return;
   FDigits = v;

@@ -48,6 +48,7 @@ class TMtCustomNum : public TMtGraphicImageControl {
 
  protected:
   void Paint() override;
+  void SysColorChanged() override;
   bool CanAutoSize(int& width, int& height) override;
 
  private:

@@ -122,6 +122,12 @@ void TMtProgressBar::SetOrientation(TMtOrientation v) {
   UpdateControlCanvas();
 }
 
+// The plain fill is the system's highlight colour, and the gradient's ends may be system colours.
+void TMtProgressBar::SysColorChanged() {
+  FFillStale = true;
+  UpdateControlCanvas();
+}
+
 void TMtProgressBar::UpdateFill() {
   int w = RectWidth(FInterior), h = RectHeight(FInterior);
   if (!FFillStale && FFill.Width() == w && FFill.Height() == h) return;

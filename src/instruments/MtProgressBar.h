@@ -48,6 +48,7 @@ class TMtProgressBar : public TMtGraphicImageControl {
 
  protected:
   void Paint() override;
+  void SysColorChanged() override;
 
  private:
   void Change();

@@ -79,6 +79,12 @@ TEST(InstrumentScope, TheMainWindowsChartBeforeAndAfterTicks) {
   s.Tick();
   EXPECT_EQ(s.Channels().Items(0)->History().front(), 0);
   EXPECT_EQ(s.Channels().Items(0)->History().size(), 47u);
+
+  // An idle machine (0 and 1 %) draws its trace on the last row, not below the chart.
+  s.OnNeedData = [](TObject*, int, int& v) { v = 1; };
+  for (int i = 0; i < 20; ++i) s.Tick();
+  EXPECT_EQ(s.Channels().Items(0)->History().front(), 1);
+  EXPECT_EQ(Painted(s)->PixelRGB(355, 70), kYellow);
 }
 
 TEST(InstrumentScope, SettersRefuseWhatWouldHangOrCorruptTheChart) {
@@ -241,6 +247,51 @@ TEST(InstrumentNumber, TransparentShowsWhatLiesUnderIt) {
   EXPECT_EQ(b.PixelRGB(10 + 1, 5 + 8), 0x0000FFu);  // the panel's red between the cells
   EXPECT_EQ(b.PixelRGB(10 + 29 + 3, 5 + 1 + 6), kLime);  // the 8's middle segment, lit
   EXPECT_FALSE(n->Opaque());
+}
+
+// A colour scheme change reaches the instruments through the form: the number's digits and the
+// bar's plain fill are drawn again in the new system colours.
+namespace {
+uint32_t gHighlight = 0x800000, gFace = 0xC0C0C0;
+uint32_t SchemeColor(int index) {
+  if (index == COLOR_HIGHLIGHT) return gHighlight;
+  if (index == COLOR_BTNFACE) return gFace;
+  return GetSysColor(index);
+}
+}  // namespace
+
+TEST(InstrumentNumber, SystemColourChangesReachTheNumberAndTheBar) {
+  gHighlight = 0x800000, gFace = 0xC0C0C0;
+  SystemColorSource before = SetSystemColorSource(SchemeColor);
+  {
+    TForm form(nullptr);
+    form.SetBounds(0, 0, 300, 200);
+    auto* panel = new TPanel(&form);
+    panel->SetParent(&form);
+    panel->SetBounds(0, 0, 200, 100);
+    auto* n = new TMtNum(panel);
+    n->SetParent(panel);
+    n->SetBounds(0, 0, 38, 16);
+    n->SetStyle(ns7x13);
+    n->Palette().SetHigh(clBtnFace);
+    n->SetValue(8);
+    auto* bar = new TMtProgressBar(&form);
+    bar->SetParent(&form);
+    bar->SetBounds(0, 120, 144, 16);
+    bar->SetFillType(pfPlain);
+    bar->SetPosition(50);
+    form.HandleNeeded();
+    panel->HandleNeeded();
+    // The 8's middle segment (cell 3) and the bar's first block.
+    EXPECT_EQ(Painted(*n)->PixelRGB(2 + 27 + 3, 1 + 6), 0xC0C0C0u);
+    EXPECT_EQ(Painted(*bar)->PixelRGB(2, 2), 0x800000u);
+
+    gHighlight = 0x008000, gFace = 0x0000FF;
+    SendMessageA(form.Handle(), WM_SYSCOLORCHANGE, 0, 0);
+    EXPECT_EQ(Painted(*n)->PixelRGB(2 + 27 + 3, 1 + 6), 0x0000FFu);
+    EXPECT_EQ(Painted(*bar)->PixelRGB(2, 2), 0x008000u);
+  }
+  SetSystemColorSource(before);
 }
 
 // ---------------------------------------------------------------- progress bar
