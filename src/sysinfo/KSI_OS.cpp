@@ -75,16 +75,6 @@ const TSpecialFolder kSpecialFolders[] = {
     {"StartUp", 7},        {"Templates", 21},
 };
 
-std::string SpecialFolderPath(int csidl) {
-  LPITEMIDLIST pidl = nullptr;
-  char buf[MAX_PATH + 1] = {};
-  if (SUCCEEDED(SHGetSpecialFolderLocation(GetDesktopWindow(), csidl, &pidl)) && pidl) {
-    if (!SHGetPathFromIDListA(pidl, buf)) buf[0] = 0;
-    CoTaskMemFree(pidl);
-  }
-  return buf;
-}
-
 template <class F>
 void Guarded(const char* caption, F f) {
   try {
@@ -94,6 +84,17 @@ void Guarded(const char* caption, F f) {
   }
 }
 }  // namespace
+
+std::string SpecialFolderPath(int csidl) {
+  LPITEMIDLIST pidl = nullptr;
+  char buf[MAX_PATH + 1] = {};
+  if (SUCCEEDED(SHGetSpecialFolderLocation(GetDesktopWindow(), csidl, &pidl)) && pidl) {
+    if (!SHGetPathFromIDListA(pidl, buf)) buf[0] = 0;
+    CoTaskMemFree(pidl);
+  }
+  // Some shells answer a virtual folder with its parsing name ("::{...}"): no place on disk.
+  return IsFileSystemPath(buf) ? std::string(buf) : std::string();
+}
 
 void SetVersionReader(TVersionReader reader) {
   gVersionReader = reader ? reader : SystemVersionReader;

@@ -133,3 +133,6 @@ struct TVersionRecord {
 using TVersionReader = bool (*)(TVersionRecord& record, bool extended);
 // nullptr restores the system's own reader.
 void SetVersionReader(TVersionReader reader);
+
+// The file-system path of a shell folder (CSIDL), empty for a folder that has none.
+std::string SpecialFolderPath(int csidl);

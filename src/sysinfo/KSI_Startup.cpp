@@ -5,6 +5,7 @@
 #include <vector>
 #include "framework/TypeInfo.h"
 #include "probes/OsKind.h"
+#include "sysinfo/KSI_OS.h"
 #include "sysinfo/SysInfoWin.h"
 
 namespace {
@@ -12,13 +13,7 @@ const char kRun[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const char kRunOnce[] = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
 
 std::string FolderPath(int csidl) {
-  LPITEMIDLIST pidl = nullptr;
-  char buf[MAX_PATH + 1] = {};
-  if (SUCCEEDED(SHGetSpecialFolderLocation(GetDesktopWindow(), csidl, &pidl)) && pidl) {
-    if (!SHGetPathFromIDListA(pidl, buf)) buf[0] = 0;
-    CoTaskMemFree(pidl);
-  }
-  std::string path = buf;
+  std::string path = SpecialFolderPath(csidl);
   if (!path.empty() && path.back() == '\\') path.pop_back();
   return path;
 }

@@ -65,6 +65,14 @@ std::vector<std::string> ParseEnvironmentBlock(const char* block, size_t limit) 
   return out;
 }
 
+bool IsFileSystemPath(const std::string& path) {
+  if (path.size() >= 3 && path[1] == ':' && path[2] == '\\') {
+    const char d = path[0];
+    return (d >= 'A' && d <= 'Z') || (d >= 'a' && d <= 'z');
+  }
+  return path.size() > 2 && path[0] == '\\' && path[1] == '\\' && path[2] != '\\';
+}
+
 std::string ProfileFromDesktop(const std::string& desktop) {
   const size_t slash = desktop.rfind('\\');
   std::string s = slash == std::string::npos ? desktop : desktop.substr(0, slash);

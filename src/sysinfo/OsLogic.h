@@ -37,6 +37,10 @@ std::string ZoneName(const std::string& s);
 // cut by the limit is dropped. The walk also stops at the block's double zero.
 std::vector<std::string> ParseEnvironmentBlock(const char* block, size_t limit = 4096);
 
+// True for a drive path ("C:\...") or a network path ("\\server\..."): what a shell folder
+// must be to have a place on disk.
+bool IsFileSystemPath(const std::string& path);
+
 // The desktop path with its last "\" segment removed, at most 255 characters.
 std::string ProfileFromDesktop(const std::string& desktop);
 

@@ -92,6 +92,22 @@ TEST(ProbesOsLogic, EnvironmentAndProfile) {
   EXPECT_EQ(ProfileFromDesktop("C:\\" + std::string(300, 'p') + "\\Desktop").size(), 255u);
 }
 
+TEST(ProbesOsLogic, OnlyDriveAndNetworkPathsAreFolderPaths) {
+  EXPECT_TRUE(IsFileSystemPath("C:\\WINDOWS\\Fonts"));
+  EXPECT_TRUE(IsFileSystemPath("d:\\"));
+  EXPECT_TRUE(IsFileSystemPath("\\\\server\\share\\Favorites"));
+  // Shell names of virtual folders, and what is no path at all.
+  EXPECT_FALSE(IsFileSystemPath("::{871C5380-42A0-1069-A2EA-08002B30309D}"));
+  EXPECT_FALSE(IsFileSystemPath("::{2227A280-3AEA-1069-A2DE-08002B30309D}"));
+  EXPECT_FALSE(IsFileSystemPath(""));
+  EXPECT_FALSE(IsFileSystemPath("C:"));
+  EXPECT_FALSE(IsFileSystemPath("C:Fonts"));
+  EXPECT_FALSE(IsFileSystemPath("1:\\x"));
+  EXPECT_FALSE(IsFileSystemPath("\\\\"));
+  EXPECT_FALSE(IsFileSystemPath("\\WINDOWS"));
+  EXPECT_FALSE(IsFileSystemPath("Desktop"));
+}
+
 TEST(ProbesOsLogic, ProductTypeAndSuites) {
   EXPECT_EQ(ProductTypeFromVersion(1, ptUnknown), ptWorkStation);
   EXPECT_EQ(ProductTypeFromVersion(2, ptUnknown), ptAdvancedServer);  // domain controller

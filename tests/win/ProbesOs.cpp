@@ -124,7 +124,10 @@ TEST(ProbesOs, FoldersEnvironmentAndRepeatedGathering) {
   char win[MAX_PATH];
   GetWindowsDirectoryA(win, MAX_PATH);
   EXPECT_EQ(f.Values("Windows"), win);
-  EXPECT_EQ(f.Values("RecycleBin"), "");  // a virtual folder has no path
+  // Virtual folders have no path, also where the shell answers with a "::{...}" name.
+  for (const char* key : {"RecycleBin", "Internet", "NetWork", "Printers", "Drives", "Controls"})
+    EXPECT_EQ(f.Values(key), "") << key;
+  for (int i = 0; i < f.Count(); ++i) EXPECT_EQ(f.Values(f.Names(i)).find("::"), std::string::npos) << f[i];
   const std::string desktop = f.Values("Desktop");
   ASSERT_NE(desktop.find('\\'), std::string::npos) << desktop;
   EXPECT_EQ(f.Values("Profile"), desktop.substr(0, desktop.rfind('\\')));
