@@ -35,7 +35,7 @@ class TNoClock : public TCpuProbe {
  public:
   explicit TNoClock(TCpuProbe& real) : FReal(real) {}
   bool HasCpuid() override { return FReal.HasCpuid(); }
-  TCpuidRegs Cpuid(uint32_t leaf) override { return FReal.Cpuid(leaf); }
+  TCpuidRegs Cpuid(uint32_t leaf, uint32_t sub) override { return FReal.Cpuid(leaf, sub); }
   bool CounterFrequency(int64_t&) override { return false; }
   int64_t Counter() override { return 0; }
   uint64_t TimeStamp() override { return 0; }

@@ -36,6 +36,7 @@ VELMORA_CLASS_INFO(TCPUCache) {
   b.Int("L1Code", &T::L1Code, &T::SetL1Code);
   b.Int("Level1", &T::Level1, &T::SetLevel1);
   b.Int("Level2", &T::Level2, &T::SetLevel2);
+  b.Int("Level3", &T::Level3, &T::SetLevel3);
 }
 
 VELMORA_CLASS_INFO(TCPU) {
@@ -79,6 +80,8 @@ void TCPUCache::Assign(const TCacheSizes& sizes, const TCpuidRegs& regs) {
   FL1Code = sizes.L1Code;
   FLevel1 = sizes.Level1;
   FLevel2 = sizes.Level2;
+  FLevel3 = sizes.Level3;
+  FTraceCache = sizes.TraceCache;
   FRegs = regs;
 }
 
@@ -88,6 +91,8 @@ void TCPUCache::Report(TStrings& report) const {
   AddValue(report, "Level 1 Instruction Cache", static_cast<int64_t>(FL1Code));
   AddValue(report, "Level 1 Unified Cache", static_cast<int64_t>(FLevel1));
   AddValue(report, "Level 2 Unified Cache", static_cast<int64_t>(FLevel2));
+  // A key of its own at the end of the section: readers of the first four are not disturbed.
+  if (FLevel3 > 0) AddValue(report, "Level 3 Unified Cache", static_cast<int64_t>(FLevel3));
 }
 
 TCPU::TCPU() : FFeatures(new TCPUFeatures), FCache(new TCPUCache) {}
@@ -100,10 +105,10 @@ TCPU::~TCPU() {
 void TCPU::Gather(TCpuProbe& probe, int count) {
   FCount = count;
   const TCpuIdentity id = IdentifyCpu(probe);
-  FFamily = id.Family;
-  FModel = id.Model;
-  FStepping = id.Stepping;
-  FType = id.Type;
+  FSignature = id.Signature;
+  FFamily = id.Signature.EffectiveFamily();
+  FModel = id.Signature.EffectiveModel();
+  FStepping = id.Signature.Stepping;
   FBrand = id.Brand;
   FBrandString = id.BrandString;
   FVendorIndex = id.VendorIndex;
@@ -116,27 +121,23 @@ void TCPU::Gather(TCpuProbe& probe, int count) {
   FFrequency = FClock.Snapped;
   FFDIVBug = FdivFlawed();
 
+  // The table goes by the signature's own fields; the rows of the classic processors know
+  // no extended bits.
   TCpuNameKey key;
   key.Vendor = id.VendorIndex;
-  key.Family = id.Family;
-  key.Model = id.Model;
-  key.ExtFamily = id.ExtFamily;
-  key.ExtModel = id.ExtModel;
+  key.Family = id.Signature.Family;
+  key.Model = id.Signature.Model;
+  key.Stepping = id.Signature.Stepping;
+  key.ExtFamily = id.Signature.ExtFamily;
+  key.ExtModel = id.Signature.ExtModel;
   key.Frequency = FFrequency;
   key.Level2 = id.Cache.Level2;
-  key.Type = id.Type;
+  key.Type = id.Signature.Type;
   key.Brand = id.Brand;
-  const TCpuName name = LookupCpuName(key);
-  if (name.Known) {
-    FVendorID = name.Name;
-    FCodeName = name.CodeName;
-    FTransistors = name.Transistors;
-  } else {
-    // Newer than the table: the processor names itself where it can.
-    FVendorID = id.BrandString;
-    FCodeName.clear();
-    FTransistors = 0;
-  }
+  const TCpuName name = NameCpu(key, id.HasCpuid, id.VendorText, id.BrandString);
+  FVendorID = name.Name;
+  FCodeName = name.CodeName;
+  FTransistors = name.Transistors;
 }
 
 void TCPU::Report(TStrings& report) const {

@@ -28,9 +28,9 @@ class TSystemCpuProbe : public TCpuProbe {
         : "cc");
     return ((before ^ after) & 0x200000u) != 0;
   }
-  TCpuidRegs Cpuid(uint32_t leaf) override {
+  TCpuidRegs Cpuid(uint32_t leaf, uint32_t subleaf) override {
     TCpuidRegs r;
-    __cpuid_count(leaf, 0, r.Eax, r.Ebx, r.Ecx, r.Edx);
+    __cpuid_count(leaf, subleaf, r.Eax, r.Ebx, r.Ecx, r.Edx);
     return r;
   }
   bool CounterFrequency(int64_t& perSecond) override {

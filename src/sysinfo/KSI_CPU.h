@@ -37,15 +37,20 @@ class TCPUCache : public TPersistent {
   KSI_VALUE(int, L1Code)
   KSI_VALUE(int, Level1)
   KSI_VALUE(int, Level2)
+  KSI_VALUE(int, Level3)
 
  public:
+  // L1Code counts thousands of micro-operations of a trace cache, not KB.
+  bool TraceCache() const { return FTraceCache; }
   // The registers the sizes were decoded from.
   const TCpuidRegs& Registers() const { return FRegs; }
   void Assign(const TCacheSizes& sizes, const TCpuidRegs& regs);
+  // The level-3 line only where there is a level 3.
   void Report(TStrings& report) const;
 
  private:
   TCpuidRegs FRegs;
+  bool FTraceCache = false;
 };
 
 class TCPU : public TPersistent {
@@ -54,9 +59,9 @@ class TCPU : public TPersistent {
   KSI_VALUE(std::string, VendorEx)
   KSI_VALUE(std::string, VendorID)  // the model name
   KSI_VALUE(int, Frequency)
-  KSI_VALUE(int, Family)
+  KSI_VALUE(int, Family)  // effective: the extended bits applied
   KSI_VALUE(int, Stepping)
-  KSI_VALUE(int, Model)
+  KSI_VALUE(int, Model)   // effective
   KSI_VALUE(std::string, SerialNumber)
   KSI_VALUE(bool, FDIVBug)
   KSI_VALUE(std::string, CodeName)
@@ -80,15 +85,18 @@ class TCPU : public TPersistent {
   int VendorIndex() const { return FVendorIndex; }
   // "Intel", ...; empty for an unknown vendor.
   std::string Vendor() const { return CpuVendorShortName(FVendorIndex); }
-  int ProcessorType() const { return FType; }
+  int ProcessorType() const { return FSignature.Type; }
   int BrandIndex() const { return FBrand; }
+  // Leaf 1's signature as the processor gives it, before the extended bits are applied.
+  const TCpuSignature& Signature() const { return FSignature; }
   const std::string& BrandString() const { return FBrandString; }
   const TClockResult& Clock() const { return FClock; }
 
  private:
   TCPUFeatures* FFeatures;
   TCPUCache* FCache;
-  int FVendorIndex = 0, FType = 0, FBrand = 0;
+  int FVendorIndex = 0, FBrand = 0;
+  TCpuSignature FSignature;
   std::string FBrandString;
   TClockResult FClock;
 };

@@ -395,7 +395,7 @@ void TfrmKSI_Overview::FillOSPage() {
 
 void TfrmKSI_Overview::FillCPUPage() {
   TCPU* c = FSysInfo->CPU();
-  Put("lCPUName", Fmt("%d x %s %s - %d MHz", c->Count(), Trim(c->Vendor()).c_str(), Trim(c->VendorID()).c_str(), c->Frequency()));
+  Put("lCPUName", CpuHeadline(c->Count(), c->Vendor(), c->VendorID(), c->Frequency()));
   Put("lCPUFamily", Fmt("Family %d  Model %d  Stepping %d", c->Family(), c->Model(), c->Stepping()));
   Put("lCodeName", "Code Name: " + c->CodeName());
   Put("lVendor", "Vendor: " + c->VendorEx());
@@ -403,9 +403,13 @@ void TfrmKSI_Overview::FillCPUPage() {
   Put("lSerial", "Serial Number: " + c->SerialNumber());
   TCPUCache* k = c->Cache();
   Put("lL1Data", Fmt("Level 1 Data Cache: %d Kb", k->L1Data()));
-  Put("lL1Code", Fmt("Level 1 Instruction Cache: %d Kb", k->L1Code()));
+  // The Pentium 4's trace cache holds decoded micro-operations, not bytes.
+  Put("lL1Code", k->TraceCache() ? Fmt("Level 1 Instruction Cache: %d K\xB5ops (trace cache)", k->L1Code())
+                                 : Fmt("Level 1 Instruction Cache: %d Kb", k->L1Code()));
   Put("lL1Unified", Fmt("Level 1 Unified Cache: %d Kb", k->Level1()));
   Put("lL2Unified", Fmt("Level 2 Unified Cache: %d Kb", k->Level2()));
+  Put("lL3Unified", Fmt("Level 3 Unified Cache: %d Kb", k->Level3()));
+  Find<TControl>("lL3Unified")->SetVisible(k->Level3() > 0);
   auto* clb = Find<TCheckListBox>("clbFeatures");
   TStringList lines;
   c->Features()->Report(lines);

@@ -6,6 +6,7 @@ list(APPEND VELMORA_PORTABLE_SOURCES
   ${DIR}/SysInfoLogic.cpp
   ${DIR}/CpuLogic.cpp
   ${DIR}/CpuReport.cpp
+  ${DIR}/CpuDump.cpp
   ${DIR}/MemoryReport.cpp
   ${DIR}/MachineReport.cpp
   ${DIR}/DiskLogic.cpp

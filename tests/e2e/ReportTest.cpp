@@ -155,9 +155,16 @@ TEST_F(Report, ProcessorMatchesTheHost) {
   EXPECT_EQ(Value("CPU", "Vendor"), vendor == "GenuineIntel"   ? "Intel"
                                     : vendor == "AuthenticAMD" ? "AMD"
                                                                : vendor);
-  // The report's family is the base family; Linux adds the extended one above 15.
-  const int family = std::atoi(host.at("cpu family").c_str());
-  EXPECT_EQ(Value("CPU", "Family"), std::to_string(family >= 15 ? 15 : family));
+  // Family and model with the extended bits applied, as Linux gives them.
+  EXPECT_EQ(Value("CPU", "Family"), host.at("cpu family"));
+  EXPECT_EQ(Value("CPU", "Model"), host.at("model"));
+  EXPECT_EQ(Value("CPU", "Stepping"), host.at("stepping"));
+  // The brand string, with its runs of blanks made one.
+  std::string name;
+  for (char c : host.at("model name"))
+    if (c != ' ' || (!name.empty() && name.back() != ' ')) name += c;
+  while (!name.empty() && name.back() == ' ') name.pop_back();
+  EXPECT_EQ(Value("CPU", "VendorID"), name);
 
   std::set<std::string> flags;
   std::istringstream words(host.at("flags"));

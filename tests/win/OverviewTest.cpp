@@ -13,6 +13,7 @@
 #include "framework/Forms.h"
 #include "framework/Menus.h"
 #include "framework/StdCtrls.h"
+#include "sysinfo/CpuDump.h"
 #include "sysinfo/KSI_DetailDlg.h"
 #include "sysinfo/KSI_Overview.h"
 #include "sysinfo/KSystemInfo.h"
@@ -223,6 +224,54 @@ TEST_F(Overview, PagesShowTheCategoriesValues) {
   f->tcStartupChange(f->tcStartup);
   ASSERT_EQ(f->lvStartup->Items().Count(), 1);
   EXPECT_EQ(f->lvStartup->Items().Item(0)->SubItems()[0], "agent.exe /quiet");
+}
+
+TEST_F(Overview, CpuPageNamesTheProcessorOnceAndShowsALevel3OnlyWhereThereIsOne) {
+  // Two recorded processors played through the seam: a Pentium 4 Extreme Edition (trace cache,
+  // level 3) and a Pentium III without either.
+  std::vector<TCpuDump> dumps;
+  std::string error;
+  ASSERT_TRUE(ParseCpuDumps(
+      "CPU p4ee\nMHZ 3466\n"
+      "LEAF 0 0 00000002 756E6547 6C65746E 49656E69\n"
+      "LEAF 1 0 00000F25 00020809 00004400 BFEBFBFF\n"
+      "LEAF 2 0 665B5001 00000000 00000000 007B7025\n"
+      "LEAF 80000000 0 80000004 0 0 0\n"
+      "LEAF 80000002 0 20202020 20202020 20202020 6E492020\n"
+      "LEAF 80000003 0 286C6574 50202952 69746E65 52286D75\n"
+      "LEAF 80000004 0 20342029 20555043 36342E33 007A4847\nEND\n"
+      "CPU p3\nMHZ 733\n"
+      "LEAF 0 0 00000002 756E6547 6C65746E 49656E69\n"
+      "LEAF 1 0 00000683 00000002 00000000 0387FBFF\n"
+      "LEAF 2 0 03020101 00000000 00000000 0C040882\nEND\n",
+      dumps, error))
+      << error;
+  TCpuDumpProbe p4(dumps[0]);
+  info->CPU()->Gather(p4, 2);
+  f->RefreshPages();
+  EXPECT_EQ(Text("lCPUName"), "2 x Intel(R) Pentium(R) 4 CPU 3.46GHz - 3466 MHz");
+  EXPECT_EQ(Text("lCPUFamily"), "Family 15  Model 2  Stepping 5");
+  EXPECT_EQ(Text("lL1Data"), "Level 1 Data Cache: 8 Kb");
+  EXPECT_EQ(Text("lL1Code"), "Level 1 Instruction Cache: 12 K\xB5ops (trace cache)");
+  EXPECT_EQ(Text("lL2Unified"), "Level 2 Unified Cache: 512 Kb");
+  EXPECT_EQ(Text("lL3Unified"), "Level 3 Unified Cache: 2048 Kb");
+  TControl* l3 = C<TControl>("lL3Unified");
+  EXPECT_TRUE(l3->Visible());
+  // Inside the cache group, below the level-2 line.
+  TControl* l2 = C<TControl>("lL2Unified");
+  EXPECT_EQ(l3->Parent(), l2->Parent());
+  EXPECT_GT(l3->Top(), l2->Top());
+  EXPECT_LE(l3->Top() + l3->Height(), l3->Parent()->ClientHeight());
+
+  TCpuDumpProbe p3(dumps[1]);
+  info->CPU()->Gather(p3, 1);
+  f->RefreshPages();
+  EXPECT_EQ(Text("lCPUName"), "1 x Intel Pentium III E - 733 MHz");
+  EXPECT_EQ(Text("lL1Code"), "Level 1 Instruction Cache: 16 Kb");
+  EXPECT_FALSE(l3->Visible());
+  TStringList r;
+  info->CPU()->Report(r);
+  EXPECT_EQ(r[r.Count() - 1], "Level 2 Unified Cache=256");
 }
 
 TEST_F(Overview, DriveItemGainsItsLabelOnceAndFlagsCannotBeToggled) {

@@ -279,7 +279,7 @@ ULONGLONG WINAPI SixtyDays() { return 60ull * 86400 * 1000; }
 class TFailingProbe : public TCpuProbe {
  public:
   bool HasCpuid() override { throw Exception("no processor here"); }
-  TCpuidRegs Cpuid(uint32_t) override { return {}; }
+  TCpuidRegs Cpuid(uint32_t, uint32_t) override { return {}; }
   bool CounterFrequency(int64_t&) override { return false; }
   int64_t Counter() override { return 0; }
   uint64_t TimeStamp() override { return 0; }
