@@ -80,8 +80,10 @@ Function ${UN}CloseVelmora
       IntOp $1 $1 + 1
     ${Loop}
   ${EndIf}
-  ; Its windows may go a moment before the process lets go of velmora.exe.
+  ; Its windows may go a moment before the process lets go of velmora.exe. A read-only copy
+  ; would look held for ever.
   ${If} ${FileExists} "$INSTDIR\velmora.exe"
+    SetFileAttributes "$INSTDIR\velmora.exe" NORMAL
     StrCpy $1 0
     ${Do}
       ClearErrors
