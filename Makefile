@@ -1,9 +1,10 @@
 # Two commands: `make run` builds if needed and starts the program; `make test` builds and runs
-# every test. Both install the Debian packages they need first.
+# every test. Both install the Debian packages they need first. `make dist` writes the setup
+# program and the zip into build/dist/.
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: run test build deps screenshots clean
+.PHONY: run test build deps dist screenshots clean
 
 deps:
 	@tools/deps.sh
@@ -17,6 +18,9 @@ run: build
 
 test: build
 	@cd $(BUILD) && ../tools/with-wine.sh ctest --output-on-failure -j $(JOBS) --timeout 300
+
+dist: build
+	@ls -l $(BUILD)/dist/velmora-*-setup.exe $(BUILD)/dist/velmora-*.zip
 
 screenshots: build
 	@tools/screenshots.sh $(BUILD)/win/velmora.exe docs

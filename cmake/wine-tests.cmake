@@ -41,4 +41,8 @@ foreach(v ${VELMORA_WINVERS})
   wine_test(e2e.wizard.${v} e2e_tests.exe ARGS --gtest_brief=1 --gtest_filter=WizardTuning.*
             --winver=${v} TIMEOUT 180)
 endforeach()
-wine_test(e2e e2e_tests.exe ARGS --gtest_brief=1 --gtest_filter=-Startup.*:Report.*:WizardTuning.* TIMEOUT 300)
+# The setup program: installed silently, the program started from its shortcut, removed again.
+foreach(v winxp win10)
+  wine_test(e2e.setup.${v} e2e_tests.exe ARGS --gtest_brief=1 --gtest_filter=Setup.* --winver=${v} TIMEOUT 240)
+endforeach()
+wine_test(e2e e2e_tests.exe ARGS --gtest_brief=1 --gtest_filter=-Startup.*:Report.*:WizardTuning.*:Setup.* TIMEOUT 300)

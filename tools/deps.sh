@@ -25,6 +25,8 @@ declare -A probe=(
   [fp-utils]=/usr/bin/chmcmd
   [googletest]=/usr/src/googletest/CMakeLists.txt
   [imagemagick]=/usr/bin/convert-im6.q16
+  [nsis]=/usr/bin/makensis
+  [zip]=/usr/bin/zip
 )
 
 missing=()

@@ -1,5 +1,6 @@
-// velmora.exe must load on Windows 95 and NT 4.0: every function it imports by name must be on
-// the list of those both systems export, and its header must ask for nothing newer. Wine exports
+// velmora.exe and its setup program must load on Windows 95 and NT 4.0: every function they
+// import by name must be on the list of those both systems export, and their headers must ask for
+// nothing newer. Wine exports
 // everything in every version mode, so only this reading of the file itself can tell.
 #include <gtest/gtest.h>
 #include <algorithm>
@@ -30,6 +31,36 @@ std::vector<std::string> ReadFloor() {
 
 PeInfo ReadProgram() { return ReadPe(ReadFileBytes(VELMORA_EXE)); }
 
+// Every import of the file that is not on the floor, as "dll function" (or "dll #ordinal").
+std::string OutsideFloor(const PeInfo& pe, const std::set<std::string>& alsoAllowed = {}) {
+  std::vector<std::string> list = ReadFloor();
+  std::set<std::string> floor(list.begin(), list.end());
+  floor.insert(alsoAllowed.begin(), alsoAllowed.end());
+  std::string names;
+  for (const PeImport& imp : pe.Imports) {
+    std::string entry = Lower(imp.Dll);
+    entry += ' ';
+    if (imp.Function.empty()) {
+      entry += '#';
+      entry += std::to_string(imp.Ordinal);
+    } else {
+      entry += imp.Function;
+    }
+    if (!floor.count(entry)) names += "\n  " + entry;
+  }
+  return names;
+}
+
+// What a Windows 95 or NT 4.0 loader looks at in the header.
+void ExpectOldLoaderHeader(const PeInfo& pe) {
+  EXPECT_EQ(pe.Machine, 0x14C);  // i386
+  EXPECT_EQ(pe.Subsystem, 2);    // Windows GUI
+  EXPECT_EQ(pe.MajorSubsystemVersion, 4);
+  EXPECT_EQ(pe.MinorSubsystemVersion, 0);
+  EXPECT_EQ(pe.MajorOsVersion, 4);
+  EXPECT_EQ(pe.MinorOsVersion, 0);
+}
+
 }  // namespace
 
 TEST(ImportFloor, ListIsSortedUniqueAndWellFormed) {
@@ -46,38 +77,36 @@ TEST(ImportFloor, ListIsSortedUniqueAndWellFormed) {
 }
 
 TEST(ImportFloor, ProgramImportsOnlyWhatWindows95AndNT4BothHave) {
-  std::vector<std::string> list = ReadFloor();
-  std::set<std::string> floor(list.begin(), list.end());
   PeInfo pe = ReadProgram();
   ASSERT_FALSE(pe.Imports.empty());
-  std::vector<std::string> outside;
-  for (const PeImport& imp : pe.Imports) {
-    std::string entry = Lower(imp.Dll);
-    entry += ' ';
-    if (imp.Function.empty()) {
-      entry += '#';
-      entry += std::to_string(imp.Ordinal);
-    } else {
-      entry += imp.Function;
-    }
-    if (!floor.count(entry)) outside.push_back(entry);
-  }
-  std::string names;
-  for (const std::string& o : outside) names += "\n  " + o;
+  std::string outside = OutsideFloor(pe);
   EXPECT_TRUE(outside.empty()) << "velmora.exe imports functions outside the floor (look them up at run time, "
-                               << "or add them to the list when both systems have them):" << names;
+                               << "or add them to the list when both systems have them):" << outside;
 }
 
 TEST(ImportFloor, HeaderAsksForNothingNewerThanWindows95AndNT4) {
   PeInfo pe = ReadProgram();
-  EXPECT_EQ(pe.Machine, 0x14C);                   // i386
-  EXPECT_EQ(pe.Subsystem, 2);                     // Windows GUI
-  EXPECT_EQ(pe.MajorSubsystemVersion, 4);
-  EXPECT_EQ(pe.MinorSubsystemVersion, 0);
-  EXPECT_EQ(pe.MajorOsVersion, 4);
-  EXPECT_EQ(pe.MinorOsVersion, 0);
+  ExpectOldLoaderHeader(pe);
   // Large-address-aware would let the old memory status report wrapped figures above 2 GB.
   EXPECT_EQ(pe.Characteristics & 0x0020, 0);
+}
+
+// The setup program and its uninstaller (the same stub), and the dialog plug-in its first and
+// last pages load, must load on the same systems as the program they install. The stub imports a
+// few functions of the NT family directly: Windows 95 exports them too, as stubs that fail with
+// ERROR_CALL_NOT_IMPLEMENTED, so the setup loads there. It calls them only for a restart or for
+// replacing files at restart, which this setup never asks for.
+TEST(ImportFloor, SetupProgramLoadsOnWindows95AndNT4) {
+  const std::set<std::string> ntOnlyStubs = {"advapi32.dll AdjustTokenPrivileges", "advapi32.dll LookupPrivilegeValueA",
+                                             "advapi32.dll OpenProcessToken", "kernel32.dll MoveFileExA"};
+  for (const char* file : {VELMORA_SETUP, VELMORA_SETUP_PLUGIN}) {
+    SCOPED_TRACE(file);
+    PeInfo pe = ReadPe(ReadFileBytes(file));
+    ASSERT_FALSE(pe.Imports.empty());
+    std::string outside = OutsideFloor(pe, ntOnlyStubs);
+    EXPECT_TRUE(outside.empty()) << "imports outside the floor:" << outside;
+    ExpectOldLoaderHeader(pe);
+  }
 }
 
 TEST(PeReader, RefusesWhatIsNotAnImage) {

@@ -1,0 +1,415 @@
+// The setup program made by the build, run as users and administrators run it: silently into a
+// folder with spaces, the installed program started from its Start menu shortcut, then removed by
+// its uninstaller while it runs; and installed over itself, removed with its settings.
+#include <gtest/gtest.h>
+#include "Driver.h"
+#include <commctrl.h>
+#include <shlobj.h>
+#include <tlhelp32.h>
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+
+using namespace e2e;
+
+namespace {
+
+const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Velmora";
+const char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+const char kSetupName[] = "velmora-4.6-setup.exe";
+const char kParent[] = "C:\\Program Files\\Velmora Test Tools";
+const char kFolder[] = "C:\\Program Files\\Velmora Test Tools\\Velmora";
+
+std::string SetupPath() { return ExeDir() + "..\\dist\\" + kSetupName; }
+
+std::string ReadFile(const std::string& name) {
+  std::ifstream f(name, std::ios::binary);
+  std::stringstream s;
+  s << f.rdbuf();
+  return s.str();
+}
+
+bool Exists(const std::string& name) { return GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::string StartMenuFolder() {
+  char path[MAX_PATH] = "";
+  SHGetSpecialFolderPathA(nullptr, path, CSIDL_COMMON_PROGRAMS, FALSE);
+  return std::string(path) + "\\Velmora";
+}
+
+// A value of a key, empty when the key or the value is missing; *type receives its type.
+std::string RegText(HKEY root, const char* key, const char* name, DWORD* type = nullptr) {
+  HKEY k;
+  if (RegOpenKeyExA(root, key, 0, KEY_READ, &k) != 0) return "";
+  char buf[1024] = "";
+  DWORD size = sizeof buf - 1, t = 0;
+  LONG rc = RegQueryValueExA(k, name, nullptr, &t, reinterpret_cast<BYTE*>(buf), &size);
+  RegCloseKey(k);
+  if (type) *type = rc == 0 ? t : 0;
+  if (rc != 0) return "";
+  if (t == REG_DWORD) return std::to_string(*reinterpret_cast<DWORD*>(buf));
+  return std::string(buf);
+}
+
+bool KeyExists(HKEY root, const char* key) {
+  HKEY k;
+  if (RegOpenKeyExA(root, key, 0, KEY_READ, &k) != 0) return false;
+  RegCloseKey(k);
+  return true;
+}
+
+void SetUserText(const char* key, const char* name, const std::string& value) {
+  HKEY k;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr), 0);
+  RegSetValueExA(k, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()), static_cast<DWORD>(value.size() + 1));
+  RegCloseKey(k);
+}
+
+struct Shortcut {
+  std::string Target, Folder;
+};
+
+Shortcut ReadShortcut(const std::string& file) {
+  Shortcut s;
+  IShellLinkA* link = nullptr;
+  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                              reinterpret_cast<void**>(&link))))
+    return s;
+  IPersistFile* persist = nullptr;
+  if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&persist)))) {
+    wchar_t wide[MAX_PATH];
+    MultiByteToWideChar(CP_ACP, 0, file.c_str(), -1, wide, MAX_PATH);
+    if (SUCCEEDED(persist->Load(wide, STGM_READ))) {
+      char buf[MAX_PATH] = "";
+      if (SUCCEEDED(link->GetPath(buf, MAX_PATH, nullptr, SLGP_RAWPATH))) s.Target = buf;
+      buf[0] = 0;
+      if (SUCCEEDED(link->GetWorkingDirectory(buf, MAX_PATH))) s.Folder = buf;
+    }
+    persist->Release();
+  }
+  link->Release();
+  return s;
+}
+
+// The processes of that file name (any case).
+std::vector<DWORD> ProcessesNamed(const char* name) {
+  std::vector<DWORD> out;
+  HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snap == INVALID_HANDLE_VALUE) return out;
+  PROCESSENTRY32 pe{};
+  pe.dwSize = sizeof pe;
+  for (BOOL ok = Process32First(snap, &pe); ok; ok = Process32Next(snap, &pe)) {
+    const char* base = strrchr(pe.szExeFile, '\\');
+    if (lstrcmpiA(base ? base + 1 : pe.szExeFile, name) == 0) out.push_back(pe.th32ProcessID);
+  }
+  CloseHandle(snap);
+  return out;
+}
+
+// Starts a program with a command line of its own (as a user types it, /D= unquoted) and, when
+// asked, waits for its end, pumping this thread's messages meanwhile; the exit code, or
+// STILL_ACTIVE after the time-out.
+DWORD RunProgram(const std::string& exe, const std::string& args, DWORD waitMs, const std::string& folder = "") {
+  std::string cmd = "\"" + exe + "\" " + args;
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessA(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      folder.empty() ? nullptr : folder.c_str(), &si, &pi))
+    return 0xFFFFFFFF;
+  DWORD code = STILL_ACTIVE, start = GetTickCount();
+  while (GetTickCount() - start < waitMs) {
+    if (MsgWaitForMultipleObjects(1, &pi.hProcess, FALSE, 100, QS_ALLINPUT) == WAIT_OBJECT_0) {
+      GetExitCodeProcess(pi.hProcess, &code);
+      break;
+    }
+    MSG m;
+    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&m);
+  }
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  return code;
+}
+
+// The uninstaller runs a copy of itself from the temporary folder and ends at once; the copy
+// does the work. Waits for that copy too.
+const char kUninstallerCopy[] = "Un.exe";
+
+bool WaitForUninstaller(DWORD ms) {
+  return WaitFor([] { return ProcessesNamed(kUninstallerCopy).empty(); }, ms);
+}
+
+// Memory in another process, for the list view messages that carry pointers.
+class Remote {
+ public:
+  Remote(DWORD pid, size_t size) {
+    FProcess = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    if (FProcess) FMem = static_cast<char*>(VirtualAllocEx(FProcess, nullptr, size, MEM_COMMIT, PAGE_READWRITE));
+  }
+  ~Remote() {
+    if (FMem) VirtualFreeEx(FProcess, FMem, 0, MEM_RELEASE);
+    if (FProcess) CloseHandle(FProcess);
+  }
+  char* At(size_t offset) const { return FMem + offset; }
+  void Write(const void* data, size_t n) { WriteProcessMemory(FProcess, FMem, data, n, nullptr); }
+  void Read(void* data, size_t n, size_t offset) const { ReadProcessMemory(FProcess, FMem + offset, data, n, nullptr); }
+
+ private:
+  HANDLE FProcess = nullptr;
+  char* FMem = nullptr;
+};
+
+std::vector<std::string> ListTexts(HWND lv, DWORD pid) {
+  std::vector<std::string> out;
+  DWORD_PTR n = 0;
+  SendMessageTimeoutA(lv, LVM_GETITEMCOUNT, 0, 0, SMTO_NORMAL, 5000, &n);
+  Remote mem(pid, sizeof(LVITEMA) + 512);
+  for (int i = 0; i < static_cast<int>(n); ++i) {
+    LVITEMA it{};
+    it.pszText = mem.At(sizeof it);
+    it.cchTextMax = 512;
+    mem.Write(&it, sizeof it);
+    DWORD_PTR len = 0;
+    SendMessageTimeoutA(lv, LVM_GETITEMTEXTA, i, reinterpret_cast<LPARAM>(mem.At(0)), SMTO_NORMAL, 5000, &len);
+    std::string s(len, '\0');
+    mem.Read(s.data(), len, sizeof it);
+    out.push_back(s);
+  }
+  return out;
+}
+
+// A window of another program that answers to the running copy's class and title but does not
+// close when asked.
+struct StubbornCopy {
+  HWND h = nullptr;
+  static LRESULT CALLBACK Proc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_CLOSE) return 0;
+    return DefWindowProcA(w, msg, wp, lp);
+  }
+  StubbornCopy() {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = Proc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "TApplication";
+    RegisterClassA(&wc);
+    h = CreateWindowExA(0, "TApplication", "Velmora", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, wc.hInstance, nullptr);
+  }
+  ~StubbornCopy() {
+    if (h) DestroyWindow(h);
+    UnregisterClassA("TApplication", GetModuleHandleA(nullptr));
+  }
+};
+
+// A visible dialog of the uninstaller other than `except`: its pages (titled "Velmora Uninstall"
+// and the page's own words) or its message boxes.
+struct UninstallerSearch {
+  HWND except, found;
+};
+
+BOOL CALLBACK FindUninstallerWindow(HWND h, LPARAM lp) {
+  auto* s = reinterpret_cast<UninstallerSearch*>(lp);
+  if (h == s->except || !IsWindowVisible(h) || ClassOf(h) != "#32770") return TRUE;
+  if (WindowText(h).rfind("Velmora Uninstall", 0) != 0) return TRUE;
+  s->found = h;
+  return FALSE;
+}
+
+HWND UninstallerWindow(HWND except) {
+  UninstallerSearch search{except, nullptr};
+  EnumWindows(FindUninstallerWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// Ends the uninstaller's copies that a failed test left waiting for a click.
+void EndUninstallers() {
+  for (DWORD pid : ProcessesNamed(kUninstallerCopy))
+    if (HANDLE p = OpenProcess(PROCESS_TERMINATE, FALSE, pid)) {
+      TerminateProcess(p, 1);
+      CloseHandle(p);
+    }
+}
+
+class Setup : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    CoInitialize(nullptr);
+    ASSERT_TRUE(Exists(SetupPath())) << SetupPath() << " is missing: make dist";
+    for (const char* exe : {kSetupName, "uninstall.exe", kUninstallerCopy, "velmora.exe"})
+      SetVersionMode(exe, g_winver);
+    RemoveLeftovers();
+    DeleteUserKey("Velmora");
+  }
+  void TearDown() override {
+    RemoveLeftovers();
+    DeleteUserKey("Velmora");
+    CoUninitialize();
+  }
+  // What a failed run may have left, so that the next run starts from a clean machine.
+  void RemoveLeftovers() {
+    EndUninstallers();
+    if (Exists(Installed("uninstall.exe"))) {
+      RunProgram(Installed("uninstall.exe"), "/S", 60000);
+      WaitForUninstaller(30000);
+    }
+    RemoveDirectoryA(kParent);
+    HKEY run;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kRunKey, 0, KEY_ALL_ACCESS, &run) == 0) {
+      RegDeleteValueA(run, "velmora.exe");
+      RegCloseKey(run);
+    }
+  }
+  static std::string Installed(const char* file) { return std::string(kFolder) + "\\" + file; }
+  DWORD Install(DWORD waitMs = 60000) { return RunProgram(SetupPath(), std::string("/S /D=") + kFolder, waitMs); }
+
+  // The installed program, started as its shortcut starts it; its main window up.
+  void StartFromShortcut(const Shortcut& link) {
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    std::string cmd = "\"" + link.Target + "\"";
+    ASSERT_TRUE(CreateProcessA(link.Target.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                               link.Folder.empty() ? nullptr : link.Folder.c_str(), &si, &program));
+    main = FindTopWindow(program.dwProcessId, "TMainForm", "Velmora v4.6", 20000);
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(Settle(main));
+  }
+  bool ProgramEnded(DWORD ms) { return WaitForSingleObject(program.hProcess, ms) == WAIT_OBJECT_0; }
+  void EndProgram() {
+    if (!program.hProcess) return;
+    if (!ProgramEnded(0)) {
+      PostMessageA(main, WM_CLOSE, 0, 0);
+      if (!ProgramEnded(10000)) TerminateProcess(program.hProcess, 99);
+    }
+    CloseHandle(program.hThread);
+    CloseHandle(program.hProcess);
+    program = {};
+  }
+  ~Setup() override { EndProgram(); }
+
+  PROCESS_INFORMATION program{};
+  HWND main = nullptr;
+};
+
+}  // namespace
+
+TEST_F(Setup, SilentRoundTripIntoAFolderWithSpaces) {
+  ASSERT_EQ(Install(), 0u);
+
+  // The files, byte for byte those of the build, and the uninstaller.
+  EXPECT_EQ(ReadFile(Installed("velmora.exe")), ReadFile(ExeDir() + "velmora.exe"));
+  EXPECT_EQ(ReadFile(Installed("velmo.chm")), ReadFile(ExeDir() + "velmo.chm"));
+  EXPECT_TRUE(Exists(Installed("uninstall.exe")));
+
+  // The Start menu folder: the program (started in its own folder), its help, the uninstaller.
+  const std::string menu = StartMenuFolder();
+  Shortcut link = ReadShortcut(menu + "\\Velmora.lnk");
+  EXPECT_EQ(link.Target, Installed("velmora.exe"));
+  EXPECT_EQ(link.Folder, kFolder);
+  EXPECT_EQ(ReadShortcut(menu + "\\Velmora Help.lnk").Target, Installed("velmo.chm"));
+  EXPECT_EQ(ReadShortcut(menu + "\\Uninstall Velmora.lnk").Target, Installed("uninstall.exe"));
+
+  // The entry of Add/Remove Programs.
+  DWORD type = 0;
+  EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName"), "Velmora");
+  EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayVersion"), "4.6");
+  EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, kUninstallKey, "Publisher"), "Velmora");
+  EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayIcon"), Installed("velmora.exe") + ",0");
+  EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"), "\"" + Installed("uninstall.exe") + "\"");
+  EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, kUninstallKey, "InstallLocation"), kFolder);
+  EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, kUninstallKey, "NoModify", &type), "1");
+  EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
+  EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, kUninstallKey, "NoRepair"), "1");
+  // In kilobytes: the program, its help and the uninstaller, roughly.
+  const DWORD size = std::stoul("0" + RegText(HKEY_LOCAL_MACHINE, kUninstallKey, "EstimatedSize", &type));
+  EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
+  const size_t files = ReadFile(Installed("velmora.exe")).size() + ReadFile(Installed("velmo.chm")).size() +
+                       ReadFile(Installed("uninstall.exe")).size();
+  EXPECT_NEAR(size, files / 1024.0, 8.0);
+
+  // The installed program starts from its shortcut and finds itself among the installed software
+  // of its own system information.
+  ASSERT_NO_FATAL_FAILURE(StartFromShortcut(link));
+  HWND button = FindChild(main, "TFlatButton", "System info...");
+  ASSERT_NE(button, nullptr);
+  PostMessageA(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+  PostMessageA(button, WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
+  HWND dlg = FindTopWindow(program.dwProcessId, "TfrmKSI_Overview", nullptr, 60000);
+  ASSERT_NE(dlg, nullptr);
+  ASSERT_TRUE(Settle(dlg, 60000));
+  HWND sheet = FindChild(dlg, "TTabSheet", " Software ");
+  ASSERT_NE(sheet, nullptr);
+  std::vector<std::string> software = ListTexts(FindChild(sheet, "TListView", nullptr), program.dwProcessId);
+  EXPECT_NE(std::find(software.begin(), software.end(), "Velmora"), software.end()) << software.size() << " entries";
+
+  // What the program and its wizard leave behind while it runs: settings and a logon entry.
+  SetUserText("Velmora\\OptWizSettings", "SetupTestMark", "kept");
+  SetUserText(kRunKey, "velmora.exe", Installed("velmora.exe"));
+
+  // Removed silently while it runs: it is closed first, then nothing of it is left but the
+  // settings.
+  EXPECT_EQ(RunProgram(Installed("uninstall.exe"), "/S", 30000), 0u);
+  ASSERT_TRUE(WaitForUninstaller(60000));
+  EXPECT_TRUE(ProgramEnded(0)) << "the uninstaller left the program running";
+  for (const char* f : {"velmora.exe", "velmo.chm", "uninstall.exe"}) EXPECT_FALSE(Exists(Installed(f))) << f;
+  EXPECT_FALSE(Exists(kFolder));
+  EXPECT_TRUE(Exists(kParent)) << "the folder above is not the setup's";
+  EXPECT_FALSE(Exists(menu));
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+  EXPECT_EQ(RegText(HKEY_CURRENT_USER, kRunKey, "velmora.exe"), "");
+  EXPECT_EQ(RegText(HKEY_CURRENT_USER, "Velmora\\OptWizSettings", "SetupTestMark"), "kept");
+}
+
+TEST_F(Setup, InstallingOverARunningCopyReplacesItAndRemovalMayTakeTheSettings) {
+  ASSERT_EQ(Install(), 0u);
+  ASSERT_NO_FATAL_FAILURE(StartFromShortcut(ReadShortcut(StartMenuFolder() + "\\Velmora.lnk")));
+  SetUserText("Velmora\\OptWizSettings", "SetupTestMark", "kept");
+  // A damaged help file and a logon entry of another copy of the program.
+  { std::ofstream(Installed("velmo.chm"), std::ios::binary | std::ios::trunc) << "damaged"; }
+  SetUserText(kRunKey, "velmora.exe", "C:\\Tools\\velmora.exe");
+
+  // Over the running copy: it is closed, the files are replaced, the settings stay.
+  ASSERT_EQ(Install(), 0u);
+  EXPECT_TRUE(ProgramEnded(0)) << "the setup left the program running";
+  EXPECT_EQ(ReadFile(Installed("velmo.chm")), ReadFile(ExeDir() + "velmo.chm"));
+  EXPECT_EQ(ReadFile(Installed("velmora.exe")), ReadFile(ExeDir() + "velmora.exe"));
+  EXPECT_EQ(RegText(HKEY_CURRENT_USER, "Velmora\\OptWizSettings", "SetupTestMark"), "kept");
+  EndProgram();
+
+  // A copy that does not close when asked: the uninstaller says so and removes nothing. Run in
+  // place (_?=) to see its exit code.
+  {
+    StubbornCopy stubborn;
+    ASSERT_NE(stubborn.h, nullptr);
+    DWORD code = RunProgram(Installed("uninstall.exe"), std::string("/S _?=") + kFolder, 60000);
+    EXPECT_NE(code, 0u);
+    EXPECT_NE(code, static_cast<DWORD>(STILL_ACTIVE));
+    EXPECT_TRUE(Exists(Installed("velmora.exe")));
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+  }
+
+  // Removed by hand: the question about the settings defaults to No; Yes removes them. The logon
+  // entry of the other copy stays.
+  std::string uninstaller = Installed("uninstall.exe");
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  std::string cmd = "\"" + uninstaller + "\"";
+  ASSERT_TRUE(CreateProcessA(uninstaller.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  HWND wizard = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (wizard = UninstallerWindow(nullptr)) != nullptr; }, 20000));
+  ASSERT_TRUE(Settle(wizard));
+  PostMessageA(wizard, WM_COMMAND, IDOK, 0);  // "Uninstall"
+  HWND question = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (question = UninstallerWindow(wizard)) != nullptr; }, 20000));
+  EXPECT_TRUE(GetWindowLongA(GetDlgItem(question, IDNO), GWL_STYLE) & BS_DEFPUSHBUTTON) << "No is not the default";
+  PostMessageA(question, WM_COMMAND, IDYES, 0);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(question); }, 10000));
+  EXPECT_TRUE(WaitFor([&] { return !KeyExists(HKEY_CURRENT_USER, "Velmora"); }, 10000));
+  Settle(wizard);
+  PostMessageA(wizard, WM_COMMAND, IDOK, 0);  // "Close"
+  ASSERT_TRUE(WaitForUninstaller(30000));
+  EXPECT_FALSE(Exists(kFolder));
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+  EXPECT_EQ(RegText(HKEY_CURRENT_USER, kRunKey, "velmora.exe"), "C:\\Tools\\velmora.exe");
+}
