@@ -9,11 +9,13 @@
 #include "framework/CheckLst.h"
 #include "framework/ComCtrls.h"
 #include "framework/Dialogs.h"
+#include "framework/Exception.h"
 #include "framework/ExtCtrls.h"
 #include "framework/Forms.h"
 #include "framework/Menus.h"
 #include "framework/StdCtrls.h"
 #include "sysinfo/KSI_DetailDlg.h"
+#include "sysinfo/KSI_OS.h"
 #include "sysinfo/KSI_Overview.h"
 #include "sysinfo/KSystemInfo.h"
 #include "sysinfo/LedMeter.h"
@@ -326,6 +328,83 @@ TEST_F(Overview, TerminateRemovesTheRowOnlyWhenTheProcessEnded) {
   lv->SetSelected(nullptr);
   f->cmTerminate(nullptr);  // no row: nothing at all
   EXPECT_EQ(boxes.size(), before);
+}
+
+TEST_F(Overview, PropertiesOfAProcessWithoutLocationSaySo) {
+  info->Processes()->Assign({{"smss.exe", 12}, {"C:\\velmora-nowhere\\ghost.exe", 99}});
+  f->RefreshPages();
+  TListView* lv = f->lvProcesses;
+  ASSERT_EQ(lv->Items().Count(), 2);
+  EXPECT_EQ(lv->Items().Item(0)->SubItems()[1], "");
+  lv->SetSelected(lv->Items().Item(0));
+  f->cmProcProps(nullptr);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0], "Velmora Advanced System Profiler: Windows does not tell where the program of smss.exe is stored.");
+  lv->SetSelected(lv->Items().Item(1));
+  f->cmProcProps(nullptr);
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[1], "Velmora Advanced System Profiler: Cannot find C:\\velmora-nowhere\\ghost.exe.");
+}
+
+TEST_F(Overview, StoredLineBreaksAndLongTextsStayOnOneLineAndWhole) {
+  info->Startup()->Add(slMachineRun, "Fake\r\nName", "line1.exe\r\n[Fake Section]\r\nCount=99");
+  info->Software()->Installed()->Add("Tool\nBroken");
+  info->OS()->Environment()->Add("EVIL=a\r\nb");
+  info->Display()->SetAdapter("Card\r\nTwo");
+  // A BIOS version longer than any fixed formatting buffer: the date after it is still shown.
+  info->Display()->SetBIOSVersion(std::string(600, 'V'));
+  info->Display()->SetBIOSDate("04/05/06");
+  f->RefreshPages();
+  EXPECT_EQ(Text("eDisplayBIOS"), std::string(600, 'V') + " (04/05/06)");
+  EXPECT_EQ(C<TComboBox>("cbAdapters")->Items()[0], "Card  Two");
+  f->tcStartup->SetTabIndex(2);
+  f->tcStartupChange(f->tcStartup);
+  ASSERT_EQ(f->lvStartup->Items().Count(), 2);
+  EXPECT_EQ(f->lvStartup->Items().Item(1)->Caption(), "Fake  Name");
+  EXPECT_EQ(f->lvStartup->Items().Item(1)->SubItems()[0], "line1.exe  [Fake Section]  Count=99");
+  TListView* software = C<TListView>("lvSoftware");
+  EXPECT_EQ(software->Items().Item(software->Items().Count() - 1)->Caption(), "Tool Broken");
+  // The environment's detail list too.
+  std::vector<std::string> values;
+  s_onDetail = [&](TdlgKSI_Detail& d) {
+    for (int i = 0; i < d.lvValues->Items().Count(); ++i) values.push_back(d.lvValues->Items().Item(i)->SubItems()[0]);
+  };
+  SetTimer(nullptr, 0, 20, InspectDetail);
+  f->cmEnvironment(nullptr);
+  s_onDetail = nullptr;
+  EXPECT_EQ(values, (std::vector<std::string>{"C:\\WINDOWS", "a  b"}));
+}
+
+// A box that the gathering raises is owned by the dialog; a close that comes through the box's
+// message loop (the main window's menu, a posted WM_CLOSE) frees the dialog only when the
+// gathering that still uses it is over.
+TEST_F(Overview, ClosedUnderAGatheringBoxItIsFreedWhenTheGatheringIsOver) {
+  SetVersionReader([](TVersionRecord&) -> bool { throw Exception("no version here"); });
+  HWND owner = nullptr, dialog = f->Handle();
+  bool stillThere = false, hidden = false;
+  int raised = 0;
+  SetMessageBoxHook([&](const std::string&, const std::string& caption, UINT) {
+    if (caption == "TOperatingSystem.GetInfo" && raised++ == 0) {
+      owner = ErrorBoxOwner();
+      f->Close();
+      app->ProcessMessages();
+      stillThere = TfrmKSI_Overview::Instance() == f;
+      hidden = !IsWindowVisible(dialog);
+      PostMessageA(dialog, WM_CLOSE, 0, 0);
+      app->ProcessMessages();
+    }
+    return IDOK;
+  });
+  f->cmRefresh(f);
+  SetVersionReader(nullptr);
+  EXPECT_EQ(raised, 1);
+  EXPECT_EQ(owner, dialog);
+  EXPECT_TRUE(stillThere);
+  EXPECT_TRUE(hidden);
+  EXPECT_EQ(ErrorBoxOwner(), nullptr);  // boxes after the gathering have no owner again
+  app->ProcessMessages();
+  EXPECT_EQ(TfrmKSI_Overview::Instance(), nullptr);
+  EXPECT_FALSE(IsWindow(dialog));
 }
 
 TEST_F(Overview, ReportsProposeTheirNamesAndSaveWhatTheyCover) {
