@@ -330,6 +330,43 @@ TEST_F(Overview, TerminateRemovesTheRowOnlyWhenTheProcessEnded) {
   EXPECT_EQ(boxes.size(), before);
 }
 
+namespace {
+// The same dialog in each version mode.
+class OverviewPerVersion : public Overview {};
+}  // namespace
+
+// The operating-system page names the system the version mode plays, by the kernel's version.
+TEST_F(OverviewPerVersion, TheOperatingSystemPageNamesTheSystem) {
+  info->OS()->GetInfo();
+  f->RefreshPages();
+  OSVERSIONINFOEXW k{};
+  k.dwOSVersionInfoSize = sizeof k;
+  using Fn = LONG(WINAPI*)(OSVERSIONINFOEXW*);
+  auto get = reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "RtlGetVersion")));
+  OSVERSIONINFOA vi{};
+  vi.dwOSVersionInfoSize = sizeof vi;
+  ASSERT_TRUE(GetVersionExA(&vi));
+  if (vi.dwPlatformId != VER_PLATFORM_WIN32_NT) {
+    if (vi.dwMinorVersion == 10) {
+      EXPECT_EQ(Text("lOSName"), "Windows 98");
+    }
+    return;
+  }
+  ASSERT_TRUE(get && get(&k) == 0);
+  const unsigned v = k.dwMajorVersion * 100 + k.dwMinorVersion;
+  // Wine's modes: NT 4.0, 2000 and XP workstations, its "win7" a Server 2008 R2, Windows 10.
+  const char* want = v == 400 ? "Windows NT - Workstation" : v == 500 ? "Windows 2000 - Workstation"
+                     : v == 501 ? "Windows XP - Workstation"
+                     : v == 601 ? (k.wProductType == 1 ? "Windows 7 - Workstation" : "Windows Server 2008 R2 - Server")
+                     : v == 1000 ? "Windows 10 - Workstation" : nullptr;
+  if (want) {
+    EXPECT_EQ(Text("lOSName"), want);
+  }
+  EXPECT_EQ(Text("lOSVersion"), "Version: " + std::to_string(k.dwMajorVersion) + "." + std::to_string(k.dwMinorVersion) +
+                                    "." + std::to_string(k.dwBuildNumber & 0xFFFF));
+  boxes.clear();
+}
+
 TEST_F(Overview, PropertiesOfAProcessWithoutLocationSaySo) {
   info->Processes()->Assign({{"smss.exe", 12}, {"C:\\velmora-nowhere\\ghost.exe", 99}});
   f->RefreshPages();
