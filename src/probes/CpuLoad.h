@@ -17,6 +17,8 @@ uint32_t NtLoadPercent(int64_t previousIdle, int64_t currentIdle, unsigned inter
 // a stall over an idle processor does not read as a load of -900 %.
 unsigned NtSamplePeriod(unsigned intervalMs, uint32_t elapsedMs);
 
-// Size of one SystemProcessorPerformanceInformation record.
-constexpr uint32_t kProcessorRecordSize = 44;
+// Size of one SystemProcessorPerformanceInformation record: five 64-bit counts and a 32-bit
+// one make 44 bytes, which the counts' 8-byte alignment pads to 48. The records of a machine of
+// several processors lie 48 bytes apart.
+constexpr uint32_t kProcessorRecordSize = 48;
 constexpr uint32_t kStatusInfoLengthMismatch = 0xC0000004u;

@@ -33,7 +33,9 @@ struct Collector {
 };
 
 // A scripted system of gCpus processors: each reading gives every processor's idle time. Like
-// NT it wants a record for every processor, and says how many it filled.
+// NT it wants a record for every processor, and says how many it filled; its records are 48
+// bytes apart, as the system's are.
+constexpr ULONG kRecord = 48;
 unsigned gCpus = 2;
 std::vector<std::vector<int64_t>> gIdles;
 size_t gIdleIndex = 0;
@@ -43,12 +45,12 @@ LONG WINAPI FakeQuery(ULONG cls, PVOID buffer, ULONG length, PULONG returned) {
   gLastLength = length;
   if (cls != 8) return static_cast<LONG>(0xC0000003);
   if (gFailWith) return gFailWith;
-  if (length < gCpus * kProcessorRecordSize) return static_cast<LONG>(kStatusInfoLengthMismatch);
+  if (length < gCpus * kRecord) return static_cast<LONG>(kStatusInfoLengthMismatch);
   std::memset(buffer, 0, length);
   const std::vector<int64_t>& row = gIdleIndex < gIdles.size() ? gIdles[gIdleIndex++] : gIdles.back();
   for (unsigned i = 0; i < gCpus && i < row.size(); ++i)
-    std::memcpy(static_cast<char*>(buffer) + i * kProcessorRecordSize, &row[i], sizeof row[i]);
-  if (returned) *returned = gCpus * kProcessorRecordSize;
+    std::memcpy(static_cast<char*>(buffer) + i * kRecord, &row[i], sizeof row[i]);
+  if (returned) *returned = gCpus * kRecord;
   return 0;
 }
 // Two processors that idle alike: the machine's load is each one's.
@@ -100,6 +102,9 @@ TEST(ProbesCpuUsage, NtMethodOnThisSystemGivesSaneLoads) {
   MethodScope scope(TCpuUsageMethod::NT);
   TKCPUUsage cpu(nullptr);
   ASSERT_TRUE(cpu.Ready());
+  SYSTEM_INFO si;
+  GetSystemInfo(&si);
+  EXPECT_EQ(SampledProcessors(), si.dwNumberOfProcessors);
   EXPECT_FALSE(cpu.Active());
   EXPECT_EQ(cpu.Interval(), 1000u);
   Collector c;
@@ -140,7 +145,7 @@ TEST(ProbesCpuUsage, NtMethodMeasuresEveryProcessorAndTheCurrentInterval) {
   {
     TKCPUUsage cpu(nullptr);
     ASSERT_TRUE(cpu.Ready());
-    EXPECT_EQ(gLastLength, 2 * kProcessorRecordSize);
+    EXPECT_EQ(gLastLength, 2 * kRecord);
     EXPECT_EQ(SampledProcessors(), 2u);
     cpu.OnInterval = c.Handler();
     cpu.SetInterval(300);
@@ -186,7 +191,7 @@ TEST(ProbesCpuUsage, NtMethodGrowsToEightProcessorsOrKeepsTheOneThatAnswers) {
       TKCPUUsage cpu(nullptr);
       ASSERT_TRUE(cpu.Ready());
       EXPECT_EQ(SampledProcessors(), k.cpus);
-      EXPECT_GE(gLastLength, k.cpus * kProcessorRecordSize);
+      EXPECT_GE(gLastLength, k.cpus * kRecord);
       cpu.OnInterval = c.Handler();
       cpu.SetInterval(300);
       cpu.SetActive(true);
