@@ -304,10 +304,14 @@ void TfrmKSI_Overview::cmClose(TObject*) { Close(); }
 
 void TfrmKSI_Overview::cmRefresh(TObject*) {
   if (FRefreshing) return;  // a second press that came through a box's message loop
+  // The boxes of the gathering belong to the dialog; before its first showing to the window
+  // that owns it, so that a box never hides behind a window of its own program.
   struct TRefreshing {
     TfrmKSI_Overview& f;
     HWND oldOwner;
-    explicit TRefreshing(TfrmKSI_Overview& form) : f(form), oldOwner(SetErrorBoxOwner(form.Handle())) {
+    explicit TRefreshing(TfrmKSI_Overview& form)
+        : f(form),
+          oldOwner(SetErrorBoxOwner(IsWindowVisible(form.Handle()) ? form.Handle() : GetWindow(form.Handle(), GW_OWNER))) {
       f.FRefreshing = true;
     }
     ~TRefreshing() {

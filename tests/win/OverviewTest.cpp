@@ -418,6 +418,16 @@ TEST_F(Overview, StoredLineBreaksAndLongTextsStayOnOneLineAndWhole) {
 TEST_F(Overview, ClosedUnderAGatheringBoxItIsFreedWhenTheGatheringIsOver) {
   SetVersionReader([](TVersionRecord&) -> bool { throw Exception("no version here"); });
   HWND owner = nullptr, dialog = f->Handle();
+  // Before it is shown the window that owns the dialog takes them (here the application's).
+  f->Hide();
+  SetMessageBoxHook([&](const std::string&, const std::string&, UINT) {
+    owner = ErrorBoxOwner();
+    return IDOK;
+  });
+  f->cmRefresh(f);
+  EXPECT_NE(GetWindow(dialog, GW_OWNER), nullptr);
+  EXPECT_EQ(owner, GetWindow(dialog, GW_OWNER));
+  f->Show();
   bool stillThere = false, hidden = false;
   int raised = 0;
   SetMessageBoxHook([&](const std::string&, const std::string& caption, UINT) {
