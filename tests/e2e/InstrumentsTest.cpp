@@ -45,13 +45,14 @@ struct OnTop : Running {
   }
 };
 
-// Two threads that keep both processors busy while they live.
+// Threads that keep processors busy while they live: both, or the first one alone.
 struct Busy {
   std::atomic<bool> stop{false};
   HANDLE threads[2]{};
-  Busy() {
-    for (HANDLE& t : threads)
-      t = CreateThread(
+  int count;
+  explicit Busy(bool firstOnly = false) : count(firstOnly ? 1 : 2) {
+    for (int i = 0; i < count; ++i) {
+      threads[i] = CreateThread(
           nullptr, 0,
           [](void* p) WINAPI -> DWORD {
             auto* stop = static_cast<std::atomic<bool>*>(p);
@@ -59,36 +60,15 @@ struct Busy {
             while (!stop->load(std::memory_order_relaxed)) x = x * 7 + 1;
             return x;
           },
-          &stop, 0, nullptr);
+          &stop, CREATE_SUSPENDED, nullptr);
+      if (firstOnly) SetThreadAffinityMask(threads[i], 1);
+      ResumeThread(threads[i]);
+    }
   }
   ~Busy() {
     stop = true;
-    WaitForMultipleObjects(2, threads, TRUE, 5000);
-    for (HANDLE t : threads) CloseHandle(t);
-  }
-};
-
-// One thread that keeps the first processor busy while it lives.
-struct BusyFirstProcessor {
-  std::atomic<bool> stop{false};
-  HANDLE thread = nullptr;
-  BusyFirstProcessor() {
-    thread = CreateThread(
-        nullptr, 0,
-        [](void* p) WINAPI -> DWORD {
-          auto* stop = static_cast<std::atomic<bool>*>(p);
-          unsigned x = 0;
-          while (!stop->load(std::memory_order_relaxed)) x = x * 7 + 1;
-          return x;
-        },
-        &stop, CREATE_SUSPENDED, nullptr);
-    SetThreadAffinityMask(thread, 1);
-    ResumeThread(thread);
-  }
-  ~BusyFirstProcessor() {
-    stop = true;
-    WaitForSingleObject(thread, 5000);
-    CloseHandle(thread);
+    WaitForMultipleObjects(count, threads, TRUE, 5000);
+    for (int i = 0; i < count; ++i) CloseHandle(threads[i]);
   }
 };
 
@@ -228,7 +208,7 @@ TEST(Instruments, ChartFollowsTheLoadOfTheWholeMachine) {
   r.Start();
   HWND panel = ChartPanel(r.main);
   ASSERT_NE(panel, nullptr);
-  BusyFirstProcessor busy;
+  Busy busy(true);
   Sleep(1500);  // the trace takes the new load
   ASSERT_TRUE(HostTimes(idle0, total0));
   Sleep(9000);  // 30 samples
