@@ -5,8 +5,11 @@
 set(VELMORA_WINVERS win98 nt40 win2k winxp win7 win10)
 
 function(wine_test name exe)
-  cmake_parse_arguments(A "" "WINVER;TIMEOUT" "ARGS" ${ARGN})
+  cmake_parse_arguments(A "WIN64" "WINVER;TIMEOUT" "ARGS" ${ARGN})
   set(cmd ${WINE_RUN})
+  if(A_WIN64)
+    set(cmd env VELMORA_WINEARCH=win64 ${WINE_RUN})
+  endif()
   if(A_WINVER)
     list(APPEND cmd --winver ${A_WINVER})
   endif()
@@ -45,4 +48,7 @@ endforeach()
 foreach(v winxp win10)
   wine_test(e2e.setup.${v} e2e_tests.exe ARGS --gtest_brief=1 --gtest_filter=Setup.* --winver=${v} TIMEOUT 240)
 endforeach()
-wine_test(e2e e2e_tests.exe ARGS --gtest_brief=1 --gtest_filter=-Startup.*:Report.*:WizardTuning.*:Setup.* TIMEOUT 300)
+wine_test(e2e e2e_tests.exe ARGS --gtest_brief=1 --gtest_filter=-Startup.*:Report.*:WizardTuning.*:Setup.*:Wow64*
+          TIMEOUT 300)
+# The registry's two views of 64-bit Windows, in a 64-bit prefix of its own (made on first use).
+wine_test(e2e.wow64 e2e_tests.exe WIN64 ARGS --gtest_brief=1 --gtest_filter=Wow64* TIMEOUT 300)

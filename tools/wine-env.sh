@@ -1,8 +1,15 @@
 # Sourced: the Wine prefix of this build tree, a display, and one long-lived wineserver.
 # The prefix lives in build/wineprefix, never in $HOME.
 _wine_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-export WINEPREFIX=${VELMORA_WINEPREFIX:-$_wine_root/build/wineprefix}
-export WINEARCH=win32
+# VELMORA_WINEARCH=win64 selects a 64-bit prefix of its own (build/wineprefix64), where the
+# 32-bit programs run under WoW64 and the registry has a 64-bit and a 32-bit view.
+if [ "${VELMORA_WINEARCH:-win32}" = win64 ]; then
+  export WINEPREFIX=${VELMORA_WINEPREFIX64:-$_wine_root/build/wineprefix64}
+  export WINEARCH=win64
+else
+  export WINEPREFIX=${VELMORA_WINEPREFIX:-$_wine_root/build/wineprefix}
+  export WINEARCH=win32
+fi
 export WINEDEBUG=${WINEDEBUG:--all}
 # No Mono or Gecko installer prompts: they cannot be fetched here.
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree=;mshtml=}
@@ -34,7 +41,12 @@ wine_ensure_prefix() {
     flock 9
     if [ ! -f "$WINEPREFIX/.velmora-ready-3" ]; then
       rm -rf "$WINEPREFIX"
-      wineboot -i >/dev/null 2>&1 || true
+      if [ "$WINEARCH" = win64 ]; then
+        # Only the 64-bit loader makes a 64-bit prefix; Debian keeps it off the PATH.
+        "$(command -v wine64 || echo /usr/lib/wine/wine64)" wineboot -i >/dev/null 2>&1 || true
+      else
+        wineboot -i >/dev/null 2>&1 || true
+      fi
       wineserver -w
       # Wine's own fonts (MS Sans Serif, Tahoma, Marlett for the caption buttons) are not found
       # where Debian installs them; the prefix's Fonts folder always is.

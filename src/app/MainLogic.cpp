@@ -20,8 +20,16 @@ MemoryReadout ComputeMemoryReadout(int64_t totalPhys, int64_t availPhys) {
   return r;
 }
 
-std::string TrayText(int32_t cpuUsage, int ramMegabytes) {
-  return "Velmora: CPU=" + std::to_string(cpuUsage) + "%, RAM=" + std::to_string(ramMegabytes) + " Mb";
+MemoryFigure AvailableFigure(int megabytes) {
+  if (megabytes > 9999) return {megabytes / 1024, true};
+  return {megabytes, false};
+}
+
+const char* MemoryCaption(bool gigabytes) { return gigabytes ? "Available RAM (Gb)" : "Available RAM (Mb)"; }
+
+std::string TrayText(int32_t cpuUsage, int ramFigure, bool gigabytes) {
+  return "Velmora: CPU=" + std::to_string(cpuUsage) + "%, RAM=" + std::to_string(ramFigure) +
+         (gigabytes ? " Gb" : " Mb");
 }
 
 int64_t QuickFreeBlockSize(const TPhysMemory& m, uint64_t limit) {

@@ -17,8 +17,18 @@ struct MemoryReadout {
 };
 MemoryReadout ComputeMemoryReadout(int64_t totalPhys, int64_t availPhys);
 
-// The tray gauge's tooltip: Velmora: CPU=<load>%, RAM=<megabytes> Mb.
-std::string TrayText(int32_t cpuUsage, int ramMegabytes);
+// What the four-digit number shows of the available memory: megabytes up to 9,999, whole
+// gigabytes above (a machine with more free memory than that would otherwise read 9999).
+struct MemoryFigure {
+  int Value;
+  bool Gigabytes;
+};
+MemoryFigure AvailableFigure(int megabytes);
+// The caption beside the number: "Available RAM (Mb)" or "Available RAM (Gb)".
+const char* MemoryCaption(bool gigabytes);
+
+// The tray gauge's tooltip: Velmora: CPU=<load>%, RAM=<figure> Mb (or Gb).
+std::string TrayText(int32_t cpuUsage, int ramFigure, bool gigabytes = false);
 
 // QuickFree RAM's block: half-way between the available and the total memory. From the old
 // 32-bit reading it is computed in signed 32-bit arithmetic as that reading always was; from

@@ -131,10 +131,12 @@ void TMainForm::MtTimer1Timer(TObject*) {
     FMemoryWide = m.Wide;
     mainlogic::MemoryReadout r = mainlogic::ComputeMemoryReadout(FTotalPhys, FAvailPhys);
     // The bar and the number limit the values to their ranges; the tip shows what the number
-    // shows.
+    // shows, in the unit the caption names.
+    const mainlogic::MemoryFigure figure = mainlogic::AvailableFigure(r.Megabytes);
     MtProgressBar1->SetPosition(r.BarPosition);
-    MtNum1->SetValue(r.Megabytes);
-    TrayG->SetHint(mainlogic::TrayText(FCPUUsage, MtNum1->Value()));
+    MtNum1->SetValue(figure.Value);
+    Label4->SetCaption(mainlogic::MemoryCaption(figure.Gigabytes));
+    TrayG->SetHint(mainlogic::TrayText(FCPUUsage, MtNum1->Value(), figure.Gigabytes));
   } catch (const Exception& e) {
     ShowErrorBox(e.Message(), "TMemory.GetInfo");
   }
@@ -165,7 +167,7 @@ void TMainForm::TrayIcon1DblClick(TObject* Sender) { ShowVelmoraWindow1Click(Sen
 void TMainForm::ShutdownVelmora1Click(TObject*) { Close(); }
 
 int TMainForm::RamBarPosition() const { return MtProgressBar1->Position(); }
-int TMainForm::RamMegabytes() const { return MtNum1->Value(); }
+int TMainForm::RamFigure() const { return MtNum1->Value(); }
 const std::string& TMainForm::TrayHint() const { return TrayG->Hint(); }
 
 void TMainForm::Image1Click(TObject*) {

@@ -80,7 +80,7 @@ class TMainForm : public TForm {
 
   // Read-outs of the last memory refresh, as the instruments show them.
   int RamBarPosition() const;
-  int RamMegabytes() const;
+  int RamFigure() const;  // megabytes, or whole gigabytes when the caption says Gb
   const std::string& TrayHint() const;
   int32_t CPUUsage() const { return FCPUUsage; }
   int32_t ActivateCount() const { return FActivateCount; }

@@ -1,4 +1,5 @@
 #include "framework/Dialogs.h"
+#include <atomic>
 
 namespace {
 
@@ -32,8 +33,24 @@ int MessageBox(const std::string& text, const std::string& caption, UINT flags, 
   return MessageBoxA(owner, text.c_str(), caption.c_str(), flags);
 }
 
+namespace {
+std::atomic<HWND> gErrorBoxOwner{nullptr};  // set and cleared on its window's thread
+}  // namespace
+
+HWND SetErrorBoxOwner(HWND owner) {
+  return gErrorBoxOwner.exchange(owner);
+}
+
+HWND ErrorBoxOwner() {
+  HWND owner = gErrorBoxOwner;
+  // A box of another thread must not tie that thread's input to this window.
+  if (!owner || !IsWindow(owner) || GetWindowThreadProcessId(owner, nullptr) != GetCurrentThreadId())
+    return nullptr;
+  return owner;
+}
+
 void ShowErrorBox(const std::string& text, const std::string& caption) {
-  MessageBox(text, caption, MB_OK | MB_ICONERROR);
+  MessageBox(text, caption, MB_OK | MB_ICONERROR, ErrorBoxOwner());
 }
 
 // ---------------------------------------------------------------- common dialogs

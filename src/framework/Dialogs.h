@@ -9,8 +9,14 @@
 // Returns the button pressed (IDOK, IDYES, ...), or 0 when the box could not be shown.
 int MessageBox(const std::string& text, const std::string& caption, UINT flags,
                HWND owner = nullptr);
-// An error box without owner: MB_OK | MB_ICONERROR.
+// An error box: MB_OK | MB_ICONERROR, without owner unless a window of this thread gathers
+// (below).
 void ShowErrorBox(const std::string& text, const std::string& caption);
+// While a window gathers, the error boxes of its thread are owned by it: it is disabled under
+// them and cannot be closed meanwhile. Returns the owner it replaces (nullptr: none).
+HWND SetErrorBoxOwner(HWND owner);
+// The owner the next error box of this thread gets (nullptr: none).
+HWND ErrorBoxOwner();
 
 // While set, boxes go to the hook instead of the screen and its result is returned.
 using TMessageBoxHook =

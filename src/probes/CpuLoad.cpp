@@ -2,10 +2,13 @@
 #include <cfenv>
 #include <cmath>
 
-uint32_t NtLoadPercent(int64_t previousIdle, int64_t currentIdle, unsigned intervalMs) {
+uint32_t NtLoadPercent(int64_t previousIdle, int64_t currentIdle, unsigned intervalMs,
+                       unsigned processors) {
   if (intervalMs == 0) return 100;
   const long double idle = static_cast<long double>(currentIdle - previousIdle);
-  const long double seconds = static_cast<long double>(intervalMs) / 1000.0L;
+  // Processor seconds that passed: each processor idles at most the whole period.
+  const long double seconds =
+      static_cast<long double>(intervalMs) / 1000.0L * (processors ? processors : 1);
   const long double load = ((10000000.0L - idle / seconds) / 10000000.0L) * 100.0L;
   // nearbyint rounds half to even in the default rounding mode.
   const long double r = std::nearbyintl(load);

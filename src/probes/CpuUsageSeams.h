@@ -19,3 +19,5 @@ void SetPerfStatsRoot(HKEY root);
 // differences matter). nullptr puts the system's back. Returns the one it replaces.
 using TSampleClock = uint32_t (*)();
 TSampleClock SetSampleClock(TSampleClock clock);
+// The processors the NT method measures: the records of the last start's query.
+unsigned SampledProcessors();

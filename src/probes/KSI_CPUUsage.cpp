@@ -25,6 +25,7 @@ std::unique_ptr<TRegistry> gStats;  // 9x: PerfStats\StatData held open between 
 uint32_t gStatBuffer = 0;
 std::vector<unsigned char> gQueryBuffer;  // NT
 ULONG gQueryLength = 0;
+unsigned gProcessors = 1;  // NT: records the query fills, one per processor
 TSampleClock gClock = nullptr;
 
 // Milliseconds from the performance counter where there is one (the tick count moves in steps
@@ -94,16 +95,29 @@ uint32_t Read9x() {
   return gStatBuffer;
 }
 
+// Processors the system says it has; the query may still want more records than that.
+uint32_t SystemProcessorCount() {
+  SYSTEM_INFO si;
+  ZeroMemory(&si, sizeof si);
+  GetSystemInfo(&si);
+  return si.dwNumberOfProcessors >= 1 && si.dwNumberOfProcessors <= kMaxRecords
+             ? si.dwNumberOfProcessors
+             : 1;
+}
+
 bool StartNT() {
   gQueryBuffer.clear();
   gQueryLength = 0;
+  gProcessors = 1;
   if (!gQuery) return false;
-  uint32_t records = 1;
+  uint32_t records = SystemProcessorCount();
   LONG status;
+  ULONG returned = 0;
   for (;;) {
     gQueryBuffer.assign(records * kProcessorRecordSize, 0);
     gQueryLength = static_cast<ULONG>(gQueryBuffer.size());
-    status = gQuery(kProcessorPerformanceClass, gQueryBuffer.data(), gQueryLength, nullptr);
+    returned = 0;
+    status = gQuery(kProcessorPerformanceClass, gQueryBuffer.data(), gQueryLength, &returned);
     if (static_cast<uint32_t>(status) != kStatusInfoLengthMismatch || records >= kMaxRecords)
       break;
     ++records;
@@ -111,17 +125,31 @@ bool StartNT() {
   if (status != 0) {
     gQueryBuffer.clear();
     gQueryLength = 0;
+    return false;
   }
-  return status == 0;
+  // Some systems fill fewer records than the buffer holds and say so; the others fill them all.
+  gProcessors = records;
+  if (returned >= kProcessorRecordSize && returned < gQueryLength &&
+      returned % kProcessorRecordSize == 0)
+    gProcessors = returned / kProcessorRecordSize;
+  return true;
 }
 
+// The idle time of all processors, summed.
 int64_t ReadIdleNT() {
   if (gQuery && gQueryLength >= kProcessorRecordSize)
     gQuery(kProcessorPerformanceClass, gQueryBuffer.data(), gQueryLength, nullptr);
   int64_t idle = 0;
-  if (gQueryBuffer.size() >= sizeof idle) std::memcpy(&idle, gQueryBuffer.data(), sizeof idle);
+  for (unsigned i = 0; i < gProcessors; ++i) {
+    const size_t at = static_cast<size_t>(i) * kProcessorRecordSize;
+    if (at + sizeof(int64_t) > gQueryBuffer.size()) break;
+    int64_t one;
+    std::memcpy(&one, gQueryBuffer.data() + at, sizeof one);
+    idle += one;
+  }
   return idle;
 }
+
 
 void StopNT() {
   gQueryBuffer.clear();
@@ -155,6 +183,8 @@ TQuerySystemInformation SetSystemInformationQuery(TQuerySystemInformation query)
 }
 
 void SetPerfStatsRoot(HKEY root) { gStatsRoot = root; }
+
+unsigned SampledProcessors() { return gProcessors; }
 
 TSampleClock SetSampleClock(TSampleClock clock) {
   TSampleClock old = gClock;
@@ -233,7 +263,8 @@ void TKCPUUsage::Tick() {
     const uint32_t now = SampleTime();
     const uint32_t elapsed = now - FSampledAt;
     FSampledAt = now;
-    value = NtLoadPercent(FPreviousIdle, FCurrentIdle, NtSamplePeriod(FTimer->Interval(), elapsed));
+    value = NtLoadPercent(FPreviousIdle, FCurrentIdle, NtSamplePeriod(FTimer->Interval(), elapsed),
+                          gProcessors);
   } else {
     value = Read9x();
   }

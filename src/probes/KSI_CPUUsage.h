@@ -1,6 +1,7 @@
 // The processor-load sampler: a non-visual component raising OnInterval with the load in percent
 // at every tick of its timer. On the 9x family it reads the system's own statistic from
-// HKEY_DYN_DATA; on the NT family it turns processor 0's idle time into a percentage.
+// HKEY_DYN_DATA; on the NT family it turns the idle time of all processors into the machine's
+// load in percent.
 #pragma once
 #include <cstdint>
 #include <functional>

@@ -27,13 +27,9 @@ std::string ReadComputerName() {
 
 TSystemFacts Gather() {
   TSystemFacts f;
-  OSVERSIONINFOA vi;
-  ZeroMemory(&vi, sizeof vi);
-  vi.dwOSVersionInfoSize = sizeof vi;  // 148
-  if (GetVersionExA(&vi))
-    f.Class = ClassifyOS(vi.dwPlatformId, vi.dwMajorVersion, vi.dwMinorVersion,
-                         std::string(vi.szCSDVersion, strnlen(vi.szCSDVersion, 128)));
-  f.Name = OSKindDisplayName(f.Class.Kind);
+  TVersionRecord v;
+  if (ReadSystemVersion(v)) f.Class = ClassifyOS(v);
+  f.Name = OSDisplayName(f.Class);
   f.ClassKey = DeviceClassKey(f.Class.NTFamily);
   char buf[256] = {};
   DWORD size = 255;
@@ -42,6 +38,68 @@ TSystemFacts Gather() {
   return f;
 }
 
+std::string Narrow(const WCHAR* w) {
+  const int n = WideCharToMultiByte(CP_ACP, 0, w, -1, nullptr, 0, nullptr, nullptr);
+  if (n <= 1) return {};
+  std::string s(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(CP_ACP, 0, w, -1, s.data(), n, nullptr, nullptr);
+  s.resize(static_cast<size_t>(n - 1));
+  return s;
+}
+
+// The kernel's reading: Windows 2000 and later.
+bool ReadKernelVersion(TVersionRecord& r) {
+  using TRtlGetVersion = LONG(WINAPI*)(OSVERSIONINFOEXW*);
+  HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+  const auto get = ntdll ? reinterpret_cast<TRtlGetVersion>(
+                               reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlGetVersion")))
+                         : nullptr;
+  if (!get) return false;
+  OSVERSIONINFOEXW w;
+  ZeroMemory(&w, sizeof w);
+  w.dwOSVersionInfoSize = sizeof w;  // 284
+  if (get(&w) != 0 || w.dwPlatformId != VER_PLATFORM_WIN32_NT) return false;
+  r.Major = w.dwMajorVersion;
+  r.Minor = w.dwMinorVersion;
+  r.Build = w.dwBuildNumber;
+  w.szCSDVersion[127] = 0;
+  r.CSD = Narrow(w.szCSDVersion);
+  r.HasEx = true;
+  r.ProductType = w.wProductType;
+  r.SuiteMask = w.wSuiteMask;
+  r.SPMajor = w.wServicePackMajor;
+  r.SPMinor = w.wServicePackMinor;
+  return true;
+}
+}  // namespace
+
+bool ReadSystemVersion(TVersionRecord& r) {
+  r = TVersionRecord();
+  OSVERSIONINFOA vi;
+  ZeroMemory(&vi, sizeof vi);
+  vi.dwOSVersionInfoSize = sizeof vi;  // 148
+  if (!GetVersionExA(&vi)) return false;
+  r.PlatformId = vi.dwPlatformId;
+  r.Major = vi.dwMajorVersion;
+  r.Minor = vi.dwMinorVersion;
+  r.Build = vi.dwBuildNumber;
+  r.CSD.assign(vi.szCSDVersion, strnlen(vi.szCSDVersion, sizeof vi.szCSDVersion));
+  if (vi.dwPlatformId != VER_PLATFORM_WIN32_NT || ReadKernelVersion(r)) return true;
+  // NT 4.0 from SP6 on has the extended record; earlier ones refuse its size.
+  OSVERSIONINFOEXA ex;
+  ZeroMemory(&ex, sizeof ex);
+  ex.dwOSVersionInfoSize = sizeof ex;  // 156
+  if (GetVersionExA(reinterpret_cast<OSVERSIONINFOA*>(&ex))) {
+    r.HasEx = true;
+    r.ProductType = ex.wProductType;
+    r.SuiteMask = ex.wSuiteMask;
+    r.SPMajor = ex.wServicePackMajor;
+    r.SPMinor = ex.wServicePackMinor;
+  }
+  return true;
+}
+
+namespace {
 const TSystemFacts& Facts() {
   static const TSystemFacts facts = Gather();
   return facts;

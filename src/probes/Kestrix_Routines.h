@@ -7,6 +7,12 @@
 
 void InitOSKind();
 
+// The running system's version in one reading: on the NT family the kernel's own
+// (RtlGetVersion, looked up), which is not bent for programs without a compatibility manifest,
+// with its product type, suites and service pack numbers; elsewhere GetVersionEx's. Names are
+// converted to the ANSI code page.
+bool ReadSystemVersion(TVersionRecord& record);
+
 TOSKind OSKind();
 // True on every NT-platform version, also those after XP that have no kind of their own.
 bool IsNT();
@@ -17,7 +23,7 @@ bool IsWin98SE();
 bool IsWin2000();
 bool IsWinME();
 bool IsWinXP();
-// "Windows 98", ...; empty for an unknown kind.
+// "Windows 98", ..., "Windows Server 2019"; empty for an unknown kind.
 const std::string& OSName();
 // The device class key under HKEY_LOCAL_MACHINE for this family.
 const std::string& ClassKey();

@@ -3,6 +3,7 @@
 #include "framework/ComCtrls.h"
 #include "framework/ExtCtrls.h"
 #include "framework/StdCtrls.h"
+#include "sysinfo/ReportText.h"
 
 VELMORA_CLASS_INFO(TdlgKSI_Detail) {}
 
@@ -27,14 +28,14 @@ void TdlgKSI_Detail::Prepare(TDetailPage page, const std::string& title) {
 }
 
 void TdlgKSI_Detail::AddCheck(const std::string& item, bool checked) {
-  clbItems->Items().Add(item);
+  clbItems->Items().Add(SingleLine(item));
   clbItems->SetChecked(clbItems->Items().Count() - 1, checked);
 }
 
 void TdlgKSI_Detail::AddValue(const std::string& name, const std::string& value) {
   TListItem* it = lvValues->Items().Add();
-  it->SetCaption(name);
-  it->SubItems().Add(value);
+  it->SetCaption(SingleLine(name));
+  it->SubItems().Add(SingleLine(value));
 }
 
 void TdlgKSI_Detail::clbClickCheck(TObject* Sender) {

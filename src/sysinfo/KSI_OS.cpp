@@ -12,32 +12,7 @@ namespace {
 const char kNTCurrentVersion[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
 const char k9xCurrentVersion[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
 
-bool SystemVersionReader(TVersionRecord& r, bool extended) {
-  if (extended) {
-    OSVERSIONINFOEXA vi;
-    ZeroMemory(&vi, sizeof vi);
-    vi.dwOSVersionInfoSize = sizeof vi;  // 156
-    if (!GetVersionExA(reinterpret_cast<OSVERSIONINFOA*>(&vi))) return false;
-    r.HasEx = true;
-    r.ProductType = vi.wProductType;
-    r.SuiteMask = vi.wSuiteMask;
-    r.SPMajor = vi.wServicePackMajor;
-    r.SPMinor = vi.wServicePackMinor;
-    return true;
-  }
-  OSVERSIONINFOA vi;
-  ZeroMemory(&vi, sizeof vi);
-  vi.dwOSVersionInfoSize = sizeof vi;  // 148
-  if (!GetVersionExA(&vi)) return false;
-  r.PlatformId = vi.dwPlatformId;
-  r.Major = vi.dwMajorVersion;
-  r.Minor = vi.dwMinorVersion;
-  r.Build = vi.dwBuildNumber;
-  r.CSD.assign(vi.szCSDVersion, strnlen(vi.szCSDVersion, sizeof vi.szCSDVersion));
-  return true;
-}
-
-TVersionReader gVersionReader = SystemVersionReader;
+TVersionReader gVersionReader = ReadSystemVersion;
 
 // Keys are only read here: read access is enough and works for limited accounts too.
 TRegistry MakeReader() {
@@ -97,7 +72,7 @@ std::string SpecialFolderPath(int csidl) {
 }
 
 void SetVersionReader(TVersionReader reader) {
-  gVersionReader = reader ? reader : SystemVersionReader;
+  gVersionReader = reader ? reader : ReadSystemVersion;
 }
 
 void TTimeZone::GetInfo() { Guarded("TTimeZone.GetInfo", [this] { Fill(); }); }
@@ -164,12 +139,15 @@ void TNTSpecific::GetInfo() { Guarded("TNTSpecific.GetInfo", [this] { Fill(); })
 
 void TNTSpecific::Fill() {
   TVersionRecord v;
-  if (gVersionReader(v, false) && v.PlatformId == 2 && v.Major == 5 && gVersionReader(v, true) &&
-      v.HasEx) {
-    FProductType = ProductTypeFromVersion(v.ProductType, FProductType);
-    FInstalledSuites = SuitesFromMask(v.SuiteMask);
-    FSPMajor = static_cast<uint16_t>(v.SPMajor);
-    FSPMinor = static_cast<uint16_t>(v.SPMinor);
+  if (gVersionReader(v) && v.PlatformId == 2) {
+    if (v.HasEx && v.Major >= 5) {
+      FProductType = ProductTypeFromVersion(v.ProductType, FProductType);
+      FInstalledSuites = SuitesFromMask(v.SuiteMask);
+    }
+    // The numbers of the service pack that the text names, from the same reading; a system
+    // without the extended record names it in the text alone.
+    FSPMajor = static_cast<uint16_t>(v.HasEx ? v.SPMajor : ServicePackFromText(v.CSD));
+    FSPMinor = static_cast<uint16_t>(v.HasEx ? v.SPMinor : 0);
   }
   if (FProductType == ptUnknown) {
     TRegistry reg = MakeReader();
@@ -190,7 +168,7 @@ void TOperatingSystem::Fill() {
   FNTSpecific->GetInfo();
 
   TVersionRecord v;
-  if (gVersionReader(v, false)) {
+  if (gVersionReader(v)) {
     FMajorVersion = static_cast<int>(v.Major);
     FMinorVersion = static_cast<int>(v.Minor);
     FBuildNumber = static_cast<int>(v.Build & 0xFFFF);

@@ -6,6 +6,7 @@
 #include <string>
 #include "framework/Classes.h"
 #include "framework/Strings.h"
+#include "probes/OsKind.h"
 #include "sysinfo/OsLogic.h"
 #include "sysinfo/ReportText.h"
 
@@ -121,16 +122,10 @@ class TOperatingSystem : public TPersistent {
 
 };
 
-// The version record as GetInfo sees it. The Windows side reads GetVersionExA; tests replace
-// the reader to play systems Wine cannot (a domain controller, NT 4.0 with "Service Pack 6").
-struct TVersionRecord {
-  unsigned PlatformId = 0, Major = 0, Minor = 0, Build = 0;
-  std::string CSD;
-  // Filled only when the extended record was asked for and could be read.
-  bool HasEx = false;
-  unsigned ProductType = 0, SuiteMask = 0, SPMajor = 0, SPMinor = 0;
-};
-using TVersionReader = bool (*)(TVersionRecord& record, bool extended);
+// The version record as GetInfo sees it, in one reading (ReadSystemVersion on the Windows side);
+// tests replace the reader to play systems Wine cannot (a domain controller, NT 4.0 with
+// "Service Pack 6", Windows 11).
+using TVersionReader = bool (*)(TVersionRecord& record);
 // nullptr restores the system's own reader.
 void SetVersionReader(TVersionReader reader);
 

@@ -15,21 +15,13 @@
 #include "sysinfo/KSystemInfo.h"
 #include "sysinfo/LedMeter.h"
 #include "sysinfo/OverviewLogic.h"
+#include "sysinfo/ReportText.h"
 
 using namespace overview;
 
 namespace {
 
 TfrmKSI_Overview* s_instance = nullptr;
-
-std::string Fmt(const char* format, ...) {
-  char buf[512];
-  va_list a;
-  va_start(a, format);
-  std::vsnprintf(buf, sizeof buf, format, a);
-  va_end(a);
-  return buf;
-}
 
 std::string Trim(const std::string& s) { return TrimControls(s); }
 
@@ -99,7 +91,7 @@ std::string SystemReason(DWORD code) {
   DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, buf, sizeof buf, nullptr);
   std::string s(buf, n);
   while (!s.empty() && (s.back() == '\n' || s.back() == '\r' || s.back() == ' ')) s.pop_back();
-  if (s.empty()) s = Fmt("System error %lu.", static_cast<unsigned long>(code));
+  if (s.empty()) s = Format("System error %lu.", static_cast<unsigned long>(code));
   return s;
 }
 
@@ -159,7 +151,10 @@ void WriteReportFile(const TStrings& lines, const std::string& fileName) {
     DeleteFileA(tmp);
     SaveFailed(fileName, e);
   }
-  std::string text = lines.Text();  // every line ended by CR LF, in the 8-bit character set
+  // Every line ended by CR LF, in the 8-bit character set; a line that still carries a line
+  // break of its own cannot start another one.
+  std::string text;
+  for (const std::string& line : lines.Items()) text += SingleLine(line) + "\r\n";
   auto write = s_writer ? s_writer : WriteFile;
   DWORD done = 0, error = 0;
   const char* p = text.data();
@@ -247,7 +242,9 @@ T* TfrmKSI_Overview::Find(const char* name) const {
   return c;
 }
 
-void TfrmKSI_Overview::Put(const char* name, const std::string& text) { Find<TControl>(name)->SetCaption(text); }
+// Every text shown on one line goes through here or AddRow: a line break stored in the
+// registry must not make a field or a row look like two.
+void TfrmKSI_Overview::Put(const char* name, const std::string& text) { Find<TControl>(name)->SetCaption(SingleLine(text)); }
 
 void TfrmKSI_Overview::SetSysInfo(TKSystemInfo* v) {
   if (v == FSysInfo) return;
@@ -292,11 +289,37 @@ void TfrmKSI_Overview::FormCreate(TObject*) {
   Put("lAboutVersion", std::string("Version ") + kSystemInfoVersion);
 }
 
-void TfrmKSI_Overview::FormClose(TObject*, TCloseAction& Action) { Action = caFree; }
+void TfrmKSI_Overview::FormClose(TObject*, TCloseAction& Action) {
+  // Closed from the message loop of a box that the gathering raised: hidden now, and freed
+  // when the gathering, which is still using the dialog, is over.
+  if (FRefreshing) {
+    FFreeAfterRefresh = true;
+    Action = caHide;
+    return;
+  }
+  Action = caFree;
+}
 
 void TfrmKSI_Overview::cmClose(TObject*) { Close(); }
 
 void TfrmKSI_Overview::cmRefresh(TObject*) {
+  if (FRefreshing) return;  // a second press that came through a box's message loop
+  // The boxes of the gathering belong to the dialog; before its first showing to the window
+  // that owns it, so that a box never hides behind a window of its own program.
+  struct TRefreshing {
+    TfrmKSI_Overview& f;
+    HWND oldOwner;
+    explicit TRefreshing(TfrmKSI_Overview& form)
+        : f(form),
+          oldOwner(SetErrorBoxOwner(IsWindowVisible(form.Handle()) ? form.Handle() : GetWindow(form.Handle(), GW_OWNER))) {
+      f.FRefreshing = true;
+    }
+    ~TRefreshing() {
+      SetErrorBoxOwner(oldOwner);
+      f.FRefreshing = false;
+      if (f.FFreeAfterRefresh) f.Release();
+    }
+  } refreshing(*this);
   THourglass busy;
   if (FSysInfo) FSysInfo->Refresh();
   RefreshPages();
@@ -333,9 +356,9 @@ void TfrmKSI_Overview::FillPage(int page) {
 namespace {
 void AddRow(TListView* lv, const std::string& caption, const std::string& second, int image = -1) {
   TListItem* it = lv->Items().Add();
-  it->SetCaption(caption);
+  it->SetCaption(SingleLine(caption));
   it->SetImageIndex(image);
-  if (!second.empty()) it->SubItems().Add(second);
+  if (!second.empty()) it->SubItems().Add(SingleLine(second));
 }
 
 struct ListFill {
@@ -379,7 +402,7 @@ void TfrmKSI_Overview::FillOSPage() {
     }
   }
   Put("lOSName", name);
-  Put("lOSVersion", Fmt("Version: %d.%d.%d", os->MajorVersion(), os->MinorVersion(), os->BuildNumber()));
+  Put("lOSVersion", Format("Version: %d.%d.%d", os->MajorVersion(), os->MinorVersion(), os->BuildNumber()));
   Put("lOSExtra", IsNT() ? os->CSD() : IsWin95OSR2() ? "OSR 2" : IsWin98SE() ? "Second Edition" : "");
   Put("lDVDRegion", "DVD Region: " + os->DVDRegion());
   Put("eProductID", os->ProductID());
@@ -390,25 +413,26 @@ void TfrmKSI_Overview::FillOSPage() {
   const TStrings& folders = *os->Folders();
   for (int i = 0; i < folders.Count(); ++i)
     if (!folders.ValueFromIndex(i).empty()) AddRow(f.lv, folders.Names(i), folders.ValueFromIndex(i));
-  Find<TButton>("bNTSpec")->SetEnabled(IsWin2000() || IsWinXP());
+  // The suites are read from Windows 2000 on.
+  Find<TButton>("bNTSpec")->SetEnabled(IsNT() && os->MajorVersion() >= 5);
 }
 
 void TfrmKSI_Overview::FillCPUPage() {
   TCPU* c = FSysInfo->CPU();
   Put("lCPUName", CpuHeadline(c->Count(), c->Vendor(), c->VendorID(), c->Frequency()));
-  Put("lCPUFamily", Fmt("Family %d  Model %d  Stepping %d", c->Family(), c->Model(), c->Stepping()));
+  Put("lCPUFamily", Format("Family %d  Model %d  Stepping %d", c->Family(), c->Model(), c->Stepping()));
   Put("lCodeName", "Code Name: " + c->CodeName());
   Put("lVendor", "Vendor: " + c->VendorEx());
-  Put("lTransistors", Fmt("Transistors: %d", c->Transistors()));
+  Put("lTransistors", Format("Transistors: %d", c->Transistors()));
   Put("lSerial", "Serial Number: " + c->SerialNumber());
   TCPUCache* k = c->Cache();
-  Put("lL1Data", Fmt("Level 1 Data Cache: %d Kb", k->L1Data()));
+  Put("lL1Data", Format("Level 1 Data Cache: %d Kb", k->L1Data()));
   // The Pentium 4's trace cache holds decoded micro-operations, not bytes.
-  Put("lL1Code", k->TraceCache() ? Fmt("Level 1 Instruction Cache: %d K\xB5ops (trace cache)", k->L1Code())
-                                 : Fmt("Level 1 Instruction Cache: %d Kb", k->L1Code()));
-  Put("lL1Unified", Fmt("Level 1 Unified Cache: %d Kb", k->Level1()));
-  Put("lL2Unified", Fmt("Level 2 Unified Cache: %d Kb", k->Level2()));
-  Put("lL3Unified", Fmt("Level 3 Unified Cache: %d Kb", k->Level3()));
+  Put("lL1Code", k->TraceCache() ? Format("Level 1 Instruction Cache: %d K\xB5ops (trace cache)", k->L1Code())
+                                 : Format("Level 1 Instruction Cache: %d Kb", k->L1Code()));
+  Put("lL1Unified", Format("Level 1 Unified Cache: %d Kb", k->Level1()));
+  Put("lL2Unified", Format("Level 2 Unified Cache: %d Kb", k->Level2()));
+  Put("lL3Unified", Format("Level 3 Unified Cache: %d Kb", k->Level3()));
   Find<TControl>("lL3Unified")->SetVisible(k->Level3() > 0);
   auto* clb = Find<TCheckListBox>("clbFeatures");
   TStringList lines;
@@ -433,7 +457,7 @@ void TfrmKSI_Overview::FillMemoryPage() {
   Put("eVirtFree", GroupedOrZero(m->VirtualFree()));
   Find<TLEDMeter>("lmMemory")->SetPosition(static_cast<int>(m->MemoryLoad()));
   Put("eGranularity", GroupedOrEmpty(m->AllocGranularity()));
-  Put("eAddrRange", Fmt("%08X - %08X", m->MinAppAddress(), m->MaxAppAddress()));
+  Put("eAddrRange", Format("%08X - %08X", m->MinAppAddress(), m->MaxAppAddress()));
   Put("ePageSize", GroupedOrEmpty(m->PageSize()));
 }
 
@@ -441,18 +465,18 @@ void TfrmKSI_Overview::FillDisplayPage() {
   TDisplay* d = FSysInfo->Display();
   auto* cb = Find<TComboBox>("cbAdapters");
   cb->Items().Clear();
-  cb->Items().Add(d->Adapter());
+  cb->Items().Add(SingleLine(d->Adapter()));
   cb->SetItemIndex(0);
   Put("eChipset", d->Chipset());
   Put("eDAC", d->DAC());
-  Put("eAdapterMemory", Fmt("%d", d->Memory()));
-  Put("eDisplayBIOS", Fmt("%s (%s)", d->BIOSVersion().c_str(), d->BIOSDate().c_str()));
+  Put("eAdapterMemory", Format("%d", d->Memory()));
+  Put("eDisplayBIOS", Format("%s (%s)", d->BIOSVersion().c_str(), d->BIOSDate().c_str()));
   Put("lTechnology", "Technology: " + d->Technology());
-  Put("lMetrics", Fmt("Metrics: %d x %d - %d bit", d->HorzRes(), d->VertRes(), d->ColorDepth()));
-  Put("lFontRes", Fmt("Font Resolution: %u dpi", d->FontResolution()));
-  Put("lPixelWidth", Fmt("Pixel Width: %d", d->PixelWidth()));
-  Put("lPixelHeight", Fmt("Pixel Height: %d", d->PixelHeight()));
-  Put("lPixelDiag", Fmt("Pixel Diagonal: %d", d->PixelDiagonal()));
+  Put("lMetrics", Format("Metrics: %d x %d - %d bit", d->HorzRes(), d->VertRes(), d->ColorDepth()));
+  Put("lFontRes", Format("Font Resolution: %u dpi", d->FontResolution()));
+  Put("lPixelWidth", Format("Pixel Width: %d", d->PixelWidth()));
+  Put("lPixelHeight", Format("Pixel Height: %d", d->PixelHeight()));
+  Put("lPixelDiag", Format("Pixel Diagonal: %d", d->PixelDiagonal()));
 }
 
 void TfrmKSI_Overview::FillAPMPage() {
@@ -494,7 +518,7 @@ void TfrmKSI_Overview::FillNetworkPage() {
   Find<TListBox>("lbMAC")->Items().Assign(*n->MACAddresses());
   TWinsock* w = n->WinSock();
   Put("eWSDescription", w->Description());
-  Put("eWSVersion", Fmt("%d.%d", w->MajorVersion(), w->MinorVersion()));
+  Put("eWSVersion", Format("%d.%d", w->MajorVersion(), w->MinorVersion()));
   Put("eWSStatus", w->Status());
 }
 
@@ -504,7 +528,7 @@ void TfrmKSI_Overview::FillDevicesPage() {
   nodes.BeginUpdate();
   nodes.Clear();
   bDeviceProps->SetEnabled(false);
-  TTreeNode* root = nodes.AddChild(nullptr, ComputerName());
+  TTreeNode* root = nodes.AddChild(nullptr, SingleLine(ComputerName()));
   root->SetImageIndex(1);  // the computer's kind
   root->SetSelectedIndex(1);
   root->Data = -1;
@@ -514,12 +538,12 @@ void TfrmKSI_Overview::FillDevicesPage() {
     in.push_back({r.ClassName, r.ClassDesc, r.FriendlyName, r.Description, r.ClassKind});
   }
   for (const DeviceClassNode& g : GroupDevices(in)) {
-    TTreeNode* cls = nodes.AddChild(root, g.Caption);
+    TTreeNode* cls = nodes.AddChild(root, SingleLine(g.Caption));
     cls->SetImageIndex(g.Kind);
     cls->SetSelectedIndex(g.Kind);
     cls->Data = -1;
     for (const DeviceLeaf& leaf : g.Devices) {
-      TTreeNode* n = nodes.AddChild(cls, leaf.Caption);
+      TTreeNode* n = nodes.AddChild(cls, SingleLine(leaf.Caption));
       n->SetImageIndex(g.Kind);
       n->SetSelectedIndex(g.Kind);
       n->Data = leaf.Index;
@@ -600,15 +624,15 @@ void TfrmKSI_Overview::cbDriveChange(TObject*) {
   Put("eUNC", d->UNC());
   Put("eDriveSerial", d->SerialNumber());
   if (item.find('[') == std::string::npos) {
-    cbDrive->Items().Put(index, item + " [" + d->VolumeLabel() + "]");
+    cbDrive->Items().Put(index, item + " [" + SingleLine(d->VolumeLabel()) + "]");
     cbDrive->SetItemIndex(index);
   }
   Put("lCapacity", "Capacity: " + GroupedOrZero(static_cast<uint64_t>(std::max<int64_t>(d->Capacity(), 0))) + " B");
   Put("lFreeSpace", "Free space: " + GroupedOrZero(static_cast<uint64_t>(std::max<int64_t>(d->FreeSpace(), 0))) + " B");
   int used = UsedPercent(d->Capacity(), d->FreeSpace());
   if (used >= 0) meter->SetPosition(used);
-  Put("lBytesPerSector", Fmt("Bytes/sector: %u", d->BytesPerSector()));
-  Put("lSectorPerCluster", Fmt("Sector/cluster: %u", d->SectorsPerCluster()));
+  Put("lBytesPerSector", Format("Bytes/sector: %u", d->BytesPerSector()));
+  Put("lSectorPerCluster", Format("Sector/cluster: %u", d->SectorsPerCluster()));
   Put("lFreeClusters", "Free clusters: " + GroupedOrZero(d->FreeClusters()));
   Put("lTotalClusters", "Total clusters: " + GroupedOrZero(d->TotalClusters()));
   auto* flags = Find<TCheckListBox>("clbDriveFlags");
@@ -624,10 +648,10 @@ void TfrmKSI_Overview::FillTimeZonePage() {
   Put("lTZName", tz->DisplayName());
   Put("gbStandard", tz->StandardName().empty() ? std::string(" Standard Time ") : " " + tz->StandardName() + " ");
   Put("eStdStart", DateText(tz->StandardStart()));
-  Put("eStdBias", Fmt("%d", tz->StandardBias()));
+  Put("eStdBias", Format("%d", tz->StandardBias()));
   Put("gbDaylight", tz->DaylightName().empty() ? std::string(" Daylight Time ") : " " + tz->DaylightName() + " ");
   Put("eDltStart", DateText(tz->DaylightStart()));
-  Put("eDltBias", Fmt("%d", tz->DaylightBias()));
+  Put("eDltBias", Format("%d", tz->DaylightBias()));
 }
 
 void TfrmKSI_Overview::FillProcessesPage() {
@@ -640,11 +664,11 @@ void TfrmKSI_Overview::FillProcessesPage() {
       TListItem* it = lvProcesses->Items().Add();
       it->SetCaption(PidText(e.Id, nt));
       it->SetImageIndex(oiProcess);
-      it->SubItems().Add(file);
-      it->SubItems().Add(folder);
+      it->SubItems().Add(SingleLine(file));
+      it->SubItems().Add(SingleLine(folder));
     }
   }
-  Put("pProcessCount", Fmt("  %d processes", lvProcesses->Items().Count()));
+  Put("pProcessCount", Format("  %d processes", lvProcesses->Items().Count()));
 }
 
 void TfrmKSI_Overview::FillSoftwarePage() {
@@ -680,7 +704,7 @@ void TfrmKSI_Overview::RunDetail(TDetailPage page, const std::string& title, con
 void TfrmKSI_Overview::ShowList(const std::string& title, const TStrings& items) {
   RunDetail(dpChecks, title, [&](TdlgKSI_Detail& d) {
     d.clbItems->Items().BeginUpdate();
-    for (const std::string& s : items.Items()) d.clbItems->Items().Add(s);
+    for (const std::string& s : items.Items()) d.clbItems->Items().Add(SingleLine(s));
     d.clbItems->Items().EndUpdate();
     for (int i = 0; i < items.Count(); ++i) d.clbItems->SetChecked(i, true);
   });
@@ -773,14 +797,26 @@ void TfrmKSI_Overview::cmTerminate(TObject*) {
     return;
   }
   row->Delete();
-  Put("pProcessCount", Fmt("  %d processes", lvProcesses->Items().Count()));
+  Put("pProcessCount", Format("  %d processes", lvProcesses->Items().Count()));
 }
 
 void TfrmKSI_Overview::cmProcProps(TObject*) {
   TListItem* row = lvProcesses->Selected();
   if (!row || row->SubItems().Count() < 2) return;
-  std::string file = row->SubItems()[1] + row->SubItems()[0];
-  if (GetFileAttributesA(file.c_str()) == INVALID_FILE_ATTRIBUTES) return;
+  const std::string& image = row->SubItems()[0];
+  const std::string& folder = row->SubItems()[1];
+  // The system does not tell where every process's program is (one of another user, or the
+  // system's own): say so rather than do nothing.
+  if (folder.empty()) {
+    MessageBox("Windows does not tell where the program of " + image + " is stored.", Caption(),
+               MB_OK | MB_ICONINFORMATION, Handle());
+    return;
+  }
+  std::string file = folder + image;
+  if (GetFileAttributesA(file.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    MessageBox("Cannot find " + file + ".", Caption(), MB_OK | MB_ICONINFORMATION, Handle());
+    return;
+  }
   SHELLEXECUTEINFOA sei{};
   sei.cbSize = sizeof sei;
   sei.fMask = SEE_MASK_INVOKEIDLIST;
@@ -850,6 +886,7 @@ void TfrmKSI_Overview::SaveReport() {
 
 void ShowSystemOverview(TKSystemInfo& info) {
   if (TfrmKSI_Overview* f = TfrmKSI_Overview::Instance()) {
+    f->KeepOpen();  // asked for again while a gathering it was closed in still runs
     f->Show();
     return;
   }
@@ -861,10 +898,10 @@ void ShowSystemOverview(TKSystemInfo& info) {
   try {
     f->cmRefresh(f);
   } catch (...) {
-    f->Show();  // what was filled so far
+    if (!f->Closing()) f->Show();  // what was filled so far
     throw;
   }
-  f->Show();
+  if (!f->Closing()) f->Show();
 }
 
 void RegisterOverviewClasses() {

@@ -83,6 +83,10 @@ class TfrmKSI_Overview : public TForm {
 
   // Fills every page in the page set from the categories (what Refresh does after gathering).
   void RefreshPages();
+  // Gathering now (a box it raised may be up), and closed meanwhile: freed when it is over.
+  bool Refreshing() const { return FRefreshing; }
+  bool Closing() const { return FFreeAfterRefresh; }
+  void KeepOpen() { FFreeAfterRefresh = false; }
 
  protected:
   void Notification(TComponent* AComponent, TOperation Operation) override;
@@ -117,6 +121,8 @@ class TfrmKSI_Overview : public TForm {
   TKSystemInfo* FSysInfo = nullptr;
   uint32_t FPageSet = 0xFFFF;
   std::unique_ptr<TStrings> FReport;
+  bool FRefreshing = false;
+  bool FFreeAfterRefresh = false;
 };
 
 // What ShowOverview does: the first time it creates the dialog, gathers and fills it, then

@@ -1,23 +1,70 @@
 // The running processes: the process-status functions on NT 4.0, the tool-help snapshot
-// elsewhere, both looked up at run time.
+// elsewhere, both looked up at run time, with the locations of the programs where the system
+// tells them.
 #include "sysinfo/KSI_Processes.h"
 #include <windows.h>
+#include <algorithm>
+#include <vector>
 #include "probes/Kestrix_Routines.h"
+#include "sysinfo/SysInfoLogic.h"
 #include "sysinfo/SysInfoWin.h"
 
 namespace {
 constexpr DWORD kSnapProcess = 0x2;  // TH32CS_SNAPPROCESS
 
-// The full path of the process's main module; empty when it cannot be read.
-std::string ModulePath(DWORD id) {
+constexpr DWORD kQueryLimitedInformation = 0x1000;  // PROCESS_QUERY_LIMITED_INFORMATION, Vista on
+
+std::string WindowsDir() {
+  char buf[MAX_PATH + 1] = {};
+  const UINT n = GetWindowsDirectoryA(buf, MAX_PATH);
+  return n > 0 && n <= MAX_PATH ? std::string(buf, n) : std::string();
+}
+
+// Vista and later name the image of any process that may be asked the little they allow (also
+// one of 64 bits, whose modules a 32-bit program cannot read).
+std::string FullImageName(DWORD id) {
+  const auto query = SysApi().QueryFullProcessImageNameA;
+  if (!query) return {};
+  HANDLE h = OpenProcess(kQueryLimitedInformation, FALSE, id);
+  if (!h) return {};
+  std::string name;
+  for (DWORD size = MAX_PATH + 1; size <= 32768 && name.empty(); size *= 4) {
+    std::vector<char> buf(size);
+    DWORD n = size;
+    if (query(h, 0, buf.data(), &n)) {
+      name.assign(buf.data(), std::min<DWORD>(n, size));
+      break;
+    }
+    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) break;
+  }
+  CloseHandle(h);
+  return name;
+}
+
+// The full path of the process's main module from the process-status library.
+std::string MainModuleName(DWORD id) {
   const auto path = SysApi().GetModuleFileNameExA;
   if (!path) return {};
   HANDLE h = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, id);
   if (!h) return {};
-  char buf[MAX_PATH + 1] = {};
-  const DWORD n = path(h, nullptr, buf, MAX_PATH);
+  std::string name;
+  // A name that fills the buffer may have been cut: ask again with a larger one.
+  for (DWORD size = MAX_PATH + 1; size <= 32768; size *= 4) {
+    std::vector<char> buf(size);
+    const DWORD n = path(h, nullptr, buf.data(), size);
+    if (n == 0) break;
+    name.assign(buf.data(), std::min(n, size));
+    if (n < size - 1) break;
+  }
   CloseHandle(h);
-  return std::string(buf, n < MAX_PATH ? n : MAX_PATH);
+  return name;
+}
+
+// Where the process's program is stored; empty when the process cannot be asked.
+std::string ModulePath(DWORD id) {
+  std::string name = FullImageName(id);
+  if (name.empty()) name = MainModuleName(id);
+  return name.empty() ? name : DosImagePath(name, WindowsDir());
 }
 
 std::vector<DWORD> ProcessIds() {
@@ -80,10 +127,12 @@ void TProcesses::GetInfo() {
     const bool snapshot = api.CreateToolhelp32Snapshot && api.Process32First && api.Process32Next;
     const bool status = api.EnumProcesses && api.GetModuleFileNameExA;
     const TOSKind kind = OSKind();
+    const bool oldNT = kind == osWinNT4 || kind == osWinNT3;
     std::vector<TProcessEntry> list;
-    // NT 4.0 has no snapshot; the process-status library stands in wherever it is missing.
-    if (snapshot && kind != osWinNT4 && kind != osWinNT3)
-      ReadWithSnapshot(list, kind == osWin2000);
+    // NT 4.0 has no snapshot; the process-status library stands in wherever it is missing. From
+    // Windows 2000 on the snapshot gives file names only: the locations are asked for.
+    if (snapshot && !oldNT)
+      ReadWithSnapshot(list, IsNT());
     else if (status)
       ReadWithProcessStatus(list);
     FEntries = std::move(list);

@@ -2,6 +2,7 @@
 #include "sysinfo/KSI_Startup.h"
 #include <windows.h>
 #include <shlobj.h>
+#include <algorithm>
 #include <vector>
 #include "framework/TypeInfo.h"
 #include "probes/OsKind.h"
@@ -91,9 +92,23 @@ void TStartup::GetInfo() {
                 {HKEY_CURRENT_USER, kRunOnce, slRunOnce},
                 {HKEY_LOCAL_MACHINE, kRunOnce, slRunOnce}};
     for (const auto& k : keys) {
-      TSysKey key(k.Root, k.Path);
-      // A value that is not text gets an empty command line; the others still count.
-      for (const std::string& name : key.ValueNames()) Add(k.Where, name, key.Text(name));
+      // The machine's keys of 64-bit Windows in both views; an entry found in both (a key the
+      // views share) is listed once.
+      const std::vector<TRegView> views =
+          k.Root == HKEY_LOCAL_MACHINE ? MachineViews() : std::vector<TRegView>{rvDefault};
+      std::vector<std::pair<TRegName, std::string>> earlier;
+      for (TRegView view : views) {
+        TSysKey key(k.Root, k.Path, view);
+        std::vector<std::pair<TRegName, std::string>> here;
+        // A value that is not text gets an empty command line; the others still count.
+        for (TRegValue& v : key.Values()) {
+          std::pair<TRegName, std::string> entry{std::move(v.Name), std::move(v.Text)};
+          if (std::find(earlier.begin(), earlier.end(), entry) != earlier.end()) continue;
+          Add(k.Where, entry.first.Text, entry.second);
+          here.push_back(std::move(entry));
+        }
+        earlier.insert(earlier.end(), here.begin(), here.end());
+      }
     }
 
     {

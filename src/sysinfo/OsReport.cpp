@@ -94,8 +94,8 @@ void TOperatingSystem::Report(TStrings& report) const {
   AddValue(report, "DVDRegion", FDVDRegion);
   FNTSpecific->Report(report);
   AddSection(report, "Environment");
-  report.AddStrings(*FEnvironment);
+  AddEntries(report, *FEnvironment);
   AddSection(report, "Folders");
-  report.AddStrings(*FFolders);
+  AddEntries(report, *FFolders);
   FTimeZone->Report(report);
 }

@@ -118,18 +118,39 @@ std::string HexText(uint32_t value) {
   return buf;
 }
 
-void AddSection(TStrings& report, const std::string& title) { report.Add("[" + title + "]"); }
+std::string SingleLine(const std::string& s) {
+  std::string out = s;
+  for (char& c : out) {
+    const unsigned char u = static_cast<unsigned char>(c);
+    // Lead and trail bytes of the double-byte code pages are never below 0x40 nor 0x7F.
+    if (u < 0x20 || u == 0x7F) c = ' ';
+  }
+  return out;
+}
+
+void AddSection(TStrings& report, const std::string& title) {
+  std::string line = SingleLine(title);
+  line.insert(line.begin(), '[');
+  line += ']';
+  report.Add(line);
+}
 
 void AddValue(TStrings& report, const std::string& key, const std::string& value) {
-  report.Add(key + "=" + value);
+  report.Add(SingleLine(key) + "=" + SingleLine(value));
 }
 
 void AddValue(TStrings& report, const std::string& key, int64_t value) {
-  report.Add(key + "=" + std::to_string(value));
+  report.Add(SingleLine(key) + "=" + std::to_string(value));
 }
 
 void AddBool(TStrings& report, const std::string& key, bool value) {
-  report.Add(key + "=" + BoolText(value));
+  report.Add(SingleLine(key) + "=" + BoolText(value));
+}
+
+void AddEntries(TStrings& report, const TStrings& entries) {
+  // Copy first: a list added to itself must not see its own new lines.
+  const std::vector<std::string> copy = entries.Items();
+  for (const std::string& e : copy) report.Add(SingleLine(e));
 }
 
 void WriteList(TStrings& report, const std::string& countKey, const std::string& itemKey,
@@ -138,7 +159,7 @@ void WriteList(TStrings& report, const std::string& countKey, const std::string&
   const std::vector<std::string> entries = items.Items();
   AddValue(report, countKey, static_cast<int64_t>(entries.size()));
   for (size_t i = 0; i < entries.size(); ++i)
-    report.Add(itemKey + std::to_string(i + 1) + "=" + entries[i]);
+    AddValue(report, itemKey + std::to_string(i + 1), entries[i]);
 }
 
 std::string FormatDuration(int64_t seconds) {

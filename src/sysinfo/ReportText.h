@@ -43,11 +43,18 @@ void SetThousandSeparator(const std::string& separator);
 std::string HexText(uint32_t value);
 inline const char* BoolText(bool value) { return value ? "1" : "0"; }
 
-// Line builders: "[Title]" and "Key=Value".
+// The text with every control character (below 0x20, and 0x7F) made a blank: what may go on
+// one line of the report or into a single-line control, whatever the registry held.
+std::string SingleLine(const std::string& s);
+
+// Line builders: "[Title]" and "Key=Value". Titles, keys and values are made single lines, so
+// that no stored text can start a line of its own.
 void AddSection(TStrings& report, const std::string& title);
 void AddValue(TStrings& report, const std::string& key, const std::string& value);
 void AddValue(TStrings& report, const std::string& key, int64_t value);
 void AddBool(TStrings& report, const std::string& key, bool value);
+// Entries that are already "key=value" text (environment, folders), each made a single line.
+void AddEntries(TStrings& report, const TStrings& entries);
 
 // "countKey=n" followed by "itemKey1=..." .. "itemKeyn=...".
 void WriteList(TStrings& report, const std::string& countKey, const std::string& itemKey,

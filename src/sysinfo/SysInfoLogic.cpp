@@ -21,3 +21,25 @@ std::string SqueezeZeros(const void* data, size_t size) {
   }
   return out;
 }
+
+static bool StartsWithNoCase(const std::string& s, const char* prefix) {
+  size_t i = 0;
+  for (; prefix[i]; ++i) {
+    if (i >= s.size()) return false;
+    char a = s[i], b = prefix[i];
+    if (a >= 'a' && a <= 'z') a = static_cast<char>(a - 'a' + 'A');
+    if (b >= 'a' && b <= 'z') b = static_cast<char>(b - 'a' + 'A');
+    if (a != b) return false;
+  }
+  return true;
+}
+
+std::string DosImagePath(const std::string& path, const std::string& windowsDir) {
+  if (StartsWithNoCase(path, "\\??\\")) return path.substr(4);
+  if (StartsWithNoCase(path, "\\SystemRoot\\") && !windowsDir.empty()) {
+    std::string dir = windowsDir;
+    if (dir.back() == '\\') dir.pop_back();
+    return dir + path.substr(11);
+  }
+  return path;
+}

@@ -10,3 +10,7 @@ std::string TextToZero(const void* data, size_t size);
 // strings of a multi-string list written one after the other, or wide-character text of 8-bit
 // characters read as 8-bit text.
 std::string SqueezeZeros(const void* data, size_t size);
+
+// A process's image path as a file name the shell can open: the kernel's forms "\??\C:\..." and
+// "\SystemRoot\..." (given for system processes) become drive paths; others stay as they are.
+std::string DosImagePath(const std::string& path, const std::string& windowsDir);

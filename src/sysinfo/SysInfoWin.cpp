@@ -22,22 +22,154 @@ int gSessionDepth = 0;  // an inner session shares the outer one's
 
 HKEY gLocalMachine = nullptr;
 HKEY gCurrentUser = nullptr;
+HKEY gView64 = nullptr;
+HKEY gView32 = nullptr;
 int gFamily = -1;
 
-// Registry names are at most 255 characters; value names on 9x too.
+// Not declared for the systems the program is built for.
+constexpr REGSAM kWow64Key64 = 0x0100, kWow64Key32 = 0x0200;
+constexpr DWORD kNoBestFitChars = 0x400;  // WC_NO_BEST_FIT_CHARS, Windows 2000 on
+
+REGSAM ViewAccess(TRegView view) {
+  return KEY_READ | (view == rv64 ? kWow64Key64 : view == rv32 ? kWow64Key32 : 0);
+}
+
+// Value names go up to 16,383 characters, key names to 255; a buffer never grows past this.
+constexpr DWORD kMaxName = 32768;
+// More entries than a key can sensibly hold: a key that keeps answering is broken.
+constexpr DWORD kMaxEntries = 100000;
+// Data above this is not read (its entry is still listed).
+constexpr DWORD kMaxData = 16u << 20;
+
+DWORD StartSize(DWORD reported) {
+  return std::min(kMaxName, std::max<DWORD>(reported + 1, 256));
+}
+
+// The names of a key's subkeys or values in the ANSI functions. A too-small buffer grows and
+// the same index is asked again, so that no name is skipped.
 std::vector<std::string> EnumNames(HKEY key, bool values) {
   std::vector<std::string> names;
   if (!key) return names;
-  char buf[1024];
-  for (DWORD i = 0; i < 100000; ++i) {
-    DWORD len = sizeof buf;
-    const LONG r = values ? RegEnumValueA(key, i, buf, &len, nullptr, nullptr, nullptr, nullptr)
-                          : RegEnumKeyExA(key, i, buf, &len, nullptr, nullptr, nullptr, nullptr);
-    if (r == ERROR_MORE_DATA) continue;  // a name longer than any the system allows: skip it
+  DWORD maxKey = 0, maxValue = 0;
+  RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, &maxKey, nullptr, nullptr, &maxValue,
+                   nullptr, nullptr, nullptr);
+  std::vector<char> buf(StartSize(values ? maxValue : maxKey));
+  for (DWORD i = 0; i < kMaxEntries;) {
+    DWORD len = static_cast<DWORD>(buf.size());
+    const LONG r = values ? RegEnumValueA(key, i, buf.data(), &len, nullptr, nullptr, nullptr, nullptr)
+                          : RegEnumKeyExA(key, i, buf.data(), &len, nullptr, nullptr, nullptr, nullptr);
+    if (r == ERROR_MORE_DATA && buf.size() < kMaxName) {
+      buf.resize(std::min<size_t>(buf.size() * 2, kMaxName));
+      continue;
+    }
+    if (r == ERROR_MORE_DATA) {  // longer than any name can be: leave it
+      ++i;
+      continue;
+    }
     if (r != ERROR_SUCCESS) break;
-    names.emplace_back(buf, std::min<DWORD>(len, sizeof buf));
+    names.emplace_back(buf.data(), std::min<size_t>(len, buf.size()));
+    ++i;
   }
   return names;
+}
+
+bool UseWide() {
+  const TSysApi& a = SysApi();
+  return SysInfoNT() && a.RegOpenKeyExW && a.RegEnumKeyExW && a.RegEnumValueW && a.RegQueryInfoKeyW;
+}
+
+TRegName WideName(const wchar_t* w, size_t n) { return {AnsiText(w, n), std::wstring(w, n)}; }
+
+std::vector<TRegName> EnumSubKeysWide(HKEY key) {
+  const TSysApi& a = SysApi();
+  std::vector<TRegName> names;
+  DWORD maxKey = 0;
+  a.RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, &maxKey, nullptr, nullptr, nullptr,
+                     nullptr, nullptr, nullptr);
+  std::vector<wchar_t> buf(StartSize(maxKey));
+  for (DWORD i = 0; i < kMaxEntries;) {
+    DWORD len = static_cast<DWORD>(buf.size());
+    const LONG r = a.RegEnumKeyExW(key, i, buf.data(), &len, nullptr, nullptr, nullptr, nullptr);
+    if (r == ERROR_MORE_DATA && buf.size() < kMaxName) {
+      buf.resize(std::min<size_t>(buf.size() * 2, kMaxName));
+      continue;
+    }
+    if (r == ERROR_MORE_DATA) {
+      ++i;
+      continue;
+    }
+    if (r != ERROR_SUCCESS) break;
+    names.push_back(WideName(buf.data(), std::min<size_t>(len, buf.size())));
+    ++i;
+  }
+  return names;
+}
+
+std::string TextOfData(const std::vector<BYTE>& data, DWORD size, DWORD type, bool wide) {
+  if (type != REG_SZ && type != REG_EXPAND_SZ) return {};
+  size = std::min<DWORD>(size, static_cast<DWORD>(data.size()));
+  if (!wide) return TextToZero(reinterpret_cast<const char*>(data.data()), size);
+  const auto* w = reinterpret_cast<const wchar_t*>(data.data());
+  const size_t chars = size / sizeof(wchar_t);
+  return AnsiText(w, std::find(w, w + chars, L'\0') - w);
+}
+
+// Name, type and data of every value, by index. Whichever buffer was short grows: the data to
+// the size the system reports, the name up to the longest a name can be.
+std::vector<TRegValue> EnumValues(HKEY key, bool wide) {
+  const TSysApi& a = SysApi();
+  std::vector<TRegValue> values;
+  if (!key) return values;
+  DWORD maxName = 0, maxData = 0;
+  if (wide)
+    a.RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                       &maxName, &maxData, nullptr, nullptr);
+  else
+    RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                     &maxName, &maxData, nullptr, nullptr);
+  std::vector<wchar_t> wname(wide ? StartSize(maxName) : 0);
+  std::vector<char> name(wide ? 0 : StartSize(maxName));
+  std::vector<BYTE> data(std::min(kMaxData, std::max<DWORD>(maxData + 2, 256)));
+  auto nameSize = [&] { return wide ? wname.size() : name.size(); };
+  for (DWORD i = 0; i < kMaxEntries;) {
+    DWORD len = static_cast<DWORD>(nameSize()), size = static_cast<DWORD>(data.size());
+    DWORD type = REG_NONE;
+    const LONG r = wide ? a.RegEnumValueW(key, i, wname.data(), &len, nullptr, &type, data.data(), &size)
+                        : RegEnumValueA(key, i, name.data(), &len, nullptr, &type, data.data(), &size);
+    if (r == ERROR_MORE_DATA) {
+      if (size > data.size() && size <= kMaxData) {
+        data.resize(size + 2);
+        continue;
+      }
+      if (size <= data.size() && nameSize() < kMaxName) {
+        const size_t grown = std::min<size_t>(nameSize() * 2, kMaxName);
+        wide ? wname.resize(grown) : name.resize(grown);
+        continue;
+      }
+      // Data too large to read, or a name longer than any: the name alone, when it comes.
+      len = static_cast<DWORD>(nameSize());
+      const LONG again = wide ? a.RegEnumValueW(key, i, wname.data(), &len, nullptr, &type, nullptr, nullptr)
+                              : RegEnumValueA(key, i, name.data(), &len, nullptr, &type, nullptr, nullptr);
+      if (again == ERROR_SUCCESS) {
+        TRegValue v;
+        v.Name = wide ? WideName(wname.data(), std::min<size_t>(len, wname.size()))
+                      : TRegName{std::string(name.data(), std::min<size_t>(len, name.size())), {}};
+        v.Type = type;
+        values.push_back(std::move(v));
+      }
+      ++i;
+      continue;
+    }
+    if (r != ERROR_SUCCESS) break;
+    TRegValue v;
+    v.Name = wide ? WideName(wname.data(), std::min<size_t>(len, wname.size()))
+                  : TRegName{std::string(name.data(), std::min<size_t>(len, name.size())), {}};
+    v.Type = type;
+    v.Text = TextOfData(data, size, type, wide);
+    values.push_back(std::move(v));
+    ++i;
+  }
+  return values;
 }
 
 // 9x maps the first megabyte of physical memory into every process; elsewhere, or when a page
@@ -65,6 +197,13 @@ TSysApi LookUp() {
   Find(a.Process32First, kernel, "Process32First");
   Find(a.Process32Next, kernel, "Process32Next");
   Find(a.SetThreadAffinityMask, kernel, "SetThreadAffinityMask");
+  Find(a.IsWow64Process, kernel, "IsWow64Process");
+  Find(a.QueryFullProcessImageNameA, kernel, "QueryFullProcessImageNameA");
+  HMODULE advapi = GetModuleHandleA("advapi32.dll");
+  Find(a.RegOpenKeyExW, advapi, "RegOpenKeyExW");
+  Find(a.RegEnumKeyExW, advapi, "RegEnumKeyExW");
+  Find(a.RegEnumValueW, advapi, "RegEnumValueW");
+  Find(a.RegQueryInfoKeyW, advapi, "RegQueryInfoKeyW");
   // Kept loaded for the life of the process, like the system's own libraries.
   static const HMODULE psapi = LoadLibraryA("psapi.dll");
   Find(a.EnumProcesses, psapi, "EnumProcesses");
@@ -81,6 +220,32 @@ TSysApi& Api() {
 }
 }  // namespace
 
+std::string AnsiText(const wchar_t* text, size_t length) {
+  if (!text || length == 0) return {};
+  const int n = static_cast<int>(std::min<size_t>(length, 1u << 24));
+  for (DWORD flags : {kNoBestFitChars, DWORD{0}}) {  // NT 4.0 and 95 refuse the flag
+    const int size = WideCharToMultiByte(CP_ACP, flags, text, n, nullptr, 0, nullptr, nullptr);
+    if (size <= 0) continue;
+    std::string out(static_cast<size_t>(size), '\0');
+    if (WideCharToMultiByte(CP_ACP, flags, text, n, out.data(), size, nullptr, nullptr) == size)
+      return out;
+  }
+  return std::string(static_cast<size_t>(n), '?');
+}
+
+std::vector<TRegView> MachineViews() {
+  if (!SysInfoNT()) return {rvDefault};
+  const auto isWow64 = SysApi().IsWow64Process;
+  BOOL wow64 = FALSE;
+  if (isWow64 && isWow64(GetCurrentProcess(), &wow64) && wow64) return {rv64, rv32};
+  return {rvDefault};
+}
+
+void SetSysInfoViewRoots(HKEY view64, HKEY view32) {
+  gView64 = view64;
+  gView32 = view32;
+}
+
 HKEY SysRoot(HKEY predefined) {
   if (predefined == HKEY_LOCAL_MACHINE && gLocalMachine) return gLocalMachine;
   if (predefined == HKEY_CURRENT_USER && gCurrentUser) return gCurrentUser;
@@ -96,12 +261,39 @@ bool SysInfoNT() { return gFamily < 0 ? IsNT() : gFamily != 0; }
 
 void SetSysInfoFamily(int ntFamily) { gFamily = ntFamily < 0 ? -1 : ntFamily != 0; }
 
-bool TSysKey::Open(HKEY root, const std::string& path) {
+bool TSysKey::Open(HKEY root, const std::string& path, TRegView view) {
   Close();
   if (!root) return false;
+  HKEY base = SysRoot(root);
+  if (root == HKEY_LOCAL_MACHINE && view == rv64 && gView64) base = gView64;
+  if (root == HKEY_LOCAL_MACHINE && view == rv32 && gView32) base = gView32;
   HKEY h = nullptr;
-  if (RegOpenKeyExA(SysRoot(root), path.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS) return false;
+  if (RegOpenKeyExA(base, path.c_str(), 0, ViewAccess(view), &h) != ERROR_SUCCESS) return false;
   FKey = h;
+  FView = view;
+  return true;
+}
+
+bool TSysKey::Open(const TSysKey& parent, const std::string& sub) {
+  Close();
+  HKEY h = nullptr;
+  if (!parent.FKey ||
+      RegOpenKeyExA(parent.FKey, sub.c_str(), 0, ViewAccess(parent.FView), &h) != ERROR_SUCCESS)
+    return false;
+  FKey = h;
+  FView = parent.FView;
+  return true;
+}
+
+bool TSysKey::Open(const TSysKey& parent, const TRegName& sub) {
+  if (sub.Wide.empty() || !UseWide()) return Open(parent, sub.Text);
+  Close();
+  HKEY h = nullptr;
+  if (!parent.FKey || SysApi().RegOpenKeyExW(parent.FKey, sub.Wide.c_str(), 0,
+                                             ViewAccess(parent.FView), &h) != ERROR_SUCCESS)
+    return false;
+  FKey = h;
+  FView = parent.FView;
   return true;
 }
 
@@ -113,6 +305,16 @@ void TSysKey::Close() {
 std::vector<std::string> TSysKey::SubKeys() const { return EnumNames(FKey, false); }
 
 std::vector<std::string> TSysKey::ValueNames() const { return EnumNames(FKey, true); }
+
+std::vector<TRegName> TSysKey::SubKeyNames() const {
+  if (!FKey) return {};
+  if (UseWide()) return EnumSubKeysWide(FKey);
+  std::vector<TRegName> names;
+  for (std::string& n : EnumNames(FKey, false)) names.push_back({std::move(n), {}});
+  return names;
+}
+
+std::vector<TRegValue> TSysKey::Values() const { return EnumValues(FKey, UseWide()); }
 
 bool TSysKey::HasSubKey(const std::string& name) const {
   if (!FKey || name.empty()) return false;

@@ -19,25 +19,62 @@ void SetSysInfoRoots(HKEY localMachine, HKEY currentUser);
 bool SysInfoNT();
 void SetSysInfoFamily(int ntFamily);  // 1 NT, 0 9x, -1 the process's own
 
+// The views of the registry that 64-bit Windows keeps for 64-bit and for 32-bit programs; a
+// 32-bit program sees the 32-bit copy of the machine-wide software keys unless it asks.
+enum TRegView { rvDefault, rv64, rv32 };
+// The views the machine-wide Run, RunOnce and Uninstall keys are read in: on 64-bit Windows
+// (this 32-bit process under WoW64, asked of IsWow64Process) the 64-bit and then the 32-bit one;
+// elsewhere, where the view bits may be refused, the one view there is.
+std::vector<TRegView> MachineViews();
+// Points HKEY_LOCAL_MACHINE of each view at a key of a test's own (nullptr: the real view).
+void SetSysInfoViewRoots(HKEY view64, HKEY view32);
+
+// Characters the ANSI code page lacks become its default character ("?") rather than a
+// look-alike.
+std::string AnsiText(const wchar_t* text, size_t length);
+
+// A registry name as it is stored and as it is shown: on the NT family the wide name, which
+// opens the key again, and its ANSI form; on the 9x family the name itself.
+struct TRegName {
+  std::string Text;
+  std::wstring Wide;
+  bool operator==(const TRegName& o) const { return Wide.empty() && o.Wide.empty() ? Text == o.Text : Wide == o.Wide; }
+};
+// A value read by its index, name and data in one call: nothing is read again by a converted
+// name that may not name it.
+struct TRegValue {
+  TRegName Name;
+  DWORD Type = REG_NONE;
+  std::string Text;  // REG_SZ and REG_EXPAND_SZ data to its first zero, in ANSI; else empty
+};
+
 // A registry key opened for reading. Values are read at their real size and walked within the
 // length returned; a value of the wrong type reads as absent.
 class TSysKey {
  public:
   TSysKey() = default;
   // root is HKEY_LOCAL_MACHINE or HKEY_CURRENT_USER (redirected by SysRoot) or an open key.
-  TSysKey(HKEY root, const std::string& path) { Open(root, path); }
-  TSysKey(const TSysKey& parent, const std::string& sub) { Open(parent.FKey, sub); }
+  TSysKey(HKEY root, const std::string& path, TRegView view = rvDefault) { Open(root, path, view); }
+  TSysKey(const TSysKey& parent, const std::string& sub) { Open(parent, sub); }
+  TSysKey(const TSysKey& parent, const TRegName& sub) { Open(parent, sub); }
   ~TSysKey() { Close(); }
   TSysKey(const TSysKey&) = delete;
   TSysKey& operator=(const TSysKey&) = delete;
 
-  bool Open(HKEY root, const std::string& path);
+  bool Open(HKEY root, const std::string& path, TRegView view = rvDefault);
+  // A subkey, in the parent's view.
+  bool Open(const TSysKey& parent, const std::string& sub);
+  bool Open(const TSysKey& parent, const TRegName& sub);
   void Close();
   bool IsOpen() const { return FKey != nullptr; }
   HKEY Handle() const { return FKey; }
 
+  // Every name, however long: the buffers grow to what the system reports.
   std::vector<std::string> SubKeys() const;
   std::vector<std::string> ValueNames() const;
+  // The same with the names as stored (the wide functions on the NT family).
+  std::vector<TRegName> SubKeyNames() const;
+  std::vector<TRegValue> Values() const;
   bool HasSubKey(const std::string& name) const;
   bool HasValue(const std::string& name) const;
   // The bytes as stored (strings with what terminators they have); false when missing.
@@ -51,6 +88,7 @@ class TSysKey {
 
  private:
   HKEY FKey = nullptr;
+  TRegView FView = rvDefault;
 };
 
 // The texts of one value of the instances of a device class: the first subkey of classKey whose
@@ -132,6 +170,14 @@ struct TSysApi {
   DWORD(WINAPI* GetModuleFileNameExA)(HANDLE, HMODULE, LPSTR, DWORD);    // psapi
   UCHAR(WINAPI* Netbios)(void* ncb);                                     // netapi32
   DWORD_PTR(WINAPI* SetThreadAffinityMask)(HANDLE, DWORD_PTR);
+  BOOL(WINAPI* IsWow64Process)(HANDLE, PBOOL);
+  BOOL(WINAPI* QueryFullProcessImageNameA)(HANDLE, DWORD, LPSTR, PDWORD);  // Vista
+  // The registry's wide functions (advapi32): NT's, where 95 has stubs.
+  LONG(WINAPI* RegOpenKeyExW)(HKEY, LPCWSTR, DWORD, REGSAM, PHKEY);
+  LONG(WINAPI* RegEnumKeyExW)(HKEY, DWORD, LPWSTR, LPDWORD, LPDWORD, LPWSTR, LPDWORD, PFILETIME);
+  LONG(WINAPI* RegEnumValueW)(HKEY, DWORD, LPWSTR, LPDWORD, LPDWORD, LPDWORD, LPBYTE, LPDWORD);
+  LONG(WINAPI* RegQueryInfoKeyW)(HKEY, LPWSTR, LPDWORD, LPDWORD, LPDWORD, LPDWORD, LPDWORD, LPDWORD,
+                                 LPDWORD, LPDWORD, LPDWORD, PFILETIME);
   // The 9x family's BIOS area: up to max bytes at a physical address, stopping at a zero; empty
   // when the area cannot be read.
   std::string (*ReadBiosArea)(uint32_t address, size_t max);

@@ -55,12 +55,12 @@ int ItemCount(HWND lv) {
 
 std::vector<std::string> Column(HWND lv, int sub) {
   std::vector<std::string> out;
-  Remote mem(PidOf(lv), sizeof(LVITEMA) + 512);
+  Remote mem(PidOf(lv), sizeof(LVITEMA) + 4096);
   for (int i = 0, n = ItemCount(lv); i < n; ++i) {
     LVITEMA it{};
     it.iSubItem = sub;
     it.pszText = mem.At(sizeof it);
-    it.cchTextMax = 512;
+    it.cchTextMax = 4096;
     mem.Write(&it, sizeof it);
     DWORD_PTR len = 0;
     SendMessageTimeoutA(lv, LVM_GETITEMTEXTA, i, reinterpret_cast<LPARAM>(mem.At(0)), SMTO_NORMAL, 5000, &len);
@@ -337,4 +337,230 @@ TEST_F(Overview9x, TerminateReadsTheHexadecimalIdentifierBack) {
   Click(FindChild(Sheet(13), "TButton", "Terminate..."));
   Answer("Warning", IDYES);
   EXPECT_EQ(WaitForSingleObject(victim.pi.hProcess, 10000), WAIT_OBJECT_0);
+}
+
+namespace {
+
+constexpr REGSAM kView64 = 0x0100, kView32 = 0x0200;  // KEY_WOW64_64KEY, KEY_WOW64_32KEY
+const wchar_t kRunW[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+const wchar_t kUninstallW[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+
+std::string Ansi(const std::wstring& w) {
+  char buf[4096] = "";
+  int n = WideCharToMultiByte(CP_ACP, 0x400 /* no look-alikes */, w.c_str(), static_cast<int>(w.size()), buf, sizeof buf, nullptr, nullptr);
+  return std::string(buf, n > 0 ? n : 0);
+}
+
+// Entries written into the prefix's own machine keys for one test, and removed after it (and
+// before it, after an interrupted run).
+class MachineEntries {
+ public:
+  void Value(REGSAM view, const std::wstring& key, const std::wstring& name, const std::wstring& data) {
+    HKEY k;
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &k, nullptr) != 0) {
+      Ok = false;
+      return;
+    }
+    if (RegSetValueExW(k, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                       static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t))) != 0)
+      Ok = false;
+    RegCloseKey(k);
+    FValues.push_back({view, key, name});
+  }
+  // An uninstall entry: its key and its display name.
+  void Program(REGSAM view, const std::wstring& sub, const std::wstring& displayName) {
+    Value(view, kUninstallW + sub, L"DisplayName", displayName);
+    FKeys.push_back({view, kUninstallW + sub, {}});
+  }
+  void Remove() {
+    for (const auto& v : FValues) {
+      HKEY k;
+      if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, v.Key.c_str(), 0, KEY_ALL_ACCESS | v.View, &k) != 0) continue;
+      RegDeleteValueW(k, v.Name.c_str());
+      RegCloseKey(k);
+    }
+    using DeleteKeyExW = LONG(WINAPI*)(HKEY, LPCWSTR, REGSAM, DWORD);
+    auto deleteEx = reinterpret_cast<DeleteKeyExW>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("advapi32.dll"), "RegDeleteKeyExW")));
+    for (const auto& k : FKeys) {
+      if (deleteEx && k.View)
+        deleteEx(HKEY_LOCAL_MACHINE, k.Key.c_str(), k.View, 0);
+      else
+        RegDeleteKeyW(HKEY_LOCAL_MACHINE, k.Key.c_str());
+    }
+  }
+  ~MachineEntries() { Remove(); }
+  bool Ok = true;
+
+ private:
+  struct Entry {
+    REGSAM View;
+    std::wstring Key, Name;
+  };
+  std::vector<Entry> FValues, FKeys;
+};
+
+int Count(const std::vector<std::string>& v, const std::string& s) { return static_cast<int>(std::count(v.begin(), v.end(), s)); }
+
+// The lines of a report section, without its header.
+std::vector<std::string> SectionOf(const std::string& text, const std::string& title) {
+  std::vector<std::string> out;
+  std::istringstream in(text);
+  bool inside = false;
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (!line.empty() && line.front() == '[') {
+      inside = line == "[" + title + "]";
+      continue;
+    }
+    if (inside) out.push_back(line);
+  }
+  return out;
+}
+
+// A click on a tab, and the wait until it was handled: a settle alone can be answered before
+// a posted click.
+void SelectTab(HWND tabs, int i) {
+  ClickTab(tabs, i);
+  WaitFor(
+      [&] {
+        DWORD_PTR cur = 0;
+        SendMessageTimeoutA(tabs, TCM_GETCURSEL, 0, 0, SMTO_NORMAL, 5000, &cur);
+        return static_cast<int>(cur) == i;
+      },
+      10000);
+  Settle(tabs);
+}
+
+// The dialog's startup list for one of its tabs, and the installed software, as "name=command"
+// rows and names.
+struct Lists : Overview {
+  std::vector<std::string> StartupRows(int tab) {
+    SelectTab(pages, 14);
+    SelectTab(FindChild(Sheet(14), "TTabControl", nullptr), tab);
+    HWND list = FindChild(Sheet(14), "TListView", nullptr);
+    std::vector<std::string> names = Column(list, 0), commands = Column(list, 1), rows;
+    for (size_t i = 0; i < names.size(); ++i) rows.push_back(names[i] + "=" + (i < commands.size() ? commands[i] : ""));
+    return rows;
+  }
+  std::vector<std::string> Software() {
+    SelectTab(pages, 15);
+    return Column(FindChild(Sheet(15), "TListView", nullptr), 0);
+  }
+  std::string SavedReport(const char* name) {
+    const std::string file = ExeDir() + name;
+    DeleteFileA(file.c_str());
+    HWND save = Report(0);
+    if (!save) return {};
+    Save(save, file);
+    return ReadFile(file);
+  }
+};
+
+// 64-bit Windows: the machine's Run and Uninstall keys in both views of a 64-bit prefix.
+class Wow64Overview : public Lists {
+ protected:
+  void SetUp() override {
+    BOOL wow64 = FALSE;
+    if (!IsWow64Process(GetCurrentProcess(), &wow64) || !wow64) GTEST_SKIP() << "not a 64-bit prefix";
+    Write();
+    entries.Remove();
+    Write();
+    ASSERT_TRUE(entries.Ok);
+    Lists::SetUp();
+  }
+  void Write() {
+    entries.Value(kView64, kRunW, L"VelmoraView64", L"C:\\velmora\\view64.exe");
+    entries.Value(kView32, kRunW, L"VelmoraView32", L"C:\\velmora\\view32.exe");
+    entries.Value(kView64, kRunW, L"VelmoraBothViews", L"C:\\velmora\\both.exe");
+    entries.Value(kView32, kRunW, L"VelmoraBothViews", L"C:\\velmora\\both.exe");
+    entries.Program(kView64, L"VelmoraView64", L"Velmora 64-bit Tool");
+    entries.Program(kView32, L"VelmoraView32", L"Velmora 32-bit Tool");
+    entries.Program(kView64, L"VelmoraBothViews", L"Velmora Tool Of Both Views");
+    entries.Program(kView32, L"VelmoraBothViews", L"Velmora Tool Of Both Views");
+  }
+  MachineEntries entries;
+};
+
+// Registry text meant to forge report lines or to hide from the lists.
+class OverviewHostile : public Lists {
+ protected:
+  void SetUp() override {
+    Write();
+    entries.Remove();
+    Write();
+    ASSERT_TRUE(entries.Ok);
+    Lists::SetUp();
+  }
+  void Write() {
+    entries.Value(0, kRunW, L"VelmoraForged", L"line1.exe\r\n[Fake Section]\r\nCount=99");
+    entries.Value(0, kRunW, L"VelmoraLoneBreaks", L"a\rb\nc");
+    entries.Value(0, kRunW, longName, L"C:\\velmora\\long.exe");
+    entries.Value(0, kRunW, omega, L"C:\\velmora\\omega.exe");
+    entries.Program(0, L"\x03A9" L"1", L"Velmora Omega One");
+    entries.Program(0, L"\x03A9" L"2", L"Velmora Omega Two");
+    entries.Program(0, L"VelmoraBroken", L"Velmora\r\nBroken=1");
+  }
+  const std::wstring longName = L"VelmoraLong" + std::wstring(1989, L'L');  // 2,000 characters
+  const std::wstring omega = L"\x03A9mega";
+  MachineEntries entries;
+};
+
+}  // namespace
+
+TEST_F(Wow64Overview, RunAndUninstallEntriesOfBothViewsAppearOnceEach) {
+  const std::vector<std::string> rows = StartupRows(2);  // "Local machine"
+  EXPECT_EQ(Count(rows, "VelmoraView64=C:\\velmora\\view64.exe"), 1);
+  EXPECT_EQ(Count(rows, "VelmoraView32=C:\\velmora\\view32.exe"), 1);
+  EXPECT_EQ(Count(rows, "VelmoraBothViews=C:\\velmora\\both.exe"), 1);
+  const std::vector<std::string> software = Software();
+  for (const char* name : {"Velmora 64-bit Tool", "Velmora 32-bit Tool", "Velmora Tool Of Both Views"})
+    EXPECT_EQ(Count(software, name), 1) << name;
+
+  const std::string text = SavedReport("wow64-report.txt");
+  const std::vector<std::string> run = SectionOf(text, "HKLM Run");
+  EXPECT_EQ(Count(run, "VelmoraView64=C:\\velmora\\view64.exe"), 1);
+  EXPECT_EQ(Count(run, "VelmoraView32=C:\\velmora\\view32.exe"), 1);
+  EXPECT_EQ(Count(run, "VelmoraBothViews=C:\\velmora\\both.exe"), 1);
+  EXPECT_EQ(Count(run, "Count=" + std::to_string(run.size() - 1)), 1);
+  std::vector<std::string> installed;
+  for (const std::string& line : SectionOf(text, "Installed Software")) installed.push_back(line.substr(line.find('=') + 1));
+  for (const char* name : {"Velmora 64-bit Tool", "Velmora 32-bit Tool", "Velmora Tool Of Both Views"})
+    EXPECT_EQ(Count(installed, name), 1) << name;
+}
+
+TEST_F(OverviewHostile, EveryEntryIsListedAndTheSavedReportHasOnlyItsOwnLines) {
+  const std::string longRow = Ansi(longName) + "=C:\\velmora\\long.exe";
+  const std::string omegaRow = Ansi(omega) + "=C:\\velmora\\omega.exe";
+  const std::vector<std::string> rows = StartupRows(2);
+  EXPECT_EQ(Count(rows, longRow), 1);
+  EXPECT_EQ(Count(rows, omegaRow), 1) << omegaRow;
+  EXPECT_EQ(Count(rows, "VelmoraForged=line1.exe  [Fake Section]  Count=99"), 1);
+  const std::vector<std::string> software = Software();
+  EXPECT_EQ(Count(software, "Velmora Omega One"), 1);
+  EXPECT_EQ(Count(software, "Velmora Omega Two"), 1);
+  EXPECT_EQ(Count(software, "Velmora  Broken=1"), 1);
+
+  const std::string text = SavedReport("hostile-report.txt");
+  ASSERT_GT(text.size(), 1000u);
+  // Every line is "[section]" or "key=value" and ends with CR LF; no other control character.
+  size_t start = 0;
+  int lines = 0;
+  while (start < text.size()) {
+    const size_t end = text.find("\r\n", start);
+    ASSERT_NE(end, std::string::npos) << "an unterminated last line";
+    const std::string line = text.substr(start, end - start);
+    for (char c : line) ASSERT_FALSE(static_cast<unsigned char>(c) < 0x20 || c == 0x7F) << "line " << lines << ": " << line;
+    const bool section = line.size() >= 2 && line.front() == '[' && line.back() == ']';
+    EXPECT_TRUE(section || line.find('=') != std::string::npos) << line;
+    EXPECT_NE(line, "[Fake Section]");
+    start = end + 2;
+    ++lines;
+  }
+  const std::vector<std::string> run = SectionOf(text, "HKLM Run");
+  EXPECT_EQ(std::count_if(run.begin(), run.end(), [](const std::string& l) { return l.rfind("Count=", 0) == 0; }), 1);
+  EXPECT_EQ(Count(run, longRow), 1);
+  EXPECT_EQ(Count(run, omegaRow), 1);
+  EXPECT_EQ(Count(run, "VelmoraLoneBreaks=a b c"), 1);
+  EXPECT_EQ(Count(run, "Count=" + std::to_string(run.size() - 1)), 1);
 }

@@ -140,8 +140,9 @@ TEST_F(Report, OperatingSystemLinesFollowTheVersionMode) {
   static const std::map<std::string, std::pair<const char*, const char*>> modes = {
       {"win98", {"Windows 9x", "4.10"}}, {"nt40", {"Windows NT", "4.0"}},
       {"win2k", {"Windows NT", "5.0"}},  {"winxp", {"Windows NT", "5.1"}},
-      // Windows 10 tells a program without a manifest that it is 6.2, as Wine does.
-      {"win7", {"Windows NT", "6.1"}},   {"win10", {"Windows NT", "6.2"}}};
+      // Windows 10 tells a program without a manifest that it is 6.2, as Wine does; the
+      // kernel's reading is not bent.
+      {"win7", {"Windows NT", "6.1"}},   {"win10", {"Windows NT", "10.0"}}};
   auto it = modes.find(g_winver);
   if (it == modes.end()) GTEST_SKIP() << "Wine's own version";
   EXPECT_EQ(Value("Operating System", "Platform"), it->second.first);

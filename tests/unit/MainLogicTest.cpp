@@ -30,9 +30,24 @@ TEST(MainLogic, WideReadingsOfLargeMachines) {
   EXPECT_EQ(r.Megabytes, 2560);
 }
 
+TEST(MainLogic, AvailableFigureTurnsToGigabytesAboveFourDigits) {
+  // Up to 9,999 MB the number shows megabytes as before.
+  EXPECT_EQ(AvailableFigure(9999).Value, 9999);
+  EXPECT_FALSE(AvailableFigure(9999).Gigabytes);
+  EXPECT_FALSE(AvailableFigure(-5).Gigabytes);  // the old reading's negative figure stays Mb
+  // Above it whole gigabytes, truncated: 10,000 MB is 9.77 GB.
+  EXPECT_EQ(AvailableFigure(10000).Value, 9);
+  EXPECT_TRUE(AvailableFigure(10000).Gigabytes);
+  EXPECT_EQ(AvailableFigure(22 * 1024 + 1023).Value, 22);
+  EXPECT_EQ(AvailableFigure(2147483647).Value, 2097151);
+  EXPECT_STREQ(MemoryCaption(false), "Available RAM (Mb)");
+  EXPECT_STREQ(MemoryCaption(true), "Available RAM (Gb)");
+}
+
 TEST(MainLogic, TrayTextAndQuickFreeBlock) {
   EXPECT_EQ(TrayText(7, 96), "Velmora: CPU=7%, RAM=96 Mb");
   EXPECT_EQ(TrayText(-3, 0), "Velmora: CPU=-3%, RAM=0 Mb");
+  EXPECT_EQ(TrayText(12, 22, true), "Velmora: CPU=12%, RAM=22 Gb");
   const uint64_t noLimit = ~uint64_t{0};
   // The old reading: signed 32-bit arithmetic, limit ignored, as it always was.
   EXPECT_EQ(QuickFreeBlockSize({256 * 1048576, 96 * 1048576, false}, 0), 176 * 1048576);

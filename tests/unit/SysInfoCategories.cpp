@@ -14,7 +14,9 @@
 #include "sysinfo/KSI_Network.h"
 #include "sysinfo/KSI_Printers.h"
 #include "sysinfo/KSI_Processes.h"
+#include "sysinfo/KSI_Software.h"
 #include "sysinfo/KSI_Startup.h"
+#include "sysinfo/ReportText.h"
 #include "sysinfo/SysInfoLogic.h"
 
 namespace {
@@ -87,6 +89,17 @@ TEST(SysInfoText, RegistryDataIsReadWithinItsLength) {
   EXPECT_EQ(BiosStringLimit(0xFE061), 255u);
   EXPECT_EQ(BiosStringLimit(0xFFFF5), 11u);
   EXPECT_EQ(BiosStringLimit(0x100000), 0u);
+}
+
+TEST(SysInfoText, KernelImagePathsBecomeFilesTheShellCanOpen) {
+  EXPECT_EQ(DosImagePath("\\??\\C:\\WINDOWS\\system32\\winlogon.exe", "C:\\WINDOWS"),
+            "C:\\WINDOWS\\system32\\winlogon.exe");
+  EXPECT_EQ(DosImagePath("\\SystemRoot\\System32\\smss.exe", "C:\\WINNT\\"), "C:\\WINNT\\System32\\smss.exe");
+  EXPECT_EQ(DosImagePath("\\systemroot\\x.exe", "D:\\W"), "D:\\W\\x.exe");
+  EXPECT_EQ(DosImagePath("\\SystemRoot\\x.exe", ""), "\\SystemRoot\\x.exe");  // nowhere to put it
+  EXPECT_EQ(DosImagePath("C:\\Program Files\\a.exe", "C:\\WINDOWS"), "C:\\Program Files\\a.exe");
+  EXPECT_EQ(DosImagePath("\\??", "C:\\WINDOWS"), "\\??");
+  EXPECT_EQ(DosImagePath("", "C:\\WINDOWS"), "");
 }
 
 TEST(SysInfoDisk, ADriveReadsItsFiguresIn64BitsAndNothingOfThePreviousDrive) {
@@ -300,6 +313,48 @@ TEST(SysInfoStartup, EntriesPerPlaceAndTheReportsFiveSections) {
                           "Setup=setup.exe /resume", "Setup=c:\\machine\\setup.exe"}));
   s.Clear();
   EXPECT_EQ(s.RunsCount(), 0);
+}
+
+// Text as a hostile registry may hold it: line breaks, a tab, a DEL and lone CR or LF.
+TEST(SysInfoReportText, StoredTextCannotStartALineOfItsOwn) {
+  EXPECT_EQ(SingleLine("a\r\nb\tc\x7F" "d\x01\x1F"), "a  b c d  ");
+  EXPECT_EQ(SingleLine("Caf\xE9 \x80\xFF"), "Caf\xE9 \x80\xFF");  // 8-bit text stays
+
+  TStartup s;
+  s.Add(slMachineRun, "Fake", "line1.exe\r\n[Fake Section]\r\nCount=99");
+  s.Add(slMachineRun, "Lone\rCR", "a\nb");
+  s.Add(slUserRun, "Tab\tName", "x.exe");
+  TSoftware soft;
+  soft.Installed()->Add("Tool\r\nBroken=1");
+  TDevices devices;
+  TDeviceRecord d;
+  d.ClassName = "Net";
+  d.FriendlyName = "Card\r\n[Injected]";
+  devices.Add(d);
+  TStringList env;
+  env.Add("PATH=C:\\a\r\n[Environment]");
+
+  TStringList r;
+  s.Report(r);
+  soft.Report(r);
+  devices.Report(r);
+  AddEntries(r, env);
+  AddEntries(r, r);  // into itself: each line once more, nothing seen twice
+  int sections = 0, counts = 0;
+  for (const std::string& line : r.Items()) {
+    for (char c : line) EXPECT_FALSE(static_cast<unsigned char>(c) < 0x20 || c == 0x7F) << line;
+    const bool section = !line.empty() && line.front() == '[' && line.back() == ']';
+    EXPECT_TRUE(section || line.find('=') != std::string::npos) << line;
+    sections += section && line.find("Fake Section") != std::string::npos;
+    counts += line == "Count=99";
+  }
+  EXPECT_EQ(sections, 0);
+  EXPECT_EQ(counts, 0);
+  EXPECT_TRUE(r.IndexOf("Fake=line1.exe  [Fake Section]  Count=99") >= 0);
+  EXPECT_TRUE(r.IndexOf("Lone CR=a b") >= 0);
+  EXPECT_TRUE(r.IndexOf("Item1=Tool  Broken=1") >= 0);
+  EXPECT_TRUE(r.IndexOf("[Card  [Injected]]") >= 0);
+  EXPECT_TRUE(r.IndexOf("PATH=C:\\a  [Environment]") >= 0);
 }
 
 TEST(SysInfoDisplay, CapabilitySetsModesAndTheReportsSections) {

@@ -146,19 +146,27 @@ TEST_F(MainForm, RefreshReadsSmallAndLargeMachines) {
   struct Case {
     uint64_t total, avail;
     bool hasEx;
-    int bar, megabytes;
+    int bar, figure;
+    const char* tip;
   } cases[] = {
-      {64 * MB, 8 * MB, false, 12, 8},            // Windows 95: the old reading, 12.5 %
-      {256 * MB, 96 * MB, false, 38, 96},         // the old reading, 37.5 %
-      {3 * GB, 5 * GB / 2, true, 83, 2560},       // 3 GB: the extended reading
-      {3 * GB, 5 * GB / 2, false, 100, 0},        // the old reading of 3 GB is negative
-      {16 * GB, 12 * GB, true, 75, 9999},         // 16 GB: 12288 MB, shown to four digits
+      {64 * MB, 8 * MB, false, 12, 8, "RAM=8 Mb"},            // Windows 95: the old reading, 12.5 %
+      {256 * MB, 96 * MB, false, 38, 96, "RAM=96 Mb"},        // the old reading, 37.5 %
+      {3 * GB, 5 * GB / 2, true, 83, 2560, "RAM=2560 Mb"},    // 3 GB: the extended reading
+      {3 * GB, 5 * GB / 2, false, 100, 0, "RAM=0 Mb"},        // the old reading of 3 GB is negative
+      {16 * GB, 12 * GB, true, 75, 12, "RAM=12 Gb"},          // 12288 MB free: whole gigabytes
+      {24 * GB, 9999 * MB, true, 41, 9999, "RAM=9999 Mb"},    // the last figure in megabytes
+      {24 * GB, 22 * GB + 900 * MB, true, 95, 22, "RAM=22 Gb"},
+      {64 * MB, 8 * MB, false, 12, 8, "RAM=8 Mb"},            // and back to megabytes
   };
+  form->KCPUUsage1Interval(form->KCPUUsage1, 3);
   for (const Case& c : cases) {
     FakeMachine m(c.total, c.avail, c.hasEx);
     form->MtTimer1Timer(form->MtTimer1);
+    const bool gb = std::string(c.tip).find("Gb") != std::string::npos;
     EXPECT_EQ(form->RamBarPosition(), c.bar) << c.total / MB << " MB";
-    EXPECT_EQ(form->RamMegabytes(), c.megabytes) << c.total / MB << " MB";
+    EXPECT_EQ(form->RamFigure(), c.figure) << c.total / MB << " MB";
+    EXPECT_EQ(form->TrayHint(), std::string("Velmora: CPU=3%, ") + c.tip);
+    EXPECT_EQ(form->Label4->Caption(), gb ? "Available RAM (Gb)" : "Available RAM (Mb)") << c.tip;
   }
 }
 
@@ -170,9 +178,14 @@ TEST_F(MainForm, RefreshReadsThisMachinesTrueMemory) {
   // Wine's figure is the host's, within rounding of what the kernel keeps for itself.
   EXPECT_NEAR(static_cast<double>(m.Total), static_cast<double>(host), host * 0.02);
   form->MtTimer1Timer(form->MtTimer1);
-  int expectMb = static_cast<int>(std::min<int64_t>(m.Avail / 1048576, 9999));
+  const int64_t availMb = m.Avail / 1048576;
   // Other programs come and go between the two readings.
-  EXPECT_NEAR(form->RamMegabytes(), expectMb, 1024);
+  if (availMb > 9999 + 1024) {
+    EXPECT_NEAR(form->RamFigure(), availMb / 1024, 1);
+    EXPECT_EQ(form->Label4->Caption(), "Available RAM (Gb)");
+  } else if (availMb < 9999 - 1024) {
+    EXPECT_NEAR(form->RamFigure(), availMb, 1024);
+  }
   if (host > (uint64_t{4} << 30)) {
     EXPECT_GT(m.Total, int64_t{4} << 30);
   }

@@ -9,12 +9,14 @@
 #include "framework/CheckLst.h"
 #include "framework/ComCtrls.h"
 #include "framework/Dialogs.h"
+#include "framework/Exception.h"
 #include "framework/ExtCtrls.h"
 #include "framework/Forms.h"
 #include "framework/Menus.h"
 #include "framework/StdCtrls.h"
 #include "sysinfo/CpuDump.h"
 #include "sysinfo/KSI_DetailDlg.h"
+#include "sysinfo/KSI_OS.h"
 #include "sysinfo/KSI_Overview.h"
 #include "sysinfo/KSystemInfo.h"
 #include "sysinfo/LedMeter.h"
@@ -375,6 +377,120 @@ TEST_F(Overview, TerminateRemovesTheRowOnlyWhenTheProcessEnded) {
   lv->SetSelected(nullptr);
   f->cmTerminate(nullptr);  // no row: nothing at all
   EXPECT_EQ(boxes.size(), before);
+}
+
+namespace {
+// The same dialog in each version mode.
+class OverviewPerVersion : public Overview {};
+}  // namespace
+
+// The operating-system page names the system the version mode plays, by the kernel's version.
+TEST_F(OverviewPerVersion, TheOperatingSystemPageNamesTheSystem) {
+  info->OS()->GetInfo();
+  f->RefreshPages();
+  OSVERSIONINFOEXW k{};
+  k.dwOSVersionInfoSize = sizeof k;
+  using Fn = LONG(WINAPI*)(OSVERSIONINFOEXW*);
+  auto get = reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "RtlGetVersion")));
+  OSVERSIONINFOA vi{};
+  vi.dwOSVersionInfoSize = sizeof vi;
+  ASSERT_TRUE(GetVersionExA(&vi));
+  if (vi.dwPlatformId != VER_PLATFORM_WIN32_NT) {
+    if (vi.dwMinorVersion == 10) {
+      EXPECT_EQ(Text("lOSName"), "Windows 98");
+    }
+    return;
+  }
+  ASSERT_TRUE(get && get(&k) == 0);
+  const unsigned v = k.dwMajorVersion * 100 + k.dwMinorVersion;
+  // Wine's modes: NT 4.0, 2000 and XP workstations, its "win7" a Server 2008 R2, Windows 10.
+  const char* want = v == 400 ? "Windows NT - Workstation" : v == 500 ? "Windows 2000 - Workstation"
+                     : v == 501 ? "Windows XP - Workstation"
+                     : v == 601 ? (k.wProductType == 1 ? "Windows 7 - Workstation" : "Windows Server 2008 R2 - Server")
+                     : v == 1000 ? "Windows 10 - Workstation" : nullptr;
+  if (want) {
+    EXPECT_EQ(Text("lOSName"), want);
+  }
+  EXPECT_EQ(Text("lOSVersion"), "Version: " + std::to_string(k.dwMajorVersion) + "." + std::to_string(k.dwMinorVersion) +
+                                    "." + std::to_string(k.dwBuildNumber & 0xFFFF));
+  boxes.clear();
+}
+
+TEST_F(Overview, PropertiesOfAProcessWithoutLocationSaySo) {
+  info->Processes()->Assign({{"smss.exe", 12}, {"C:\\velmora-nowhere\\ghost.exe", 99}});
+  f->RefreshPages();
+  TListView* lv = f->lvProcesses;
+  ASSERT_EQ(lv->Items().Count(), 2);
+  EXPECT_EQ(lv->Items().Item(0)->SubItems()[1], "");
+  lv->SetSelected(lv->Items().Item(0));
+  f->cmProcProps(nullptr);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0], "Velmora Advanced System Profiler: Windows does not tell where the program of smss.exe is stored.");
+  lv->SetSelected(lv->Items().Item(1));
+  f->cmProcProps(nullptr);
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[1], "Velmora Advanced System Profiler: Cannot find C:\\velmora-nowhere\\ghost.exe.");
+}
+
+TEST_F(Overview, StoredLineBreaksAndLongTextsStayOnOneLineAndWhole) {
+  info->Startup()->Add(slMachineRun, "Fake\r\nName", "line1.exe\r\n[Fake Section]\r\nCount=99");
+  info->Software()->Installed()->Add("Tool\nBroken");
+  info->Display()->SetAdapter("Card\r\nTwo");
+  // A BIOS version longer than any fixed formatting buffer: the date after it is still shown.
+  info->Display()->SetBIOSVersion(std::string(600, 'V'));
+  info->Display()->SetBIOSDate("04/05/06");
+  f->RefreshPages();
+  EXPECT_EQ(Text("eDisplayBIOS"), std::string(600, 'V') + " (04/05/06)");
+  EXPECT_EQ(C<TComboBox>("cbAdapters")->Items()[0], "Card  Two");
+  f->tcStartup->SetTabIndex(2);
+  f->tcStartupChange(f->tcStartup);
+  ASSERT_EQ(f->lvStartup->Items().Count(), 2);
+  EXPECT_EQ(f->lvStartup->Items().Item(1)->Caption(), "Fake  Name");
+  EXPECT_EQ(f->lvStartup->Items().Item(1)->SubItems()[0], "line1.exe  [Fake Section]  Count=99");
+  TListView* software = C<TListView>("lvSoftware");
+  EXPECT_EQ(software->Items().Item(software->Items().Count() - 1)->Caption(), "Tool Broken");
+}
+
+// A box that the gathering raises is owned by the dialog; a close that comes through the box's
+// message loop (the main window's menu, a posted WM_CLOSE) frees the dialog only when the
+// gathering that still uses it is over.
+TEST_F(Overview, ClosedUnderAGatheringBoxItIsFreedWhenTheGatheringIsOver) {
+  SetVersionReader([](TVersionRecord&) -> bool { throw Exception("no version here"); });
+  HWND owner = nullptr, dialog = f->Handle();
+  // Before it is shown the window that owns the dialog takes them (here the application's).
+  f->Hide();
+  SetMessageBoxHook([&](const std::string&, const std::string&, UINT) {
+    owner = ErrorBoxOwner();
+    return IDOK;
+  });
+  f->cmRefresh(f);
+  EXPECT_NE(GetWindow(dialog, GW_OWNER), nullptr);
+  EXPECT_EQ(owner, GetWindow(dialog, GW_OWNER));
+  f->Show();
+  bool stillThere = false, hidden = false;
+  int raised = 0;
+  SetMessageBoxHook([&](const std::string&, const std::string& caption, UINT) {
+    if (caption == "TOperatingSystem.GetInfo" && raised++ == 0) {
+      owner = ErrorBoxOwner();
+      f->Close();
+      app->ProcessMessages();
+      stillThere = TfrmKSI_Overview::Instance() == f;
+      hidden = !IsWindowVisible(dialog);
+      PostMessageA(dialog, WM_CLOSE, 0, 0);
+      app->ProcessMessages();
+    }
+    return IDOK;
+  });
+  f->cmRefresh(f);
+  SetVersionReader(nullptr);
+  EXPECT_EQ(raised, 1);
+  EXPECT_EQ(owner, dialog);
+  EXPECT_TRUE(stillThere);
+  EXPECT_TRUE(hidden);
+  EXPECT_EQ(ErrorBoxOwner(), nullptr);  // boxes after the gathering have no owner again
+  app->ProcessMessages();
+  EXPECT_EQ(TfrmKSI_Overview::Instance(), nullptr);
+  EXPECT_FALSE(IsWindow(dialog));
 }
 
 TEST_F(Overview, ReportsProposeTheirNamesAndSaveWhatTheyCover) {

@@ -32,22 +32,32 @@ struct Collector {
   }
 };
 
-// A scripted two-processor system: processor 0 idles along the script, processor 1 is noise.
-std::vector<int64_t> gIdle;
+// A scripted system of gCpus processors: each reading gives every processor's idle time. Like
+// NT it wants a record for every processor, and says how many it filled; its records are 48
+// bytes apart, as the system's are.
+constexpr ULONG kRecord = 48;
+unsigned gCpus = 2;
+std::vector<std::vector<int64_t>> gIdles;
 size_t gIdleIndex = 0;
 ULONG gLastLength = 0;
 LONG gFailWith = 0;
-LONG WINAPI FakeQuery(ULONG cls, PVOID buffer, ULONG length, PULONG) {
+LONG WINAPI FakeQuery(ULONG cls, PVOID buffer, ULONG length, PULONG returned) {
   gLastLength = length;
   if (cls != 8) return static_cast<LONG>(0xC0000003);
   if (gFailWith) return gFailWith;
-  if (length < 2 * kProcessorRecordSize) return static_cast<LONG>(kStatusInfoLengthMismatch);
+  if (length < gCpus * kRecord) return static_cast<LONG>(kStatusInfoLengthMismatch);
   std::memset(buffer, 0, length);
-  int64_t idle = gIdleIndex < gIdle.size() ? gIdle[gIdleIndex++] : gIdle.back();
-  std::memcpy(buffer, &idle, sizeof idle);
-  int64_t other = 123456789;
-  std::memcpy(static_cast<char*>(buffer) + kProcessorRecordSize, &other, sizeof other);
+  const std::vector<int64_t>& row = gIdleIndex < gIdles.size() ? gIdles[gIdleIndex++] : gIdles.back();
+  for (unsigned i = 0; i < gCpus && i < row.size(); ++i)
+    std::memcpy(static_cast<char*>(buffer) + i * kRecord, &row[i], sizeof row[i]);
+  if (returned) *returned = gCpus * kRecord;
   return 0;
+}
+// Two processors that idle alike: the machine's load is each one's.
+std::vector<std::vector<int64_t>> Alike(const std::vector<int64_t>& idle) {
+  std::vector<std::vector<int64_t>> rows;
+  for (int64_t v : idle) rows.push_back({v, v});
+  return rows;
 }
 // The sampler's clock, along a script of its own: one reading at activation and one per tick.
 std::vector<uint32_t> gTimes;
@@ -92,6 +102,9 @@ TEST(ProbesCpuUsage, NtMethodOnThisSystemGivesSaneLoads) {
   MethodScope scope(TCpuUsageMethod::NT);
   TKCPUUsage cpu(nullptr);
   ASSERT_TRUE(cpu.Ready());
+  SYSTEM_INFO si;
+  GetSystemInfo(&si);
+  EXPECT_EQ(SampledProcessors(), si.dwNumberOfProcessors);
   EXPECT_FALSE(cpu.Active());
   EXPECT_EQ(cpu.Interval(), 1000u);
   Collector c;
@@ -112,11 +125,18 @@ TEST(ProbesCpuUsage, NtMethodOnThisSystemGivesSaneLoads) {
   EXPECT_EQ(c.Values.size(), n);
 }
 
-TEST(ProbesCpuUsage, NtMethodUsesProcessorZeroAndTheCurrentInterval) {
+TEST(ProbesCpuUsage, NtMethodMeasuresEveryProcessorAndTheCurrentInterval) {
   MethodScope scope(TCpuUsageMethod::NT, FakeQuery, true);
   gFailWith = 0;
-  // start, prime at activation, then one reading per tick
-  gIdle = {0, 1000000, 2500000, 2500000, 5500000, 11500000, 14500000};
+  gCpus = 2;
+  // start, prime at activation, then one reading per tick; 300 ms are 3,000,000 units a processor
+  gIdles = {{0, 0}, {0, 0},
+            {3000000, 0},                   // one idle, one busy: 50
+            {3000000, 0},                   // both busy: 100
+            {6000000, 3000000},             // both idle: 0
+            {6000000, 3000000},             // (the interval is now 1000 ms)
+            {16000000, 8000000},            // 15,000,000 of 20,000,000 idle: 25
+            {16000000, 8000000}};
   gIdleIndex = 0;
   gTimes = {0, 300, 600, 900, 1200, 2200, 3200};  // every tick on time
   gTimeIndex = 0;
@@ -125,11 +145,12 @@ TEST(ProbesCpuUsage, NtMethodUsesProcessorZeroAndTheCurrentInterval) {
   {
     TKCPUUsage cpu(nullptr);
     ASSERT_TRUE(cpu.Ready());
-    EXPECT_EQ(gLastLength, 2 * kProcessorRecordSize);  // grown record by record
+    EXPECT_EQ(gLastLength, 2 * kRecord);
+    EXPECT_EQ(SampledProcessors(), 2u);
     cpu.OnInterval = c.Handler();
     cpu.SetInterval(300);
     cpu.SetActive(true);
-    ASSERT_TRUE(PumpUntil([&] { return c.Values.size() >= 4; }, 5000));
+    ASSERT_TRUE(PumpUntil([&] { return c.Values.size() >= 3; }, 5000));
     cpu.SetInterval(1000);  // takes effect in the formula at the next tick
     ASSERT_TRUE(PumpUntil([&] { return c.Values.size() >= 5; }, 5000));
     // A failing query leaves the buffer: an unchanged idle time reads as 100.
@@ -137,7 +158,48 @@ TEST(ProbesCpuUsage, NtMethodUsesProcessorZeroAndTheCurrentInterval) {
     ASSERT_TRUE(PumpUntil([&] { return c.Values.size() >= 6; }, 5000));
     gFailWith = 0;
   }
-  EXPECT_EQ(c.Values, (std::vector<int32_t>{50, 100, 0, -100, 70, 100}));
+  EXPECT_EQ(c.Values, (std::vector<int32_t>{50, 100, 0, 100, 25, 100}));
+}
+
+TEST(ProbesCpuUsage, NtMethodGrowsToEightProcessorsOrKeepsTheOneThatAnswers) {
+  MethodScope scope(TCpuUsageMethod::NT, FakeQuery, true);
+  gFailWith = 0;
+  gTimes = {0, 300, 600, 900, 1200};
+  SetSampleClock(FakeClock);
+  struct Case {
+    unsigned cpus;
+    std::vector<std::vector<int64_t>> idles;
+    std::vector<int32_t> loads;
+  } cases[] = {
+      // Eight processors, one busy (12.5 goes to the even 12), all busy, half of them busy.
+      {8,
+       {std::vector<int64_t>(8, 0), std::vector<int64_t>(8, 0),
+        {0, 3000000, 3000000, 3000000, 3000000, 3000000, 3000000, 3000000},
+        {0, 3000000, 3000000, 3000000, 3000000, 3000000, 3000000, 3000000},
+        {3000000, 6000000, 6000000, 6000000, 3000000, 3000000, 3000000, 3000000}},
+       {12, 100, 50}},
+      // A system of one processor that fills one record of a larger buffer and says so.
+      {1, {{0}, {0}, {1500000}, {4500000}, {4500000}}, {50, 0, 100}},
+  };
+  for (const Case& k : cases) {
+    gCpus = k.cpus;
+    gIdles = k.idles;
+    gIdleIndex = 0;
+    gTimeIndex = 0;
+    Collector c;
+    {
+      TKCPUUsage cpu(nullptr);
+      ASSERT_TRUE(cpu.Ready());
+      EXPECT_EQ(SampledProcessors(), k.cpus);
+      EXPECT_GE(gLastLength, k.cpus * kRecord);
+      cpu.OnInterval = c.Handler();
+      cpu.SetInterval(300);
+      cpu.SetActive(true);
+      ASSERT_TRUE(PumpUntil([&] { return c.Values.size() >= 3; }, 5000));
+    }
+    EXPECT_EQ(std::vector<int32_t>(c.Values.begin(), c.Values.begin() + 3), k.loads) << k.cpus;
+  }
+  gCpus = 2;
 }
 
 TEST(ProbesCpuUsage, NtMethodMeasuresALateTickOverTheTimeThatPassed) {
@@ -145,7 +207,8 @@ TEST(ProbesCpuUsage, NtMethodMeasuresALateTickOverTheTimeThatPassed) {
   gFailWith = 0;
   // Interval 30 ms. A tick ten periods late over an idle processor (by the nominal period it
   // would read -900), then one on time and one early, both at half load.
-  gIdle = {0, 0, 3000000, 3150000, 3300000};
+  gCpus = 2;
+  gIdles = Alike({0, 0, 3000000, 3150000, 3300000});
   gIdleIndex = 0;
   gTimes = {0, 300, 330, 350};
   gTimeIndex = 0;
@@ -327,10 +390,21 @@ TEST(ProbesPerVersion, KindMatchesTheMode) {
   } else {
     EXPECT_TRUE(IsNT());
     EXPECT_EQ(ClassKey(), "SYSTEM\\CurrentControlSet\\Control\\Class");
-    const TOSKind want = ver == 400 ? osWinNT4 : ver == 500 ? osWin2000 : ver == 501 ? osWinXP
-                         : vi.dwMajorVersion >= 6 ? osUnknown : OSKind();
-    EXPECT_EQ(OSKind(), want);
-    EXPECT_EQ(OSName(), OSKindDisplayName(want));
+    // Named by the kernel's reading: Windows 10 tells programs without a manifest it is 6.2.
+    OSVERSIONINFOEXW k{};
+    k.dwOSVersionInfoSize = sizeof k;
+    using Fn = LONG(WINAPI*)(OSVERSIONINFOEXW*);
+    auto get = reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "RtlGetVersion")));
+    ASSERT_TRUE(get && get(&k) == 0);
+    const unsigned kv = k.dwMajorVersion * 100 + k.dwMinorVersion;
+    const TOSKind want = kv == 400 ? osWinNT4 : kv == 500 ? osWin2000 : kv == 501 ? osWinXP
+                         : kv == 600 ? osWinVista : kv == 601 ? osWin7 : kv == 602 ? osWin8
+                         : kv == 603 ? osWin81 : kv == 1000 ? (k.dwBuildNumber >= 22000 ? osWin11 : osWin10)
+                         : OSKind();
+    EXPECT_EQ(OSKind(), want) << kv;
+    TOSClass named;
+    named.Kind = want, named.Build = k.dwBuildNumber, named.Server = k.wProductType != 1;
+    EXPECT_EQ(OSName(), OSDisplayName(named));  // Wine's win7 mode is a server
   }
   char buf[256];
   DWORD size = sizeof buf;

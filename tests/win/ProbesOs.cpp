@@ -37,10 +37,23 @@ std::string Line(const TStrings& r, const std::string& key) {
 }
 
 TVersionRecord gFake;
-bool FakeReader(TVersionRecord& r, bool extended) {
-  if (extended && !gFake.HasEx) return false;
+bool FakeReader(TVersionRecord& r) {
   r = gFake;
   return true;
+}
+
+// The kernel's own reading, which Windows 8.1 and later do not bend to 6.2 (Wine's version modes
+// follow them); GetVersionEx's where there is none.
+OSVERSIONINFOEXW KernelVersion() {
+  OSVERSIONINFOEXW w{};
+  w.dwOSVersionInfoSize = sizeof w;
+  using Fn = LONG(WINAPI*)(OSVERSIONINFOEXW*);
+  auto get = reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "RtlGetVersion")));
+  if (!get || get(&w) != 0) {
+    w.dwOSVersionInfoSize = sizeof(OSVERSIONINFOW);
+    GetVersionExW(reinterpret_cast<OSVERSIONINFOW*>(&w));
+  }
+  return w;
 }
 
 const char kNT[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
@@ -65,19 +78,26 @@ TEST(ProbesOsPerVersion, IdentifiesTheMode) {
     // Wine plays 98 Second Edition (4.10.2222); the high word carries the version.
     EXPECT_EQ(os.BuildNumber(), static_cast<int>(vi.dwBuildNumber & 0xFFFF));
   } else {
+    // The true version: the 10.0 of Windows 10, not the 6.2 it tells programs without a
+    // manifest.
+    const OSVERSIONINFOEXW k = KernelVersion();
     EXPECT_EQ(os.Platform(), "Windows NT");
-    EXPECT_EQ(os.BuildNumber(), static_cast<int>(vi.dwBuildNumber & 0xFFFF));
+    EXPECT_EQ(os.MajorVersion(), static_cast<int>(k.dwMajorVersion));
+    EXPECT_EQ(os.MinorVersion(), static_cast<int>(k.dwMinorVersion));
+    EXPECT_EQ(Line(r, "Version"), std::to_string(k.dwMajorVersion) + "." + std::to_string(k.dwMinorVersion));
+    EXPECT_EQ(os.BuildNumber(), static_cast<int>(k.dwBuildNumber & 0xFFFF));
     if (ver == 400) {
       EXPECT_EQ(os.CSD(), "Service Pack 6a");
     }
+    // Read from the extended version record from Windows 2000 on (Wine's win7 mode says it is a
+    // server), and the service pack's numbers are those of its text in every NT mode.
+    const TNtProductType type = ver >= 500 ? ProductTypeFromVersion(k.wProductType, ptUnknown) : ptWorkStation;
+    EXPECT_EQ(os.NTSpecific()->ProductType(), type);
+    EXPECT_EQ(Line(r, "ProductType"), ProductTypeText(type));
+    EXPECT_EQ(os.NTSpecific()->ServicePackMajorVersion(), ServicePackFromText(os.CSD())) << os.CSD();
+    EXPECT_EQ(Line(r, "ServicePackMajorVersion"), std::to_string(ServicePackFromText(os.CSD())));
     if (ver == 500 || ver == 501) {
-      // Read from the extended version record.
-      EXPECT_EQ(os.NTSpecific()->ProductType(), ptWorkStation);
-      EXPECT_EQ(Line(r, "ProductType"), "Pro/Wks");
       EXPECT_EQ(os.NTSpecific()->ServicePackMajorVersion(), ver == 500 ? 4u : 3u);
-    } else {
-      // Elsewhere from ProductOptions, which Wine fills as a workstation.
-      EXPECT_EQ(os.NTSpecific()->ProductType(), ptWorkStation);
     }
   }
   EXPECT_EQ(os.CSD(), vi.szCSDVersion);
@@ -175,6 +195,39 @@ TEST(ProbesOs, ProductDataFromOtherSystems) {
   gFake.PlatformId = 7;  // unknown platforms leave the text as it was
   w98.GetInfo();
   EXPECT_EQ(w98.Platform(), "Windows 9x");
+
+  // Windows 7 SP1 and 10: product type, suites and the service pack's numbers of the reading
+  // that gives the text.
+  gFake = {};
+  gFake.PlatformId = 2, gFake.Major = 6, gFake.Minor = 1, gFake.Build = 7601;
+  gFake.CSD = "Service Pack 1";
+  gFake.HasEx = true, gFake.ProductType = 1, gFake.SuiteMask = 0x110, gFake.SPMajor = 1;
+  TOperatingSystem seven;
+  seven.GetInfo();
+  r.Clear();
+  seven.Report(r);
+  EXPECT_EQ(Line(r, "Version"), "6.1");
+  EXPECT_EQ(Line(r, "CSD"), "Service Pack 1");
+  EXPECT_EQ(Line(r, "ServicePackMajorVersion"), "1");
+  EXPECT_EQ(Line(r, "ProductType"), "Pro/Wks");
+  EXPECT_EQ(Line(r, "Terminal Services"), "1");
+  gFake.Major = 10, gFake.Minor = 0, gFake.Build = 19045, gFake.CSD = "", gFake.SPMajor = 0;
+  gFake.ProductType = 3;
+  TOperatingSystem ten;
+  ten.GetInfo();
+  r.Clear();
+  ten.Report(r);
+  EXPECT_EQ(Line(r, "Version"), "10.0");
+  EXPECT_EQ(Line(r, "BuildNumber"), "19045");
+  EXPECT_EQ(Line(r, "ProductType"), "Server");
+  // NT 4.0 before SP6 has no extended record: the number is the text's.
+  gFake = {};
+  gFake.PlatformId = 2, gFake.Major = 4, gFake.Minor = 0, gFake.Build = 1381;
+  gFake.CSD = "Service Pack 5";
+  TOperatingSystem nt4;
+  nt4.GetInfo();
+  EXPECT_EQ(nt4.NTSpecific()->ServicePackMajorVersion(), 5u);
+  EXPECT_TRUE(boxes.Boxes.empty());
 }
 
 // NT 4.0 with "Service Pack 6" and the Q246009 hotfix marker is 6a.

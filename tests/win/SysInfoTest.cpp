@@ -1,6 +1,7 @@
 // The system-information component against the real system under Wine, in each version mode.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <algorithm>
 #include <string>
 #include <vector>
 #include "framework/Dialogs.h"
@@ -86,6 +87,7 @@ class SysInfoRegistry : public ::testing::Test {
   void SetUp() override { SetSysInfoRoots(gLm, gCu); }
   void TearDown() override {
     SetSysInfoRoots(nullptr, nullptr);
+    SetSysInfoViewRoots(nullptr, nullptr);
     SetSysInfoFamily(-1);
     ResetSysApi();
   }
@@ -244,6 +246,169 @@ TEST_F(SysInfoRegistry, StartupSoftwareAndDirectXComeFromTheirKeys) {
 }
 
 namespace {
+void SetText(HKEY root, const std::string& path, const std::string& name, const std::string& text) {
+  HKEY k;
+  ASSERT_EQ(RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr), 0);
+  RegSetValueExA(k, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                 static_cast<DWORD>(text.size() + 1));
+  RegCloseKey(k);
+}
+void SetWide(HKEY root, const std::wstring& path, const std::wstring& name, const std::wstring& text) {
+  HKEY k;
+  ASSERT_EQ(RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr), 0);
+  RegSetValueExW(k, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                 static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+  RegCloseKey(k);
+}
+void DeleteValue(HKEY root, const char* path, const std::string& name) {
+  HKEY k;
+  if (RegOpenKeyExA(root, path, 0, KEY_ALL_ACCESS, &k) != 0) return;
+  RegDeleteValueA(k, name.c_str());
+  RegCloseKey(k);
+}
+void DeleteValueW(HKEY root, const wchar_t* path, const wchar_t* name) {
+  HKEY k;
+  if (RegOpenKeyExW(root, path, 0, KEY_ALL_ACCESS, &k) != 0) return;
+  RegDeleteValueW(k, name);
+  RegCloseKey(k);
+}
+const char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+
+int Find(const TStartup& s, TStartupLocation where, const std::string& name, const std::string& command) {
+  int n = 0;
+  for (int i = 0; i < s.Count(where); ++i) n += s.Name(where, i) == name && s.CommandLine(where, i) == command;
+  return n;
+}
+}  // namespace
+
+// Names longer than any fixed buffer, names outside the code page, and text with line breaks:
+// every entry is listed, with the data read by its index.
+TEST_F(SysInfoRegistry, LongAndForeignNamesAreListedWithTheirCommands) {
+  const std::string longName(2000, 'L');
+  const wchar_t kOmega[] = L"\x03A9mega";
+  SetText(gLm, kRunKey, longName, "C:\\long.exe");
+  SetWide(gLm, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", kOmega, L"C:\\omega.exe /x");
+  SetText(gLm, kRunKey, "Forged", "line1.exe\r\n[Fake Section]\r\nCount=99");
+  for (const wchar_t* sub : {L"\x03A9" L"1", L"\x03A9" L"2"})
+    SetWide(gLm, std::wstring(L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\") + sub, L"DisplayName",
+            std::wstring(L"Omega Tool ") + sub[1]);
+  SetText(gLm, std::string(kUninstallKey) + "\\Broken", "DisplayName", "Broken\r\nName");
+
+  TStartup startup;
+  TSoftware software;
+  for (int family : {1, 0}) {
+    SCOPED_TRACE(family ? "NT family" : "9x family");
+    SetSysInfoFamily(family);
+    startup.GetInfo();
+    EXPECT_EQ(Find(startup, slMachineRun, longName, "C:\\long.exe"), 1);
+    EXPECT_EQ(Find(startup, slMachineRun, "Forged", "line1.exe\r\n[Fake Section]\r\nCount=99"), 1);
+    // The name is shown in the code page, a replacement for what it lacks; the command is there.
+    int omega = 0;
+    for (int i = 0; i < startup.Count(slMachineRun); ++i)
+      if (startup.Name(slMachineRun, i).size() == 5 && startup.Name(slMachineRun, i).substr(1) == "mega") {
+        ++omega;
+        EXPECT_EQ(startup.CommandLine(slMachineRun, i), "C:\\omega.exe /x");
+      }
+    EXPECT_EQ(omega, 1);
+    software.GetInfo();
+    const std::vector<std::string> installed = Items(*software.Installed());
+    EXPECT_EQ(std::count(installed.begin(), installed.end(), "Broken\r\nName"), 1);
+    // The 9x family has no wide names: there a key is opened by the name it was listed by.
+    if (family) {
+      EXPECT_EQ(std::count(installed.begin(), installed.end(), "Omega Tool 1"), 1);
+      EXPECT_EQ(std::count(installed.begin(), installed.end(), "Omega Tool 2"), 1);
+    }
+  }
+  SetSysInfoFamily(-1);
+
+  DeleteValue(gLm, kRunKey, longName);
+  DeleteValue(gLm, kRunKey, "Forged");
+  DeleteValueW(gLm, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", kOmega);
+  for (const wchar_t* sub : {L"\x03A9" L"1", L"\x03A9" L"2"})
+    RegDeleteKeyW(gLm, (std::wstring(L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\") + sub).c_str());
+  fixtures::DeleteTree(gLm, std::string(kUninstallKey) + "\\Broken");
+  for (const std::string& b : boxes.Shown) ADD_FAILURE() << b;
+}
+
+namespace {
+BOOL WINAPI OnWow64(HANDLE, PBOOL wow64) {
+  *wow64 = TRUE;
+  return TRUE;
+}
+BOOL WINAPI NotWow64(HANDLE, PBOOL wow64) {
+  *wow64 = FALSE;
+  return TRUE;
+}
+}  // namespace
+
+// 64-bit Windows keeps the machine's Run, RunOnce and Uninstall keys once for 64-bit and once
+// for 32-bit programs: both are read, and an entry that both show is listed once.
+TEST_F(SysInfoRegistry, BothViewsOf64BitWindowsListEachEntryOnce) {
+  const std::string base = std::string(kBase) + "\\Views";
+  HKEY v64 = nullptr, v32 = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, (base + "\\64").c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &v64, nullptr), 0);
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, (base + "\\32").c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &v32, nullptr), 0);
+  const std::string once = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+  SetText(v64, kRunKey, "Only64", "a64.exe");
+  SetText(v64, kRunKey, "Both", "same64.exe");
+  SetText(v64, kRunKey, "Differs", "x64.exe");
+  SetText(v64, once, "OnceBoth", "once.exe");
+  SetText(v64, std::string(kUninstallKey) + "\\P64", "DisplayName", "Program 64");
+  SetText(v64, std::string(kUninstallKey) + "\\Shared", "DisplayName", "Shared Tool");
+  SetText(v32, kRunKey, "Only32", "a32.exe");
+  SetText(v32, kRunKey, "Both", "same64.exe");
+  SetText(v32, kRunKey, "Differs", "x86.exe");
+  SetText(v32, once, "OnceBoth", "once.exe");
+  SetText(v32, std::string(kUninstallKey) + "\\P32", "DisplayName", "Program 32");
+  SetText(v32, std::string(kUninstallKey) + "\\Shared", "DisplayName", "Shared Tool");
+  SetSysInfoViewRoots(v64, v32);
+  SetSysInfoFamily(1);
+  SysApi().IsWow64Process = OnWow64;
+  EXPECT_EQ(MachineViews(), (std::vector<TRegView>{rv64, rv32}));
+
+  TStartup startup;
+  startup.GetInfo();
+  ASSERT_EQ(startup.Count(slMachineRun), 5);
+  for (const auto& [name, command] : std::vector<std::pair<std::string, std::string>>{
+           {"Only64", "a64.exe"}, {"Both", "same64.exe"}, {"Differs", "x64.exe"}, {"Only32", "a32.exe"}, {"Differs", "x86.exe"}})
+    EXPECT_EQ(Find(startup, slMachineRun, name, command), 1) << name << "=" << command;
+  // The system's own view first.
+  for (int i = 0; i < 3; ++i) EXPECT_NE(startup.CommandLine(slMachineRun, i).find("64"), std::string::npos);
+  EXPECT_EQ(Find(startup, slRunOnce, "OnceBoth", "once.exe"), 1);
+  EXPECT_EQ(Find(startup, slRunOnce, fixtures::kOnceName, fixtures::kUserOnceCommand), 1);  // the user's key is one
+  TSoftware software;
+  software.GetInfo();
+  EXPECT_EQ(Items(*software.Installed()), (std::vector<std::string>{"Program 64", "Shared Tool", "Program 32"}));
+
+  // A 32-bit system, or the 9x family, has one view: the machine's key as it is.
+  for (int family : {1, 0}) {
+    SetSysInfoFamily(family);
+    SysApi().IsWow64Process = family ? NotWow64 : OnWow64;
+    EXPECT_EQ(MachineViews(), std::vector<TRegView>{rvDefault});
+    startup.GetInfo();
+    EXPECT_EQ(startup.Count(slMachineRun), 1);
+    EXPECT_EQ(startup.CommandLine(slMachineRun, 0), fixtures::kMachineRunCommand);
+    software.GetInfo();
+    EXPECT_EQ(Items(*software.Installed()), std::vector<std::string>{fixtures::kSoftware});
+  }
+  SetSysInfoFamily(1);
+  SysApi().IsWow64Process = nullptr;  // a system without the function is a 32-bit one
+  EXPECT_EQ(MachineViews(), std::vector<TRegView>{rvDefault});
+  // With the view bits on the real keys of a 32-bit system both views are the one key: read
+  // twice, listed once.
+  SetSysInfoViewRoots(nullptr, nullptr);
+  SysApi().IsWow64Process = OnWow64;
+  startup.GetInfo();
+  EXPECT_EQ(Find(startup, slMachineRun, fixtures::kMachineRunName, fixtures::kMachineRunCommand), 1);
+
+  RegCloseKey(v64);
+  RegCloseKey(v32);
+  fixtures::DeleteTree(HKEY_CURRENT_USER, base);
+  for (const std::string& b : boxes.Shown) ADD_FAILURE() << b;
+}
+
+namespace {
 // Cases Wine cannot produce, played through the categories' seams.
 class SysInfoSeams : public ::testing::Test {
  protected:
@@ -380,9 +545,13 @@ TEST(SysInfoPerVersion, TwoCopiesOfOneProgramKeepTheirOwnIdentifiers) {
     Sleep(50);
   }
   Boxes boxes;
-  for (bool snapshot : {true, false}) {
-    SCOPED_TRACE(snapshot ? "tool help" : "process status");
-    if (!snapshot) SysApi().CreateToolhelp32Snapshot = nullptr;
+  const std::string folder = std::string(self).substr(0, std::string(self).rfind('\\') + 1);
+  // The snapshot, the snapshot with the module names of the process-status library (Windows
+  // 2000 and XP have no QueryFullProcessImageName), and the process-status library alone.
+  for (int way : {0, 1, 2}) {
+    SCOPED_TRACE(way == 0 ? "tool help" : way == 1 ? "tool help and module names" : "process status");
+    if (way == 1) SysApi().QueryFullProcessImageNameA = nullptr;
+    if (way == 2) SysApi().CreateToolhelp32Snapshot = nullptr;
     TProcesses processes;
     processes.GetInfo();
     int seen = 0;
@@ -392,6 +561,10 @@ TEST(SysInfoPerVersion, TwoCopiesOfOneProgramKeepTheirOwnIdentifiers) {
           ++seen;
           const std::string name = processes.Name(i);
           EXPECT_NE(name.find("win_tests.exe"), std::string::npos) << name;
+          // On the NT family every way tells where the program is.
+          if (IsNT()) {
+            EXPECT_EQ(_stricmp(name.c_str(), self), 0) << name << " / " << folder;
+          }
         }
     EXPECT_EQ(seen, 2);
   }
