@@ -154,12 +154,17 @@ void TButton::Register() {
   else if (f->DefaultButton == this) f->DefaultButton = nullptr;
   if (FCancel) f->CancelButton = this;
   else if (f->CancelButton == this) f->CancelButton = nullptr;
+  f->UpdateDefaultLook();
 }
 
 void TButton::SetDefault(bool v) {
   if (v == FDefault) return;
   FDefault = v;
   Register();
+}
+
+void TButton::SetDefaultLook(bool v) {
+  FDefaultLook = v;
   if (FHandle) SendMessageA(FHandle, BM_SETSTYLE, v ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
 }
 
@@ -177,7 +182,7 @@ void TButton::Loaded() {
 void TButton::CreateParams(TCreateParams& p) {
   TWinControl::CreateParams(p);
   p.SysClassName = "BUTTON";
-  p.Style |= FDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+  p.Style |= FDefaultLook ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
 }
 
 void TButton::Click() {
@@ -286,6 +291,9 @@ LRESULT TEdit::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     if (HIWORD(wp) == EN_CHANGE && OnChange) OnChange(this);
     return 0;
   }
+  // A read-only text takes no Tab nor Enter: they move on and press the default button.
+  if (msg == WM_GETDLGCODE && FReadOnly)
+    return TWinControl::WndProc(msg, wp, lp) & ~static_cast<LRESULT>(DLGC_WANTALLKEYS | DLGC_WANTTAB);
   return TWinControl::WndProc(msg, wp, lp);
 }
 
