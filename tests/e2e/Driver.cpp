@@ -319,6 +319,45 @@ bool WaitFor(const std::function<bool()>& pred, DWORD ms) {
   return true;
 }
 
+bool Keys(const std::string& keys) {
+  // Wine starts a Unix program given by its path as it does a Windows one, but its process
+  // cannot be waited for: the shell around it leaves a file when it is done.
+  const std::string marker = ExeDir() + "xdotool-done.txt";
+  DeleteFileA(marker.c_str());
+  std::string unixMarker = marker.substr(2);  // Z:\work\... is /work/...
+  for (char& c : unixMarker)
+    if (c == '\\') c = '/';
+  std::string cmd = "/bin/sh -c \"/usr/bin/xdotool key --delay 120 " + keys + "; echo done > '" + unixMarker + "'\"";
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
+  CloseHandle(pi.hProcess);
+  CloseHandle(pi.hThread);
+  bool done = WaitFor([&] { return GetFileAttributesA(marker.c_str()) != INVALID_FILE_ATTRIBUTES; }, 20000);
+  DeleteFileA(marker.c_str());
+  // The keys reach the program through the X server and Wine after xdotool has ended.
+  Sleep(150);
+  return done;
+}
+
+bool Foreground(HWND h, DWORD ms) {
+  return WaitFor(
+      [&] {
+        if (GetForegroundWindow() == h) return true;
+        SetForegroundWindow(h);
+        Sleep(50);
+        return GetForegroundWindow() == h;
+      },
+      ms);
+}
+
+HWND FocusOf(HWND h) {
+  GUITHREADINFO gti{};
+  gti.cbSize = sizeof gti;
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(h, nullptr), &gti)) return nullptr;
+  return gti.hwndFocus;
+}
 
 }  // namespace e2e
 

@@ -84,4 +84,13 @@ RECT ClientOnScreen(HWND h, int x, int y, int w, int ht);
 // Polls pred every 20 ms until it holds; false when the time is up.
 bool WaitFor(const std::function<bool()>& pred, DWORD ms);
 
+// Real key presses, through the X server (xdotool), in xdotool's names: "Tab", "Return",
+// "space", "Right", "shift+Tab", "alt+n". They go to the window in the foreground, and within it
+// to the focused control. False when xdotool could not be run.
+bool Keys(const std::string& keys);
+// Brings a top-level window of the program to the foreground and waits until it is there.
+bool Foreground(HWND h, DWORD ms = 5000);
+// The window that has the keyboard focus in the thread that owns h, or null.
+HWND FocusOf(HWND h);
+
 }  // namespace e2e
