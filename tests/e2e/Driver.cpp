@@ -327,7 +327,18 @@ bool Keys(const std::string& keys) {
   std::string unixMarker = marker.substr(2);  // Z:\work\... is /work/...
   for (char& c : unixMarker)
     if (c == '\\') c = '/';
-  std::string cmd = "/bin/sh -c \"/usr/bin/xdotool key --delay 120 " + keys + "; echo done > '" + unixMarker + "'\"";
+  // The X server's keyboard focus goes to the X window of the window in the foreground first:
+  // after other windows have come and gone it may rest on none, and the keys would be lost.
+  std::string caption;
+  if (HWND fg = GetForegroundWindow()) caption = WindowText(fg);
+  std::string pattern;
+  for (char c : caption) {
+    if (std::strchr("\\^$.|?*+()[]{}'\"`", c)) pattern += '.';  // a wildcard stands for it
+    else pattern += c;
+  }
+  std::string focus = caption.empty() ? std::string()
+                                      : "/usr/bin/xdotool search --name '^" + pattern + "$' windowfocus %1; sleep 0.1; ";
+  std::string cmd = "/bin/sh -c \"" + focus + "/usr/bin/xdotool key --delay 120 " + keys + "; echo done > '" + unixMarker + "'\"";
   STARTUPINFOA si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
