@@ -59,6 +59,8 @@ class TButton : public TWinControl {
   int ModalResult() const { return FModalResult; }
   void SetModalResult(int v) { FModalResult = v; }
   void Click() override;
+  // Alt and the caption's underlined letter press the button.
+  bool DialogChar(char key) override;
   TControl* PushButton() override { return this; }
   // The thick frame of the button that Enter presses.
   void SetDefaultLook(bool v) override;

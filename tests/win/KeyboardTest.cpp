@@ -266,11 +266,19 @@ TEST_F(Keyboard, EnterPressesTheFocusedPushButtonElseTheDefaultOne) {
   Press(VK_RETURN);
   Press(VK_SPACE);
   EXPECT_EQ(f->Clicks, (std::vector<std::string>{"Ok", "Other", "Ok", "Flat1", "Flat1"}));
-  // A default button that is off is not pressed.
+  // Alt and a button's letter press it, wherever the focus is, and take the focus there.
+  f->E("Edit1")->SetFocus();
+  PostMessageA(GetFocus(), WM_SYSCHAR, 't', 0x20000001);
+  app->ProcessMessages();
+  EXPECT_EQ(f->Clicks.back(), "Other");
+  EXPECT_EQ(GetFocus(), f->Other->Handle());
+  // A default button that is off is pressed neither by Enter nor by its letter.
   f->E("Edit1")->SetFocus();
   f->Ok->SetEnabled(false);
   Press(VK_RETURN);
-  EXPECT_EQ(f->Clicks.size(), 5u);
+  PostMessageA(GetFocus(), WM_SYSCHAR, 'o', 0x20000001);
+  app->ProcessMessages();
+  EXPECT_EQ(f->Clicks.size(), 6u);
 }
 
 TEST_F(Keyboard, TheFocusGivenWhileHiddenOrHeldBeforeIsTheFocusOnActivation) {
