@@ -154,6 +154,8 @@ void TFlatButton::Click() {
 
 bool TFlatButton::DialogChar(char key) {
   if (!Enabled() || !Visible() || !flat::IsAccel(key, Caption())) return false;
+  // A button that takes the focus gets it, as a press with the mouse gives it.
+  if (TabStop() && CanFocus()) SetFocus();
   Click();
   return true;
 }

@@ -245,6 +245,7 @@ void TMtShadowButton::MouseCaptureLost() { EndTracking(); }
 
 bool TMtShadowButton::DialogChar(char key) {
   if (!FEnabled || !FVisible || !flat::IsAccel(key, FCaption)) return false;
+  if (FProxy && FProxy->CanFocus()) FProxy->SetFocus();
   Click();
   return true;
 }

@@ -416,4 +416,5 @@ TEST_F(Keyboard, EveryButtonAndBoxHasItsOwnAcceleratorInEachWindow) {
   main->Show();
   EXPECT_TRUE(main->DialogChar('o'));
   EXPECT_TRUE(PumpUntil([&] { return wizard->Showing(); }));
+  EXPECT_EQ(main->ActiveControl(), main->FlatButton2);  // where the focus comes back to
 }
