@@ -150,28 +150,3 @@ TEST(Keyboard, TheWizardIsWalkedWithKeysAloneToTheConnectionTuning) {
   EXPECT_TRUE(p.WaitExit(15000));
   CleanTuning();
 }
-
-TEST(Keyboard, AltAndTheUnderlinedLetterPressTheMainWindowsButtons) {
-  Program p;
-  ASSERT_TRUE(p.Start());
-  DWORD pid = p.pi.dwProcessId;
-  HWND main = FindTopWindow(pid, "TMainForm", "Velmora v4.6", 15000);
-  ASSERT_NE(main, nullptr);
-  ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(main) != 0; }, 15000));
-  ASSERT_TRUE(Settle(main));
-  ASSERT_TRUE(Foreground(main));
-  ASSERT_TRUE(Keys("alt+o"));
-  HWND wizard = nullptr;
-  ASSERT_TRUE(WaitFor(
-      [&] {
-        wizard = FindTopWindow(pid, "TForm1", "Velmora Optimization Wizard", 0);
-        return wizard && IsWindowVisible(wizard);
-      },
-      15000));
-  // Esc is the wizard's Cancel.
-  ASSERT_TRUE(Foreground(wizard));
-  ASSERT_TRUE(Keys("Escape"));
-  ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(wizard); }, 5000));
-  PostMessageA(main, WM_CLOSE, 0, 0);
-  EXPECT_TRUE(p.WaitExit(15000));
-}
