@@ -54,6 +54,36 @@ void DeleteUserKey(const std::string& key) {
   RegDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
 }
 
+std::string Value(HKEY root, const char* key, const char* name) {
+  HKEY k;
+  if (RegOpenKeyExA(root, key, 0, KEY_READ, &k) != 0) return "<none>";
+  char buf[512];
+  DWORD type = 0, size = sizeof buf;
+  LONG r = RegQueryValueExA(k, name, nullptr, &type, reinterpret_cast<BYTE*>(buf), &size);
+  RegCloseKey(k);
+  if (r != 0) return "<none>";
+  if (type == REG_DWORD) return "i:" + std::to_string(*reinterpret_cast<DWORD*>(buf));
+  return "s:" + std::string(buf, size && buf[size - 1] == 0 ? size - 1 : size);
+}
+
+static void DeleteValues(HKEY root, const char* key, std::initializer_list<const char*> names) {
+  HKEY k;
+  if (RegOpenKeyExA(root, key, 0, KEY_ALL_ACCESS, &k) != 0) return;
+  for (const char* n : names) RegDeleteValueA(k, n);
+  RegCloseKey(k);
+}
+
+void CleanTuning() {
+  DeleteValues(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings",
+               {"MaxConnectionsPerServer", "MaxConnectionsPer1_0Server"});
+  DeleteValues(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters",
+               {"DefaultTTL", "TcpWindowSize", "GlobalMaxTcpWindowSize", "EnablePMTUBHDetect", "EnablePMTUDiscovery",
+                "SackOpts", "Tcp1323Opts"});
+  DeleteValues(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Services\\VxD\\MSTCP",
+               {"DefaultTTL", "DefaultRcvWindow", "PMTUBlackHoleDetect", "PMTUDiscovery", "SackOpts", "Tcp1323Opts"});
+  DeleteValues(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", {"velmora.exe"});
+}
+
 bool Program::Start(const std::string& winver, bool keepSettings) {
   // Each test starts from a program that has stored nothing: centred, not in the tray.
   if (!keepSettings) DeleteUserKey("Velmora");

@@ -47,6 +47,11 @@ std::vector<HWND> TopWindows(DWORD pid, const char* cls);
 bool HasVisibleWindow(DWORD pid);
 // Deletes HKEY_CURRENT_USER\<key> with everything below it.
 void DeleteUserKey(const std::string& key);
+// A registry value as "<none>", "s:text" or "i:number".
+std::string Value(HKEY root, const char* key, const char* name);
+// Removes what the wizard may have written: the tuning values of every version and the logon
+// entry (the test prefix's registry only).
+void CleanTuning();
 // A child window of the given class and caption below parent (any depth).
 HWND FindChild(HWND parent, const char* cls, const char* caption);
 // The direct children of parent of that class, in z-order (the description's order).

@@ -13,45 +13,19 @@ namespace {
 const char kInternet[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
 const char kTcpip[] = "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters";
 
-// "<none>", "s:text" or "i:number".
-std::string Value(HKEY root, const char* key, const char* name) {
-  HKEY k;
-  if (RegOpenKeyExA(root, key, 0, KEY_READ, &k) != 0) return "<none>";
-  char buf[512];
-  DWORD type = 0, size = sizeof buf;
-  LONG r = RegQueryValueExA(k, name, nullptr, &type, reinterpret_cast<BYTE*>(buf), &size);
-  RegCloseKey(k);
-  if (r != 0) return "<none>";
-  if (type == REG_DWORD) return "i:" + std::to_string(*reinterpret_cast<DWORD*>(buf));
-  return "s:" + std::string(buf, size && buf[size - 1] == 0 ? size - 1 : size);
-}
-
-void CleanTuning() {
-  HKEY k;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, kInternet, 0, KEY_ALL_ACCESS, &k) == 0) {
-    for (const char* n : {"MaxConnectionsPerServer", "MaxConnectionsPer1_0Server"}) RegDeleteValueA(k, n);
-    RegCloseKey(k);
-  }
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kTcpip, 0, KEY_ALL_ACCESS, &k) == 0) {
-    for (const char* n : {"DefaultTTL", "TcpWindowSize", "GlobalMaxTcpWindowSize", "EnablePMTUBHDetect",
-                          "EnablePMTUDiscovery", "SackOpts", "Tcp1323Opts"})
-      RegDeleteValueA(k, n);
-    RegCloseKey(k);
-  }
-}
-
 // "class 'text'" of the focused window, to compare and to read in a failure.
 std::string Focus(HWND top) {
   HWND f = FocusOf(top);
   return f ? ClassOf(f) + " '" + WindowText(f) + "'" : "nothing";
 }
 
-// Presses Tab until the focus is on want (at most limit times); the focus's stops on the way.
+// Presses Tab until the focus is on want (at most limit times); path gets the stops on the way.
 bool TabTo(HWND top, const std::string& want, std::string& path, int limit = 12) {
   for (int i = 0; i < limit; ++i) {
-    if (Focus(top) == want) return true;
+    std::string before = Focus(top);
+    if (before == want) return true;
     if (!Keys("Tab")) return false;
-    WaitFor([&] { return Focus(top) != path; }, 1000);
+    WaitFor([&] { return Focus(top) != before; }, 1000);
     path += " > " + Focus(top);
   }
   return Focus(top) == want;

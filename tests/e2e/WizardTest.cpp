@@ -16,36 +16,6 @@ const char kInternet[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet
 const char kTcpip[] = "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters";
 const char kMstcp[] = "System\\CurrentControlSet\\Services\\VxD\\MSTCP";
 
-// "<none>", "s:text" or "i:number".
-std::string Value(HKEY root, const char* key, const char* name) {
-  HKEY k;
-  if (RegOpenKeyExA(root, key, 0, KEY_READ, &k) != 0) return "<none>";
-  char buf[512];
-  DWORD type = 0, size = sizeof buf;
-  LONG r = RegQueryValueExA(k, name, nullptr, &type, reinterpret_cast<BYTE*>(buf), &size);
-  RegCloseKey(k);
-  if (r != 0) return "<none>";
-  if (type == REG_DWORD) return "i:" + std::to_string(*reinterpret_cast<DWORD*>(buf));
-  return "s:" + std::string(buf, size && buf[size - 1] == 0 ? size - 1 : size);
-}
-
-void Delete(HKEY root, const char* key, std::initializer_list<const char*> names) {
-  HKEY k;
-  if (RegOpenKeyExA(root, key, 0, KEY_ALL_ACCESS, &k) != 0) return;
-  for (const char* n : names) RegDeleteValueA(k, n);
-  RegCloseKey(k);
-}
-
-void CleanTuning() {
-  Delete(HKEY_CURRENT_USER, kInternet, {"MaxConnectionsPerServer", "MaxConnectionsPer1_0Server"});
-  Delete(HKEY_LOCAL_MACHINE, kTcpip,
-         {"DefaultTTL", "TcpWindowSize", "GlobalMaxTcpWindowSize", "EnablePMTUBHDetect", "EnablePMTUDiscovery",
-          "SackOpts", "Tcp1323Opts"});
-  Delete(HKEY_LOCAL_MACHINE, kMstcp,
-         {"DefaultTTL", "DefaultRcvWindow", "PMTUBlackHoleDetect", "PMTUDiscovery", "SackOpts", "Tcp1323Opts"});
-  Delete(HKEY_CURRENT_USER, kRun, {"velmora.exe"});
-}
-
 void Store(const char* name, const char* text) {
   HKEY k;
   if (RegCreateKeyExA(HKEY_CURRENT_USER, kSettings, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr) != 0) return;
