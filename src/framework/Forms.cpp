@@ -601,6 +601,21 @@ bool TApplication::DialogKey(MSG& m) {
       if (pressed) return true;
     }
   }
+  // The arrows, where the focused control has no use for them, step through the tab stops too
+  // (the system's way would also stop on the chart and the other instruments, which show no
+  // focus).
+  const WPARAM k = m.wParam;
+  if (m.message == WM_KEYDOWN && (k == VK_LEFT || k == VK_RIGHT || k == VK_UP || k == VK_DOWN) &&
+      GetKeyState(VK_MENU) >= 0 && GetKeyState(VK_CONTROL) >= 0) {
+    HWND focus = GetFocus();
+    if (focus && focus != top && IsChild(top, focus)) {
+      UINT code = static_cast<UINT>(SendMessageA(focus, WM_GETDLGCODE, k, reinterpret_cast<LPARAM>(&m)));
+      if (!(code & (DLGC_WANTARROWS | DLGC_WANTALLKEYS | DLGC_WANTMESSAGE))) {
+        if (HWND next = NextTabStop(top, focus, k == VK_LEFT || k == VK_UP)) ::SetFocus(next);
+        return true;
+      }
+    }
+  }
   return IsDialogMessageA(top, &m) != FALSE;
 }
 

@@ -194,6 +194,15 @@ TEST_F(Keyboard, TabVisitsEveryEnabledTabStopAlsoInsideGroupBoxesPanelsAndPages)
   f->E("Memo1")->SetFocus();
   Press(VK_TAB);
   EXPECT_EQ(GetFocus(), f->Ok->Handle());
+  // The arrows step through the tab stops where the control has no use for them.
+  f->Flat1->SetFocus();
+  Press(VK_RIGHT);
+  EXPECT_EQ(GetFocus(), f->Pages->Handle());
+  Press(VK_LEFT);  // the tabs' own: another page
+  EXPECT_EQ(GetFocus(), f->Pages->Handle());
+  f->Ok->SetFocus();
+  Press(VK_LEFT);
+  EXPECT_EQ(GetFocus(), f->E("Memo1")->Handle());
   // Space on the focused box ticks it.
   f->Check1->SetFocus();
   Press(VK_SPACE);
