@@ -88,6 +88,8 @@ TForm1::TForm1(TComponent* AOwner) : TForm(AOwner) {
   RegisterHandler("FlatCheckBox1Click", TNotifyEvent([this](TObject* s) { FlatCheckBox1Click(s); }));
   RegisterHandler("FlatCheckBox2Click", TNotifyEvent([this](TObject* s) { FlatCheckBox2Click(s); }));
   RegisterHandler("FlatCheckBox6Click", TNotifyEvent([this](TObject* s) { FlatCheckBox6Click(s); }));
+  RegisterHandler("InteriorWizardPage2Show",
+                  TWizardPageChangeEvent([this](TObject* s, bool forward) { InteriorWizardPage2Show(s, forward); }));
   RegisterHandler("Wizard1Finish", TNotifyEvent([this](TObject* s) { Wizard1Finish(s); }));
   RegisterHandler("Wizard1Cancel", TNotifyEvent([this](TObject* s) { Wizard1Cancel(s); }));
   RegisterHandler("Thread1Execute", TWorkThreadDataNotifyEvent([this](TObject* s, TWorkExecuteThread* t, void*& d) {
@@ -108,6 +110,8 @@ TForm1::~TForm1() {
 
 void TForm1::FormCreate(TObject*) {
   ARUN->SetFileName(Application ? Application->ExeName() : ARUN->FileName());
+  FRamCaption = FlatCheckBox1->Caption();
+  FRamBoxHeight = FlatCheckBox1->Height();
   // The interior pages' header picture.
   TBitmap header;
   if (header.LoadFromResourceName(GetModuleHandleA(nullptr), "OPTHEADER")) ImageList1->AddMasked(header);
@@ -115,23 +119,44 @@ void TForm1::FormCreate(TObject*) {
 
 void TForm1::FormShow(TObject*) {
   Wizard1->SetActivePageIndex(0);
+  // The window opens with the focus on the button that goes on.
+  Wizard1->FocusActivePage();
   MtBar1->SetPosition(0);
   try {
     TPhysMemory m = ReadPhysMemory();
     FTotalPhys = m.Total;
     FAvailPhys = m.Avail;
-    optlogic::RamRange r = optlogic::ComputeRamRange(m);
+    optlogic::RamRange r = optlogic::ComputeRamRange(m, LargestAllocatableBlock());
     MaxRAM->SetCaption(std::to_string(r.MaxLabel));
-    RAMbar->SetMinValue(r.MinValue);
-    RAMbar->SetMaxValue(r.MaxValue);
-    RAMbar->SetPosition(RAMbar->MinValue());
+    if (r.CanFree) {
+      RAMbar->SetMinValue(r.MinValue);
+      RAMbar->SetMaxValue(r.MaxValue);
+      RAMbar->SetPosition(RAMbar->MinValue());
+    }
+    ApplyRamOption(r.CanFree, r.AvailMB);
   } catch (const Exception& e) {
     ShowErrorBox(e.Message(), "TMemory.GetInfo");
   }
 }
 
+void TForm1::ApplyRamOption(bool canFree, int64_t availMB) {
+  FCanFreeRAM = canFree;
+  for (TControl* c : std::initializer_list<TControl*>{FlatCheckBox1, RAMbar, MinRAM, MaxRAM}) c->SetEnabled(canFree);
+  if (canFree) {
+    FlatCheckBox1->SetCaption(FRamCaption);
+    FlatCheckBox1->SetHeight(FRamBoxHeight);
+  } else {
+    // Nothing the slider could reach would free anything: the box says so (on a second line
+    // where it needs one), and the choice stored for it waits for a machine where it counts.
+    FlatCheckBox1->SetCaption(optlogic::NothingToFreeCaption(availMB));
+    FlatCheckBox1->SetHeight(FRamBoxHeight + FlatCheckBox1->Canvas().TextHeight("Wg"));
+  }
+  FFreeRAM = canFree && FlatCheckBox1->Checked();
+  MtLightsRAM->SetLedState(FFreeRAM ? 1u << lsGreen : 0u);
+}
+
 void TForm1::FlatCheckBox1Click(TObject*) {
-  FFreeRAM = FlatCheckBox1->Checked();
+  FFreeRAM = FlatCheckBox1->Checked() && FCanFreeRAM;
   MtLightsRAM->SetLedState(FFreeRAM ? 1u << lsGreen : 0u);
 }
 
@@ -141,6 +166,12 @@ void TForm1::FlatCheckBox2Click(TObject*) {
 }
 
 void TForm1::FlatCheckBox6Click(TObject*) { ARUN->SetAutoRun(FlatCheckBox6->Checked()); }
+
+void TForm1::InteriorWizardPage2Show(TObject*, bool) {
+  // The box shows whether the logon entry is there now: one made or removed elsewhere (or an
+  // earlier attempt that could not write it) is what the user sees and can change.
+  FlatCheckBox6->SetChecked(ARUN->Exists());
+}
 
 void TForm1::Wizard1Finish(TObject*) { Thread1->Start(); }
 
@@ -199,10 +230,14 @@ void TForm1::Thread1Execute(TObject*, TWorkExecuteThread* t, void*&) {
     os.GetInfo();
     if (!handOff(stepIt)) return;
     int written = 0;
+    bool tableEmpty = true;
     std::exception_ptr failure;
     try {
       TRegistry reg;
-      for (const optlogic::TuningGroup& g : optlogic::TuningTable(os.Platform(), os.MajorVersion(), netPosition)) {
+      const std::vector<optlogic::TuningGroup> table = optlogic::TuningTable(os.Platform(), os.MajorVersion(), netPosition);
+      for (const optlogic::TuningGroup& g : table)
+        if (!g.Values.empty()) tableEmpty = false;
+      for (const optlogic::TuningGroup& g : table) {
         if (t->Terminated()) return;
         if (g.Values.empty()) continue;
         reg.SetRootKey(g.CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE);
@@ -225,6 +260,13 @@ void TForm1::Thread1Execute(TObject*, TWorkExecuteThread* t, void*&) {
       handOff([&] {
         HWND owner = Showing() ? Handle() : nullptr;
         if (MessageBox(kRestartQuestion, "Confirm", MB_YESNO | MB_ICONQUESTION, owner) == IDYES) SDown1->Execute();
+      });
+    // Nothing the user chose was written: the wizard says so rather than closing as if it had.
+    if (written == 0)
+      handOff([&] {
+        HWND owner = Showing() ? Handle() : nullptr;
+        MessageBox(optlogic::NothingWrittenMessage(tableEmpty), Caption(),
+                   MB_OK | (tableEmpty ? MB_ICONINFORMATION : MB_ICONWARNING), owner);
       });
     // A value that could not be written ends the job here; the window still closes.
     if (failure) std::rethrow_exception(failure);

@@ -55,6 +55,7 @@ class TForm1 : public TForm {
   void FlatCheckBox1Click(TObject* Sender);
   void FlatCheckBox2Click(TObject* Sender);
   void FlatCheckBox6Click(TObject* Sender);
+  void InteriorWizardPage2Show(TObject* Sender, bool GoForward);
   void Wizard1Finish(TObject* Sender);
   void Wizard1Cancel(TObject* Sender);
   // The job, on the worker thread.
@@ -67,8 +68,15 @@ class TForm1 : public TForm {
   int64_t AvailPhys() const { return FAvailPhys; }
   bool FreeRAM() const { return FFreeRAM; }
   bool OptimizeNet() const { return FOptimizeNet; }
+  // The memory option can free something on this machine now (as of the last show).
+  bool CanFreeRAM() const { return FCanFreeRAM; }
 
  private:
+  // The memory option on or off for this machine: off, it says why.
+  void ApplyRamOption(bool canFree, int64_t availMB);
+  std::string FRamCaption;
+  int FRamBoxHeight = 0;
+  bool FCanFreeRAM = true;
   int64_t FTotalPhys = 0;
   int64_t FAvailPhys = 0;
   bool FFreeRAM = false;

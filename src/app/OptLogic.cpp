@@ -1,4 +1,5 @@
 #include "app/OptLogic.h"
+#include "sysinfo/ReportText.h"
 #include <algorithm>
 #include <climits>
 
@@ -25,18 +26,36 @@ TuningGroup Connections(int netBarPosition) {
 }
 }  // namespace
 
-RamRange ComputeRamRange(const TPhysMemory& m) {
+RamRange ComputeRamRange(const TPhysMemory& m, uint64_t largestBlock) {
+  int64_t u, a;
   if (!m.Wide) {
     // Wrapping 32-bit arithmetic on the 32-bit figures; division truncates toward zero.
     uint32_t total = static_cast<uint32_t>(m.Total), avail = static_cast<uint32_t>(m.Avail);
     int32_t used = static_cast<int32_t>(total - avail - 33554432u);
-    int32_t u = used / static_cast<int32_t>(kMB);
-    int32_t a = static_cast<int32_t>(avail) / static_cast<int32_t>(kMB);
-    return {u, a + 10, u + a};
+    u = used / static_cast<int32_t>(kMB);
+    a = static_cast<int32_t>(avail) / static_cast<int32_t>(kMB);
+  } else {
+    u = (m.Total - m.Avail - 32 * kMB) / kMB;
+    a = m.Avail / kMB;
   }
-  int64_t u = (m.Total - m.Avail - 32 * kMB) / kMB;
-  int64_t a = m.Avail / kMB;
-  return {ClampInt(u), ClampInt(a + 10), ClampInt(u + a)};
+  const int64_t block = static_cast<int64_t>(std::min<uint64_t>(largestBlock / kMB, INT64_MAX / 2));
+  const int64_t top = std::min(u + a, block);
+  RamRange r{};
+  r.AvailMB = a;
+  r.MinValue = ClampInt(a + 10);
+  r.MaxValue = ClampInt(top);
+  r.CanFree = top >= a + 10;
+  r.MaxLabel = r.CanFree ? ClampInt(top - a) : 0;
+  return r;
+}
+
+std::string NothingToFreeCaption(int64_t availMB) {
+  return "Nothing to free: " + GroupDigits(availMB, ",") + " MB available";
+}
+
+std::string NothingWrittenMessage(bool tableEmpty) {
+  return tableEmpty ? "No connection settings to change on this version of Windows."
+                    : "The connection settings could not be written.";
 }
 
 uint64_t FreeRamBlock(int position, uint64_t limit) {

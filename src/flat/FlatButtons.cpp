@@ -154,6 +154,8 @@ void TFlatButton::Click() {
 
 bool TFlatButton::DialogChar(char key) {
   if (!Enabled() || !Visible() || !flat::IsAccel(key, Caption())) return false;
+  // A button that takes the focus gets it, as a press with the mouse gives it.
+  if (TabStop() && CanFocus()) SetFocus();
   Click();
   return true;
 }
@@ -192,6 +194,52 @@ void TFlatButton::MouseMove(TShiftState shift, int x, int y) {
   if (OnMouseMove) CallGuarded(this, [&] { OnMouseMove(this, shift, x, y); });
 }
 
+void TFlatButton::Release() {
+  if (FGroupIndex == 0) {
+    FState = fbsUp;
+  } else {
+    SetDown(!FDown);
+    FState = FDown ? fbsLatched : fbsUp;  // SetDown may have refused to release it
+  }
+  Invalidate();
+}
+
+LRESULT TFlatButton::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+      FFocused = msg == WM_SETFOCUS;
+      if (!FFocused && FSpaceDown) {
+        // The focus went while Space was held: no click.
+        FSpaceDown = false;
+        FState = FDown ? fbsLatched : fbsUp;
+      }
+      Invalidate();
+      break;
+    case WM_KEYDOWN:
+      if (wp == VK_SPACE) {
+        if (Enabled() && !FDragging && !FSpaceDown && !(lp & 0x40000000)) {  // not the key's repeats
+          FSpaceDown = true;
+          if (!FDown) FState = fbsDown;
+          Invalidate();
+        }
+        return 0;
+      }
+      break;
+    case WM_KEYUP:
+      if (wp == VK_SPACE) {
+        if (FSpaceDown) {
+          FSpaceDown = false;
+          Release();
+          if (Enabled()) Click();
+        }
+        return 0;
+      }
+      break;
+  }
+  return TFlatControl::WndProc(msg, wp, lp);
+}
+
 void TFlatButton::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
   if (button == mbLeft && FDragging) {
     FDragging = false;
@@ -201,9 +249,7 @@ void TFlatButton::MouseUp(TMouseButton button, TShiftState shift, int x, int y) 
       FMouseInControl = false;
       if (inside) Invalidate();
     } else if (inside) {
-      SetDown(!FDown);
-      if (FDown) FState = fbsLatched;  // SetDown refused to release it
-      Invalidate();
+      Release();
     } else {
       if (FDown) FState = fbsLatched;
       Invalidate();
@@ -298,4 +344,6 @@ void TFlatButton::Paint() {
     else
       c.DrawText(Caption(), tr, textFlags);
   }
+  // The keyboard's mark: a dotted frame inside the border.
+  if (FFocused && Enabled() && client.W > 6 && client.H > 6) c.DrawFocusRect(RECT{3, 3, client.W - 3, client.H - 3});
 }

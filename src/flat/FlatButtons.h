@@ -45,6 +45,10 @@ class TFlatButton : public TFlatControl {
 
   void Click() override;
   bool DialogChar(char key) override;
+  // A button that can take the focus (TabStop) is pressed by Enter and Space while it has it.
+  TControl* PushButton() override { return this; }
+  bool HasFocus() const { return FFocused; }
+  LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
  protected:
   void Paint() override;
@@ -70,8 +74,13 @@ class TFlatButton : public TFlatControl {
   TButtonLayout FLayout = blGlyphTop;
   int FMargin = -1, FSpacing = 4;
   int FModalResult = 0;
+  // The press of a click: a release inside the button (or of Space) clicks it, in a group it
+  // toggles Down first.
+  void Release();
   TFlatButtonState FState = fbsUp;
   bool FDragging = false;
+  bool FFocused = false;
+  bool FSpaceDown = false;  // Space went down on the focused button and is not yet released
 };
 
 // Draws text in the engraved look of a disabled control: a highlight copy one pixel right and

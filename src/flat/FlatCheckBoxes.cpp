@@ -1,4 +1,5 @@
 #include "flat/FlatCheckBoxes.h"
+#include <algorithm>
 #include "flat/FlatButtons.h"
 #include "framework/Events.h"
 
@@ -83,7 +84,7 @@ LRESULT TFlatCheckBox::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_SETFOCUS:
       FFocused = true;
-      InvalidateBox();
+      Invalidate();  // the box and the caption's focus frame
       if (OnEnter) CallGuarded(this, [&] { OnEnter(this); });
       break;
     case WM_KILLFOCUS:
@@ -127,4 +128,13 @@ void TFlatCheckBox::Paint() {
     c.DrawText(Caption(), tr, flags);
   else
     DrawEngravedText(c, Caption(), tr, flags);
+  // The keyboard's mark: a dotted frame around the caption.
+  if (FFocused && Enabled() && !Caption().empty()) {
+    RECT text = tr;
+    c.DrawText(Caption(), text, flags | DT_CALCRECT);
+    if (FLayout == checkboxRight) OffsetRect(&text, tr.right - text.right, 0);
+    RECT mark{std::max<LONG>(text.left - 1, 0), text.top, std::min<LONG>(text.right + 1, client.W),
+              std::min<LONG>(text.bottom + 1, client.H)};
+    if (mark.right > mark.left && mark.bottom > mark.top) c.DrawFocusRect(mark);
+  }
 }

@@ -420,6 +420,16 @@ void TCanvas::FrameRect(const RECT& r) {
   if (b) ::FrameRect(FDC, &r, b.get());
 }
 
+void TCanvas::DrawFocusRect(const RECT& r) {
+  HDC dc = Handle();
+  if (!dc) return;
+  // Black and white dots whatever the colours last used on this canvas.
+  COLORREF text = SetTextColor(dc, RGB(0, 0, 0)), back = SetBkColor(dc, RGB(255, 255, 255));
+  ::DrawFocusRect(dc, &r);
+  SetTextColor(dc, text);
+  SetBkColor(dc, back);
+}
+
 void TCanvas::TextOut(int x, int y, const std::string& text) {
   if (!FDC) return;
   ApplyTextColors();

@@ -183,6 +183,8 @@ class TCanvas {
   void Ellipse(const RECT& r) { Ellipse(r.left, r.top, r.right, r.bottom); }
   void FillRect(const RECT& r);   // with the brush
   void FrameRect(const RECT& r);  // one pixel, in the brush colour
+  // The dotted frame of the control that has the keyboard focus (drawn by inverting pixels).
+  void DrawFocusRect(const RECT& r);
   // Transparent background when the brush is bsClear, else opaque in the brush colour.
   void TextOut(int x, int y, const std::string& text);
   // As TextOut, clipped to r (and the background of r filled when opaque).

@@ -376,6 +376,7 @@ static thread_local TWinControl* s_creating = nullptr;
 TWinControl::TWinControl(TComponent* AOwner) : TControl(AOwner) {}
 
 TWinControl::~TWinControl() {
+  if (TForm* f = ParentForm(this); f && f != this) f->ControlGone(this);
   // Children that are not owned by this control lose their parent, not their life.
   while (!FControls.empty()) RemoveControl(FControls.back());
   DestroyHandle();
@@ -425,6 +426,7 @@ std::map<std::string, ClassEntry>& ClassTable() {
 void TWinControl::CreateWnd() {
   TCreateParams p;
   CreateParams(p);
+  if ((p.Style & WS_CHILD) && NeedsControlParent()) p.ExStyle |= WS_EX_CONTROLPARENT;
   if (!p.WndParent && (p.Style & WS_CHILD)) throw Exception(std::string("Control '") + Name() + "' has no parent window");
   HINSTANCE inst = GetModuleHandleA(nullptr);
   std::string cls = ClassName();
@@ -660,6 +662,10 @@ LRESULT TWinControl::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         if (t->ShowPopupMenu(sp)) return 0;
       break;
     }
+    case WM_SETFOCUS:
+      // The form remembers where the focus is, to put it back when it is activated again.
+      if (TForm* f = ParentForm(this); f && f != this) f->ControlFocused(this);
+      break;
     case WM_COMMAND:
       if (lp)
         if (TWinControl* c = FromHandle(reinterpret_cast<HWND>(lp)); c && c != this) return c->WndProc(CN_COMMAND, wp, lp);
@@ -769,8 +775,43 @@ void TWinControl::Loaded() {
 void TWinControl::InsertControl(TControl* c) {
   c->FParent = this;
   FControls.push_back(c);
-  if (auto* w = dynamic_cast<TWinControl*>(c); w && FHandle && !w->FHandle && !Loading()) w->CreateWnd();
+  if (auto* w = dynamic_cast<TWinControl*>(c)) {
+    if (FHandle && !w->FHandle && !Loading()) w->CreateWnd();
+    UpdateControlParent();
+  }
   if (c->Align() != alNone && !c->Loading()) AlignControls();
+}
+
+void TWinControl::MoveControlAfter(TControl* c, TControl* after) {
+  auto from = std::find(FControls.begin(), FControls.end(), c);
+  if (from == FControls.end() || c == after || std::find(FControls.begin(), FControls.end(), after) == FControls.end())
+    return;
+  FControls.erase(from);
+  auto to = std::find(FControls.begin(), FControls.end(), after);
+  FControls.insert(to + 1, c);
+  auto* w = dynamic_cast<TWinControl*>(c);
+  if (!w || !w->FHandle) return;
+  // The window takes its place among its siblings' windows: after the last windowed control
+  // that now comes before it, or first.
+  HWND before = HWND_TOP;
+  for (TControl* x : FControls) {
+    if (x == c) break;
+    if (auto* xw = dynamic_cast<TWinControl*>(x); xw && xw->FHandle) before = xw->FHandle;
+  }
+  SetWindowPos(w->FHandle, before, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+bool TWinControl::NeedsControlParent() const {
+  for (TControl* c : FControls)
+    if (dynamic_cast<TWinControl*>(c)) return true;
+  return false;
+}
+
+void TWinControl::UpdateControlParent() {
+  if (!FHandle || !(GetWindowLongA(FHandle, GWL_STYLE) & WS_CHILD)) return;
+  LONG ex = GetWindowLongA(FHandle, GWL_EXSTYLE);
+  LONG want = NeedsControlParent() ? ex | WS_EX_CONTROLPARENT : ex;
+  if (want != ex) SetWindowLongA(FHandle, GWL_EXSTYLE, want);
 }
 
 void TWinControl::RemoveControl(TControl* c) {
@@ -805,7 +846,28 @@ bool TWinControl::Showing() const { return FHandle && IsWindowVisible(FHandle); 
 bool TWinControl::Focused() const { return FHandle && GetFocus() == FHandle; }
 
 void TWinControl::SetFocus() {
+  TForm* f = ParentForm(this);
+  if (f && f != this && !f->Showing()) {
+    // Not on the screen yet: the form focuses it once it is activated.
+    f->SetActiveControl(this);
+    return;
+  }
   if (Handle()) ::SetFocus(FHandle);
+}
+
+void TWinControl::SetTabStop(bool v) {
+  if (v == FTabStop) return;
+  FTabStop = v;
+  if (!FHandle) return;
+  LONG style = GetWindowLongA(FHandle, GWL_STYLE);
+  SetWindowLongA(FHandle, GWL_STYLE, v ? style | WS_TABSTOP : style & ~WS_TABSTOP);
+}
+
+bool TWinControl::CanFocus() const {
+  if (!FHandle) return false;
+  for (const TWinControl* c = this; c; c = c->FParent)
+    if (!c->FVisible || !c->FEnabled) return false;
+  return IsWindowVisible(FHandle) && IsWindowEnabled(FHandle);
 }
 
 void TWinControl::VisibleChanged() {
@@ -885,6 +947,50 @@ LRESULT TCustomControl::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
       }
       return 0;
     }
+  }
+  return TWinControl::WndProc(msg, wp, lp);
+}
+
+// ---------------------------------------------------------------- TFocusProxy
+
+VELMORA_CLASS_INFO(TFocusProxy) {}
+
+TFocusProxy::TFocusProxy(TGraphicControl* forControl) : TWinControl(forControl), FFor(forControl) {
+  FTabStop = true;
+  FWidth = 0;
+  FHeight = 0;
+}
+
+void TFocusProxy::Follow() {
+  TWinControl* parent = FFor->Parent();
+  if (parent != FParent) {
+    if (FParent) FParent->RemoveControl(this);
+    if (parent) {
+      parent->InsertControl(this);
+      parent->MoveControlAfter(this, FFor);
+    }
+  }
+  SetBounds(FFor->Left(), FFor->Top(), 0, 0);
+  SetVisible(FFor->Visible());
+  SetEnabled(FFor->Enabled());
+}
+
+TControl* TFocusProxy::PushButton() { return IsButton && FFor->Visible() && FFor->Enabled() ? FFor : nullptr; }
+
+LRESULT TFocusProxy::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS: {
+      LRESULT r = TWinControl::WndProc(msg, wp, lp);
+      if (OnFocusChange) OnFocusChange(msg == WM_SETFOCUS);
+      return r;
+    }
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+      if (OnKey && OnKey(msg, wp, lp)) return 0;
+      break;
+    case WM_NCHITTEST:
+      return HTTRANSPARENT;
   }
   return TWinControl::WndProc(msg, wp, lp);
 }

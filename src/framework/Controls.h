@@ -38,6 +38,8 @@ enum : UINT {
   CN_DRAWITEM,  // WM_DRAWITEM reflected to the owner-drawn control
   CM_ACTIVATE,    // the application became active (raised after the system's notice)
   CM_DEACTIVATE,  // and inactive
+  CM_SESSIONEND,  // to the application window's hooks: the session ends (wParam TRUE), or goes
+                  // on after all (FALSE); see TApplication::SessionMessage
 };
 
 TShiftState KeysToShiftState(WPARAM keys);
@@ -143,6 +145,9 @@ class TControl : public TComponent {
   // The system colours changed: drop whatever was drawn or cached with the old ones. Windowed
   // controls pass it on to their children.
   virtual void SysColorChanged() { Invalidate(); }
+  // The push button that Enter presses while this control has the focus (itself, for a button),
+  // or null.
+  virtual TControl* PushButton() { return nullptr; }
 
   TNotifyEvent OnClick, OnDblClick;
   TMouseEvent OnMouseDown, OnMouseUp;
@@ -223,6 +228,9 @@ class TWinControl : public TControl {
   TControl* Controls(int i) const { return FControls[i]; }
   void InsertControl(TControl* c);
   void RemoveControl(TControl* c);
+  // Moves c (a child) to stand right after another child: the tab order of windowed children
+  // and the painting order of graphic ones.
+  void MoveControlAfter(TControl* c, TControl* after);
   // The visible, enabled child (graphic or windowed) at a client point, or null.
   TControl* ControlAtPos(POINT p, bool allowDisabled = false);
 
@@ -238,9 +246,15 @@ class TWinControl : public TControl {
   void Update() override;
   bool Showing() const override;
   bool Focused() const;
+  // Takes the keyboard focus; on a form that is not on the screen yet, the form remembers it and
+  // gives it the focus when it is activated.
   virtual void SetFocus();
   bool TabStop() const { return FTabStop; }
-  void SetTabStop(bool v) { FTabStop = v; }
+  virtual void SetTabStop(bool v);
+  // Whether Tab may stop here now: a tab stop with a window that shows and is enabled.
+  bool CanFocus() const;
+  // A push button shows itself as the window's default (Enter presses it) or not.
+  virtual void SetDefaultLook(bool) {}
 
   void ReadChild(TComponent* child) override;
   bool DialogChar(char key) override;
@@ -277,6 +291,10 @@ class TWinControl : public TControl {
   // Handles a mouse message for this window or the graphic child under the pointer.
   bool HandleMouse(UINT msg, WPARAM wp, LPARAM lp);
   void UpdateWindowBounds();
+  // A child window whose children take the focus is a control parent: dialog navigation steps
+  // into it.
+  bool NeedsControlParent() const;
+  void UpdateControlParent();
   bool FBrushDirty = true;
   HBRUSH BackgroundBrush();
 
@@ -317,6 +335,31 @@ class TCustomControl : public TWinControl {
 
  private:
   std::unique_ptr<TBitmap> FBuffer;  // kept between paints; resized with the control
+};
+
+// A window of no size that takes the keyboard focus for a graphic control, so that a control
+// without a window of its own can be a tab stop. The graphic control owns it and keeps it beside
+// itself (same parent, visible and enabled as it is).
+class TFocusProxy : public TWinControl {
+  VELMORA_CLASS(TFocusProxy, TWinControl)
+
+ public:
+  explicit TFocusProxy(TGraphicControl* forControl);
+  TGraphicControl* For() const { return FFor; }
+  // Follows the graphic control's parent, place, visibility and state.
+  void Follow();
+  // The graphic control is a push button: Enter presses it while the proxy has the focus.
+  bool IsButton = false;
+  // The focus came (true) or went (false).
+  std::function<void(bool)> OnFocusChange;
+  // WM_KEYDOWN and WM_KEYUP; true when the key was taken.
+  std::function<bool(UINT msg, WPARAM key, LPARAM flags)> OnKey;
+
+  TControl* PushButton() override;
+  LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
+
+ private:
+  TGraphicControl* FFor;
 };
 
 // Draws a 3-D frame of the given width inside r and shrinks r by it.

@@ -377,6 +377,18 @@ LRESULT TForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     case CM_RELEASE:
       delete this;
       return 0;
+    case WM_SETFOCUS:
+      // The form is activated: the focus goes on to the control that had it (or was given it
+      // while the form was off the screen), as in a dialog.
+      if (FActiveControl && FActiveControl->CanFocus()) {
+        ::SetFocus(FActiveControl->Handle());
+        return 0;
+      }
+      break;
+    case WM_QUERYENDSESSION:
+    case WM_ENDSESSION:
+      if (Application) return Application->SessionMessage(msg, wp);
+      break;
     case WM_COMMAND:
       // Enter and Esc in a dialog arrive as the standard button ids without a control.
       if (lp == 0 && HIWORD(wp) == 0) {
@@ -398,6 +410,85 @@ LRESULT TForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
 TForm* ParentForm(TControl* c) {
   while (c && !dynamic_cast<TForm*>(c)) c = c->Parent();
   return static_cast<TForm*>(c);
+}
+
+TControl* TForm::EnterButton() {
+  HWND focus = GetFocus();
+  if (focus && FHandle && IsChild(FHandle, focus))
+    if (TWinControl* c = TWinControl::FromHandle(focus))
+      if (TControl* b = c->PushButton(); b && b->Visible() && b->Enabled()) return b;
+  if (DefaultButton && DefaultButton->Visible() && DefaultButton->Enabled()) return DefaultButton;
+  return nullptr;
+}
+
+bool TForm::PressEnterButton() {
+  TControl* b = EnterButton();
+  if (!b) return false;
+  b->Click();
+  return true;
+}
+
+void TForm::UpdateDefaultLook() {
+  // A focused push button is the default while it has the focus, as in Windows' dialogs.
+  TWinControl* want = DefaultButton;
+  if (FActiveControl)
+    if (auto* b = dynamic_cast<TWinControl*>(FActiveControl->PushButton())) want = b;
+  if (want == FDefaultLook) return;
+  if (FDefaultLook) FDefaultLook->SetDefaultLook(false);
+  FDefaultLook = want;
+  if (want) want->SetDefaultLook(true);
+}
+
+void TForm::SetActiveControl(TWinControl* c) {
+  if (c == this) c = nullptr;
+  FActiveControl = c;
+  UpdateDefaultLook();
+}
+
+void TForm::ControlFocused(TWinControl* c) { SetActiveControl(c); }
+
+void TForm::ControlGone(TWinControl* c) {
+  if (FActiveControl == c) FActiveControl = nullptr;
+  if (FDefaultLook == c) FDefaultLook = nullptr;
+}
+
+TWinControl* ScreenActiveControl() {
+  auto* f = dynamic_cast<TForm*>(TWinControl::FromHandle(GetActiveWindow()));
+  return f ? f->ActiveControl() : nullptr;
+}
+
+namespace {
+// Every child window of parent in z-order, stepping into the usable control parents; each with
+// whether Tab may stop there.
+void CollectTabOrder(HWND parent, std::vector<std::pair<HWND, bool>>& out) {
+  for (HWND h = GetWindow(parent, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) {
+    LONG style = GetWindowLongA(h, GWL_STYLE);
+    bool usable = (style & WS_VISIBLE) && !(style & WS_DISABLED);
+    out.emplace_back(h, usable && (style & WS_TABSTOP));
+    if (usable && (GetWindowLongA(h, GWL_EXSTYLE) & WS_EX_CONTROLPARENT)) CollectTabOrder(h, out);
+  }
+}
+}  // namespace
+
+HWND NextTabStop(HWND root, HWND from, bool backward) {
+  std::vector<std::pair<HWND, bool>> all;
+  CollectTabOrder(root, all);
+  const int n = static_cast<int>(all.size());
+  int at = -1;
+  // The window itself, or the nearest of its parents that the walk knows (the edit inside a
+  // combo box stands where the combo box does).
+  for (HWND h = from; h && h != root && at < 0; h = GetParent(h))
+    for (int i = 0; i < n; ++i)
+      if (all[i].first == h) {
+        at = i;
+        break;
+      }
+  if (at < 0) at = backward ? n : -1;
+  for (int k = 1; k <= n; ++k) {
+    int i = ((at + (backward ? -k : k)) % n + n) % n;
+    if (all[i].second) return all[i].first;
+  }
+  return nullptr;
 }
 
 // ---------------------------------------------------------------- TApplication
@@ -481,14 +572,49 @@ void TApplication::ProcessMessages() {
 }
 
 bool TApplication::DialogKey(MSG& m) {
-  // Tab, the arrows, Enter and Esc move and press as in a dialog box in dialog-style forms.
+  // Every form works as a dialog box for the keyboard: Tab and Shift+Tab, Enter, Esc, the arrows.
   HWND top = m.hwnd;
   while (top && (GetWindowLongA(top, GWL_STYLE) & WS_CHILD)) top = GetParent(top);
   auto* form = dynamic_cast<TForm*>(TWinControl::FromHandle(top));
-  if (!form || form->BorderStyle() != bsDialog) return false;
-  if (m.message == WM_KEYDOWN && m.wParam == VK_TAB && GetKeyState(VK_CONTROL) < 0) {
-    TurnPage(form, GetKeyState(VK_SHIFT) >= 0);
-    return true;
+  if (!form) return false;
+  if (m.message == WM_KEYDOWN && (m.wParam == VK_TAB || m.wParam == VK_RETURN) && GetKeyState(VK_MENU) >= 0) {
+    if (m.wParam == VK_TAB && GetKeyState(VK_CONTROL) < 0) {
+      TurnPage(form, GetKeyState(VK_SHIFT) >= 0);
+      return true;
+    }
+    HWND focus = GetFocus();
+    UINT code = focus && focus != top
+                    ? static_cast<UINT>(SendMessageA(focus, WM_GETDLGCODE, m.wParam, reinterpret_cast<LPARAM>(&m)))
+                    : 0;
+    if (m.wParam == VK_TAB) {
+      if (!(code & (DLGC_WANTTAB | DLGC_WANTALLKEYS | DLGC_WANTMESSAGE))) {
+        if (HWND next = NextTabStop(top, focus, GetKeyState(VK_SHIFT) < 0)) {
+          ::SetFocus(next);
+          // A text field reached with Tab shows its text selected.
+          if (SendMessageA(next, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) SendMessageA(next, EM_SETSEL, 0, -1);
+        }
+        return true;
+      }
+    } else if (!(code & (DLGC_WANTALLKEYS | DLGC_WANTMESSAGE))) {
+      bool pressed = false;
+      CallGuarded(form, [&] { pressed = form->PressEnterButton(); });
+      if (pressed) return true;
+    }
+  }
+  // The arrows, where the focused control has no use for them, step through the tab stops too
+  // (the system's way would also stop on the chart and the other instruments, which show no
+  // focus).
+  const WPARAM k = m.wParam;
+  if (m.message == WM_KEYDOWN && (k == VK_LEFT || k == VK_RIGHT || k == VK_UP || k == VK_DOWN) &&
+      GetKeyState(VK_MENU) >= 0 && GetKeyState(VK_CONTROL) >= 0) {
+    HWND focus = GetFocus();
+    if (focus && focus != top && IsChild(top, focus)) {
+      UINT code = static_cast<UINT>(SendMessageA(focus, WM_GETDLGCODE, k, reinterpret_cast<LPARAM>(&m)));
+      if (!(code & (DLGC_WANTARROWS | DLGC_WANTALLKEYS | DLGC_WANTMESSAGE))) {
+        if (HWND next = NextTabStop(top, focus, k == VK_LEFT || k == VK_UP)) ::SetFocus(next);
+        return true;
+      }
+    }
   }
   return IsDialogMessageA(top, &m) != FALSE;
 }
@@ -757,12 +883,37 @@ LRESULT TApplication::AppWndProc(UINT msg, WPARAM wp, LPARAM lp) {
       }
       break;
     case WM_QUERYENDSESSION:
-      return 1;
     case WM_ENDSESSION:
-      if (wp) Terminate();
-      return 0;
+      return SessionMessage(msg, wp);
   }
   return DefWindowProcA(h, msg, wp, lp);
+}
+
+LRESULT TApplication::SessionMessage(UINT msg, WPARAM wp) {
+  // Each top-level window of the program gets the notices; the first one to arrive acts.
+  auto tell = [this](bool ending) {
+    LRESULT r = 0;
+    FHooks.Call(this, CM_SESSIONEND, ending, 0, r);
+  };
+  if (msg == WM_QUERYENDSESSION) {
+    if (FSessionState == 0) {
+      FSessionState = 1;
+      tell(true);
+    }
+    return TRUE;
+  }
+  if (msg != WM_ENDSESSION) return 0;
+  if (wp) {
+    if (FSessionState != 2) {
+      FSessionState = 2;
+      tell(true);
+      Terminate();
+    }
+  } else if (FSessionState == 1) {
+    FSessionState = 0;
+    tell(false);
+  }
+  return 0;
 }
 
 void RegisterFormClasses() {}

@@ -67,6 +67,22 @@ class TForm : public TWinControl {
   // The buttons that Enter and Esc press in a dialog form (set by the buttons themselves).
   TWinControl* DefaultButton = nullptr;
   TWinControl* CancelButton = nullptr;
+  // The button Enter presses now: the focused push button while it has the focus, else the
+  // default button (when it shows and is enabled); null when there is none.
+  TControl* EnterButton();
+  // Presses EnterButton; false when there is none.
+  bool PressEnterButton();
+  // Shows the default look on the button that Enter presses now (after a focus or default
+  // change).
+  void UpdateDefaultLook();
+
+  // The control that has the focus within this form, or that gets it when the form is next
+  // activated; null when the focus rests on the form itself.
+  TWinControl* ActiveControl() const { return FActiveControl; }
+  void SetActiveControl(TWinControl* c);
+  // Told by the form's controls: one took the focus; one is being destroyed.
+  void ControlFocused(TWinControl* c);
+  void ControlGone(TWinControl* c);
 
   TNotifyEvent OnCreate, OnShow, OnHide, OnDestroy, OnActivate, OnDeactivate, OnResize, OnPaint;
   TCloseEvent OnClose;
@@ -103,10 +119,23 @@ class TForm : public TWinControl {
   int FLoadClientWidth = -1, FLoadClientHeight = -1;
   int FModalResult = 0;
   bool FModal = false;
+  TWinControl* FActiveControl = nullptr;
+  TWinControl* FDefaultLook = nullptr;  // the button drawn as the default one
 };
 
 // The form a control sits on (the control itself when it is one), or null.
 TForm* ParentForm(TControl* c);
+
+// The control with the focus in the active window of the program (or the one that active form
+// gives the focus to), or null.
+TWinControl* ScreenActiveControl();
+
+// Dialog navigation: the next window that Tab (or Shift+Tab, backward) reaches in root after
+// from: the visible, enabled windows with WS_TABSTOP, in z-order, stepping into visible, enabled
+// control parents (after the control parent itself when it is a tab stop too). From a window
+// that is no tab stop it starts where that window stands in the same order; from nothing or the
+// root, at the first (last) one. Null when there is no tab stop.
+HWND NextTabStop(HWND root, HWND from, bool backward);
 
 // Modal results: the ids of the standard dialog buttons.
 enum : int { mrNone = 0, mrOk = IDOK, mrCancel = IDCANCEL, mrAbort = IDABORT, mrRetry = IDRETRY, mrIgnore = IDIGNORE,
@@ -199,6 +228,15 @@ class TApplication : public TComponent {
   void UnhookMainWindow(const void* key) { FHooks.Remove(key); }
   LRESULT AppWndProc(UINT msg, WPARAM wp, LPARAM lp);
 
+  // WM_QUERYENDSESSION and WM_ENDSESSION, from whichever of the program's windows gets them
+  // first. The session's end is a close: Windows may end the process as soon as they have been
+  // answered, so the components store what they must before that (CM_SESSIONEND to the
+  // application window's hooks, once per notice) and the message loop is ended. The answer to
+  // the query is yes. A session end that is called off (WM_ENDSESSION with FALSE after the
+  // query) tells the hooks again, with wParam FALSE, so that they take back what they let go.
+  LRESULT SessionMessage(UINT msg, WPARAM wp);
+  bool SessionEnding() const { return FSessionState != 0; }
+
  protected:
   // The hint window and the main form may go before the application does.
   void Notification(TComponent* AComponent, TOperation Operation) override;
@@ -226,6 +264,7 @@ class TApplication : public TComponent {
   THintWindow* FHintWindow = nullptr;
   bool FHintActive = false;
   int FHintTimerKind = 0;  // 1: waiting to show, 2: waiting to hide
+  int FSessionState = 0;   // 1: asked whether it may end, 2: ending
 };
 
 extern TApplication* Application;

@@ -1,4 +1,5 @@
 #include "framework/HintWindow.h"
+#include "framework/Forms.h"
 
 VELMORA_CLASS_INFO(THintWindow) {}
 
@@ -14,7 +15,8 @@ void THintWindow::CreateParams(TCreateParams& p) {
   TCustomControl::CreateParams(p);
   p.Style = WS_POPUP | WS_BORDER;
   p.ExStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST;
-  p.WndParent = nullptr;
+  // Owned by the application's window: no taskbar button of its own.
+  p.WndParent = Application ? Application->Handle() : nullptr;
   p.ClassStyle |= CS_SAVEBITS;
 }
 

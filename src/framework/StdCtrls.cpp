@@ -1,4 +1,5 @@
 #include "framework/StdCtrls.h"
+#include <cctype>
 #include "framework/Forms.h"
 
 const TEnumInfo& TextLayoutInfo() {
@@ -154,12 +155,17 @@ void TButton::Register() {
   else if (f->DefaultButton == this) f->DefaultButton = nullptr;
   if (FCancel) f->CancelButton = this;
   else if (f->CancelButton == this) f->CancelButton = nullptr;
+  f->UpdateDefaultLook();
 }
 
 void TButton::SetDefault(bool v) {
   if (v == FDefault) return;
   FDefault = v;
   Register();
+}
+
+void TButton::SetDefaultLook(bool v) {
+  FDefaultLook = v;
   if (FHandle) SendMessageA(FHandle, BM_SETSTYLE, v ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
 }
 
@@ -177,7 +183,30 @@ void TButton::Loaded() {
 void TButton::CreateParams(TCreateParams& p) {
   TWinControl::CreateParams(p);
   p.SysClassName = "BUTTON";
-  p.Style |= FDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+  p.Style |= FDefaultLook ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+}
+
+namespace {
+// Whether key is the caption's accelerator: the letter after a single "&" ("&&" is a plain one).
+bool IsAccelKey(char key, const std::string& caption) {
+  for (size_t i = 0; i + 1 < caption.size(); ++i) {
+    if (caption[i] != '&') continue;
+    if (caption[i + 1] == '&') {
+      ++i;
+      continue;
+    }
+    return std::tolower(static_cast<unsigned char>(caption[i + 1])) == std::tolower(static_cast<unsigned char>(key));
+  }
+  return false;
+}
+}  // namespace
+
+bool TButton::DialogChar(char key) {
+  if (!Enabled() || !Visible() || !IsAccelKey(key, FCaption)) return false;
+  // As a click does, the press takes the focus to the button.
+  if (CanFocus()) SetFocus();
+  Click();
+  return true;
 }
 
 void TButton::Click() {
@@ -286,6 +315,9 @@ LRESULT TEdit::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     if (HIWORD(wp) == EN_CHANGE && OnChange) OnChange(this);
     return 0;
   }
+  // A read-only text takes no Tab nor Enter: they move on and press the default button.
+  if (msg == WM_GETDLGCODE && FReadOnly)
+    return TWinControl::WndProc(msg, wp, lp) & ~static_cast<LRESULT>(DLGC_WANTALLKEYS | DLGC_WANTTAB);
   return TWinControl::WndProc(msg, wp, lp);
 }
 

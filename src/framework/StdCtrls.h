@@ -59,6 +59,12 @@ class TButton : public TWinControl {
   int ModalResult() const { return FModalResult; }
   void SetModalResult(int v) { FModalResult = v; }
   void Click() override;
+  // Alt and the caption's underlined letter press the button.
+  bool DialogChar(char key) override;
+  TControl* PushButton() override { return this; }
+  // The thick frame of the button that Enter presses.
+  void SetDefaultLook(bool v) override;
+  bool DefaultLook() const { return FDefaultLook; }
   LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
  protected:
@@ -67,7 +73,7 @@ class TButton : public TWinControl {
 
  private:
   void Register();
-  bool FDefault = false, FCancel = false;
+  bool FDefault = false, FCancel = false, FDefaultLook = false;
   int FModalResult = 0;
   TForm* FForm = nullptr;  // where this button is the default or cancel button
 };

@@ -34,6 +34,7 @@ VELMORA_CLASS_INFO(TMtShadowButton) {
   b.Int("DisabledTextColor", &TMtShadowButton::DisabledTextColor, &TMtShadowButton::SetDisabledTextColor,
         &ColorIdents());
   b.Bool("Transparent", &TMtShadowButton::Transparent, &TMtShadowButton::SetTransparent);
+  b.Bool("TabStop", &TMtShadowButton::TabStop, &TMtShadowButton::SetTabStop);
   b.Creatable();
 }
 
@@ -47,6 +48,79 @@ TMtShadowButton::TMtShadowButton(TComponent* AOwner)
   Font().SetColor(clWhite);
   FOpaque = true;
   SetBounds(FLeft, FTop, 110, 30);
+}
+
+TMtShadowButton::~TMtShadowButton() {
+  delete FProxy;
+  FProxy = nullptr;
+}
+
+void TMtShadowButton::SetTabStop(bool v) {
+  if (v == FTabStop) return;
+  FTabStop = v;
+  if (!Loading()) UpdateProxy();
+}
+
+void TMtShadowButton::UpdateProxy() {
+  if (!FTabStop) {
+    delete FProxy;
+    FProxy = nullptr;
+    if (FFocused) {
+      FFocused = false;
+      UpdateControlCanvas();
+    }
+    return;
+  }
+  if (!FProxy) {
+    FProxy = new TFocusProxy(this);
+    FProxy->IsButton = true;
+    FProxy->OnFocusChange = [this](bool focused) {
+      FFocused = focused;
+      if (!focused && FSpaceDown) {
+        // The focus went while Space was held: no click.
+        FSpaceDown = false;
+        SetPressed(false);
+      }
+      UpdateControlCanvas();
+    };
+    FProxy->OnKey = [this](UINT msg, WPARAM key, LPARAM flags) { return ProxyKey(msg, key, flags); };
+  }
+  FProxy->Follow();
+}
+
+bool TMtShadowButton::ProxyKey(UINT msg, WPARAM key, LPARAM flags) {
+  if (key != VK_SPACE) return false;
+  if (msg == WM_KEYDOWN) {
+    if (FEnabled && !FTracking && !FSpaceDown && !(flags & 0x40000000)) {  // not the key's repeats
+      FSpaceDown = true;
+      SetPressed(true);
+    }
+  } else if (FSpaceDown) {
+    FSpaceDown = false;
+    SetPressed(false);
+    if (FEnabled) Click();
+  }
+  return true;
+}
+
+void TMtShadowButton::SetParent(TWinControl* value) {
+  inherited::SetParent(value);
+  if (FProxy) FProxy->Follow();
+}
+
+void TMtShadowButton::VisibleChanged() {
+  inherited::VisibleChanged();
+  if (FProxy) FProxy->Follow();
+}
+
+void TMtShadowButton::BoundsChanged() {
+  inherited::BoundsChanged();
+  if (FProxy) FProxy->Follow();
+}
+
+void TMtShadowButton::Loaded() {
+  inherited::Loaded();
+  UpdateProxy();
 }
 
 void TMtShadowButton::SetDepth(int v) {
@@ -120,6 +194,12 @@ void TMtShadowButton::Paint() {
                                DT_LEFT | DT_BOTTOM,    DT_CENTER | DT_BOTTOM,  DT_RIGHT | DT_BOTTOM};
   RECT text = ToRect(r.Text);
   c.DrawText(FCaption, text, DT_SINGLELINE | align[FTextAlign]);
+  // The keyboard's mark: a dotted frame inside the face.
+  if (FFocused && FEnabled) {
+    RECT mark = text;
+    InflateRect(&mark, -2, -2);
+    if (mark.right > mark.left && mark.bottom > mark.top) c.DrawFocusRect(mark);
+  }
   inherited::Paint();
 }
 
@@ -139,6 +219,8 @@ void TMtShadowButton::MouseDown(TMouseButton button, TShiftState shift, int x, i
   if (button == mbLeft && FEnabled && PtInRect(&hit, POINT{x, y})) {
     FTracking = true;
     SetPressed(true);
+    // A button that is a tab stop takes the focus when it is pressed, as a push button does.
+    if (FProxy && FProxy->CanFocus() && !FFocused) FProxy->SetFocus();
   }
   inherited::MouseDown(button, shift, x, y);
 }
@@ -163,12 +245,14 @@ void TMtShadowButton::MouseCaptureLost() { EndTracking(); }
 
 bool TMtShadowButton::DialogChar(char key) {
   if (!FEnabled || !FVisible || !flat::IsAccel(key, FCaption)) return false;
+  if (FProxy && FProxy->CanFocus()) FProxy->SetFocus();
   Click();
   return true;
 }
 
 void TMtShadowButton::EnabledChanged() {
   if (!FEnabled) EndTracking();
+  if (FProxy) FProxy->Follow();
   UpdateControlCanvas();
 }
 

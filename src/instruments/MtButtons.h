@@ -64,15 +64,32 @@ class TMtShadowButton : public TMtGraphicImageControl {
   // Alt and the caption's underlined letter click an enabled button.
   bool DialogChar(char key) override;
 
+  // With TabStop the button takes the keyboard focus (through a window of no size beside it):
+  // Tab reaches it, a dotted frame marks it, and Space or Enter presses it.
+  bool TabStop() const { return FTabStop; }
+  void SetTabStop(bool v);
+  bool HasFocus() const { return FFocused; }
+  // The window that holds the focus for the button, while it is a tab stop.
+  TFocusProxy* FocusProxy() const { return FProxy; }
+  void SetParent(TWinControl* value) override;
+  ~TMtShadowButton() override;
+
  protected:
   void Paint() override;
   void EnabledChanged() override;
   void FontChanged() override;
   void TextChanged() override;
+  void VisibleChanged() override;
+  void BoundsChanged() override;
+  void Loaded() override;
 
  private:
   void SetPressed(bool v);
   void EndTracking();
+  void UpdateProxy();
+  bool ProxyKey(UINT msg, WPARAM key, LPARAM flags);
+  bool FTabStop = false, FFocused = false, FSpaceDown = false;
+  TFocusProxy* FProxy = nullptr;  // owned
 
   std::unique_ptr<TMtShadowBrush> FBrush;
   std::unique_ptr<TMtShadowPen> FPen;

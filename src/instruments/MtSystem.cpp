@@ -43,6 +43,18 @@ TMtCustomTrayIcon::TMtCustomTrayIcon(TComponent* AOwner) : TMtComponent(AOwner) 
   // Watches the application window for its minimising, among the others that do.
   if (Application) {
     Application->HookMainWindow(this, [this](UINT msg, WPARAM wp, LPARAM, LRESULT&) {
+      if (msg == CM_SESSIONEND) {
+        // The session ends: no icon of a process that may be gone any moment stays behind. If
+        // it goes on after all, the icon comes back.
+        FSessionGone = wp != 0;
+        if (FSessionGone) {
+          if (FAdded) Shell(NIM_DELETE);
+          FAdded = false;
+        } else {
+          UpdateNotifyIcon();
+        }
+        return false;
+      }
       if (msg == WM_SIZE && wp == SIZE_MINIMIZED && FHideTaskBtn) {
         ShowWindow(Application->Handle(), SW_HIDE);
         if (TForm* main = Application->MainForm(); main && main->HandleAllocated()) ShowWindow(main->Handle(), SW_HIDE);
@@ -69,6 +81,7 @@ bool TMtCustomTrayIcon::Shell(DWORD message) {
 }
 
 void TMtCustomTrayIcon::UpdateNotifyIcon() {
+  if (FSessionGone) return;  // no icon again while the session ends
   if (!FVisible) {
     // Removed whatever the icon holds, so that nothing of ours stays in the tray.
     if (FAdded) {
@@ -125,7 +138,7 @@ void TMtCustomTrayIcon::Notification(TComponent* AComponent, TOperation Operatio
   if (Operation == TOperation::opRemove && AComponent == FPopupMenu) FPopupMenu = nullptr;
 }
 
-std::optional<LRESULT> TMtCustomTrayIcon::WindowMessage(UINT msg, WPARAM, LPARAM lp) {
+std::optional<LRESULT> TMtCustomTrayIcon::WindowMessage(UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_NOTIFYICON) {
     if (FEnabled) MouseMessage(static_cast<UINT>(lp));
     return 0;
@@ -134,6 +147,7 @@ std::optional<LRESULT> TMtCustomTrayIcon::WindowMessage(UINT msg, WPARAM, LPARAM
     RestoreIcon();
     return 0;
   }
+  if ((msg == WM_QUERYENDSESSION || msg == WM_ENDSESSION) && Application) return Application->SessionMessage(msg, wp);
   return std::nullopt;
 }
 
@@ -199,6 +213,8 @@ void TMtCustomTrayIcon::ShowMenu() {
                   : nullptr;
   // The menu closes on a click elsewhere only when its window is in the foreground.
   if (main) SetForegroundWindow(main);
+  // The window's focused control keeps the focus behind the menu.
+  if (TWinControl* c = ScreenActiveControl(); c && c->CanFocus()) c->SetFocus();
   FPopupMenu->Popup(p.x, p.y);
   if (main) PostMessageA(main, WM_NULL, 0, 0);
 }

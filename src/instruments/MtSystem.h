@@ -104,6 +104,7 @@ class TMtCustomTrayIcon : public TMtComponent {
   TPopupMenu* FPopupMenu = nullptr;
   bool FClicked = false;
   bool FHooked = false;
+  bool FSessionGone = false;  // taken out of the tray because the session ends
   // Gone with this object: handlers may free it.
   std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);
 };

@@ -66,7 +66,8 @@ bool SystemTouchMemory(uint64_t size, const std::function<void()>& whileHeld) {
 
 TTouchMemory TouchMemoryBlock = SystemTouchMemory;
 
-uint64_t LargestAllocatableBlock() {
+namespace {
+uint64_t SystemLargestBlock() {
   SYSTEM_INFO si;
   GetSystemInfo(&si);
   uintptr_t p = reinterpret_cast<uintptr_t>(si.lpMinimumApplicationAddress);
@@ -82,3 +83,6 @@ uint64_t LargestAllocatableBlock() {
   const uint64_t bookkeeping = 1u << 20;
   return largest > bookkeeping ? largest - bookkeeping : 0;
 }
+}  // namespace
+
+TLargestBlock LargestAllocatableBlock = SystemLargestBlock;

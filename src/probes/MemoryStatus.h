@@ -43,5 +43,7 @@ using TTouchMemory = bool (*)(uint64_t size, const std::function<void()>& whileH
 extern TTouchMemory TouchMemoryBlock;
 
 // The largest block this process could allocate now: the largest free range of its address
-// space, less room for the heap's own bookkeeping.
-uint64_t LargestAllocatableBlock();
+// space, less room for the heap's own bookkeeping. A pointer, so that tests can play a machine
+// of another size.
+using TLargestBlock = uint64_t (*)();
+extern TLargestBlock LargestAllocatableBlock;

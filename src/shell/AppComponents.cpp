@@ -27,6 +27,7 @@ TInstanceApi& InstanceApi() {
 TOneInstance::TOneInstance(TComponent* AOwner) : TComponent(AOwner) {}
 
 TOneInstance::~TOneInstance() {
+  if (FHooked && Application) Application->UnhookMainWindow(this);
   if (auto* f = dynamic_cast<TForm*>(Owner()); f && FChained) f->OnClose = FSaveFormClose;
   ReleaseInstance();
   if (FMutex) CloseHandle(FMutex);
@@ -73,6 +74,26 @@ void TOneInstance::Loaded() {
     FSaveFormClose = f->OnClose;
     f->OnClose = [this](TObject* s, TCloseAction& a) { FormClose(s, a); };
   }
+  // The session's end is a close too: the next start after it must not find this copy.
+  if (Application && !FHooked) {
+    FHooked = true;
+    Application->HookMainWindow(this, [this](UINT msg, WPARAM wp, LPARAM, LRESULT&) {
+      if (msg == CM_SESSIONEND) {
+        if (wp)
+          ReleaseInstance();
+        else
+          TakeInstanceBack();
+      }
+      return false;
+    });
+  }
+}
+
+void TOneInstance::TakeInstanceBack() {
+  // Unless a new copy has it by now.
+  if (!FMutex || FOwned) return;
+  DWORD r = InstanceApi().Wait(FMutex, 0);
+  FOwned = r == WAIT_OBJECT_0 || r == WAIT_ABANDONED;
 }
 
 void TOneInstance::FormClose(TObject* Sender, TCloseAction& Action) {
@@ -80,10 +101,7 @@ void TOneInstance::FormClose(TObject* Sender, TCloseAction& Action) {
   if (main) ReleaseInstance();
   if (FSaveFormClose) FSaveFormClose(Sender, Action);
   // The close was called off: take the mutex back unless a new copy has it now.
-  if (main && Action == caNone && FMutex && !FOwned) {
-    DWORD r = InstanceApi().Wait(FMutex, 0);
-    FOwned = r == WAIT_OBJECT_0 || r == WAIT_ABANDONED;
-  }
+  if (main && Action == caNone) TakeInstanceBack();
 }
 
 void TOneInstance::ReleaseInstance() {

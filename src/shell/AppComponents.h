@@ -31,6 +31,7 @@ class TOneInstance : public TComponent {
 
  private:
   void ReleaseInstance();
+  void TakeInstanceBack();
   void FormClose(TObject* Sender, TCloseAction& Action);
 
   std::string FAbout, FMessage;
@@ -38,6 +39,7 @@ class TOneInstance : public TComponent {
   HANDLE FMutex = nullptr;
   bool FOwned = false;
   bool FChained = false;
+  bool FHooked = false;
   bool FEnding = false;
   TCloseEvent FSaveFormClose;
 };

@@ -38,10 +38,12 @@ class TMultiCaster {
 
  private:
   // Offers the event to each component, newest first; one that leaves meanwhile is skipped.
+  // True when the event went through them all (no gate shut, no component cancelled it): then
+  // the handler the application had before the chain was installed receives it last.
   template <class F>
-  void Dispatch(F call) {
+  bool Dispatch(F call) {
     for (TCustomApplicationEvents* e : FList)
-      if (!e->PassesEvents()) return;
+      if (!e->PassesEvents()) return false;
     bool cancel = false;
     bool* outer = FCancel;
     FCancel = &cancel;
@@ -52,6 +54,7 @@ class TMultiCaster {
       CallGuarded(e, [&] { call(*e); });
     }
     FCancel = outer;
+    return !cancel;
   }
 
   void Install() {
@@ -59,37 +62,44 @@ class TMultiCaster {
     if (!FApp) return;
     TApplication& a = *FApp;
     FSaved = Saved{a.OnActivate, a.OnDeactivate, a.OnMinimize, a.OnRestore, a.OnHint, a.OnException, a.OnIdle, a.OnMessage, a.OnShowHint};
-    auto notify = [this](TNotifyEvent TCustomApplicationEvents::*field) {
-      return [this, field](TObject* s) {
-        Dispatch([&](TCustomApplicationEvents& e) {
+    auto notify = [this](TNotifyEvent TCustomApplicationEvents::*field, TNotifyEvent Saved::*previous) {
+      return [this, field, previous](TObject* s) {
+        bool through = Dispatch([&](TCustomApplicationEvents& e) {
           if (e.*field) (e.*field)(s);
         });
+        if (through && FSaved.*previous) (FSaved.*previous)(s);
       };
     };
-    a.OnActivate = notify(&TCustomApplicationEvents::OnActivate);
-    a.OnDeactivate = notify(&TCustomApplicationEvents::OnDeactivate);
-    a.OnMinimize = notify(&TCustomApplicationEvents::OnMinimize);
-    a.OnRestore = notify(&TCustomApplicationEvents::OnRestore);
-    a.OnHint = notify(&TCustomApplicationEvents::OnHint);
+    a.OnActivate = notify(&TCustomApplicationEvents::OnActivate, &Saved::Activate);
+    a.OnDeactivate = notify(&TCustomApplicationEvents::OnDeactivate, &Saved::Deactivate);
+    a.OnMinimize = notify(&TCustomApplicationEvents::OnMinimize, &Saved::Minimize);
+    a.OnRestore = notify(&TCustomApplicationEvents::OnRestore, &Saved::Restore);
+    a.OnHint = notify(&TCustomApplicationEvents::OnHint, &Saved::Hint);
     a.OnException = [this](TObject* s, const std::exception& ex) {
-      Dispatch([&](TCustomApplicationEvents& e) {
+      bool through = Dispatch([&](TCustomApplicationEvents& e) {
         if (e.OnException) e.OnException(s, ex);
       });
+      if (through && FSaved.Exception) FSaved.Exception(s, ex);
     };
     a.OnIdle = [this](TObject* s, bool& done) {
-      Dispatch([&](TCustomApplicationEvents& e) {
+      bool through = Dispatch([&](TCustomApplicationEvents& e) {
         if (e.OnIdle) e.OnIdle(s, done);
       });
+      if (through && FSaved.Idle) FSaved.Idle(s, done);
     };
     a.OnMessage = [this](MSG& m, bool& handled) {
-      Dispatch([&](TCustomApplicationEvents& e) {
+      bool through = Dispatch([&](TCustomApplicationEvents& e) {
         if (e.OnMessage) e.OnMessage(m, handled);
       });
+      if (through && !handled && FSaved.Message) FSaved.Message(m, handled);
     };
+    // The flat hint installs its show-hint handler before the main window's application events
+    // come: it keeps working behind them.
     a.OnShowHint = [this](std::string& hint, bool& canShow, THintInfo& info) {
-      Dispatch([&](TCustomApplicationEvents& e) {
+      bool through = Dispatch([&](TCustomApplicationEvents& e) {
         if (e.OnShowHint) e.OnShowHint(hint, canShow, info);
       });
+      if (through && FSaved.ShowHint) FSaved.ShowHint(hint, canShow, info);
     };
   }
 

@@ -223,6 +223,7 @@ TFormPlacement::TFormPlacement(TComponent* AOwner) : TComponent(AOwner), FHook(s
 }
 
 TFormPlacement::~TFormPlacement() {
+  if (FSessionHooked && Application) Application->UnhookMainWindow(this);
   FHook.reset();
   if (TForm* f = Form(); f && FChained) {
     f->OnShow = FSaveFormShow;
@@ -265,7 +266,25 @@ void TFormPlacement::Loaded() {
     f->OnCloseQuery = [this](TObject* s, bool& can) { FormCloseQuery(s, can); };
     f->OnDestroy = [this](TObject* s) { FormDestroy(s); };
   }
+  // The session's end is a close: the placement is saved before Windows may end the process.
+  if (Application && !FSessionHooked) {
+    FSessionHooked = true;
+    Application->HookMainWindow(this, [this](UINT msg, WPARAM wp, LPARAM, LRESULT&) {
+      if (msg == CM_SESSIONEND && wp) SessionEnds();
+      return false;
+    });
+  }
   ApplyPreventResize();
+}
+
+void TFormPlacement::SessionEnds() {
+  TForm* f = Form();
+  if (!FActive || !f || !f->HandleAllocated()) return;
+  try {
+    SaveFormPlacement();
+  } catch (const std::exception& e) {
+    if (Application) Application->HandleException(this, e);
+  }
 }
 
 void TFormPlacement::FormShow(TObject* Sender) {
@@ -414,6 +433,9 @@ void TFormPlacement::ReadPlacementValues(TPropStore& store) {
       using placement::State;
       State start = main && f->Position() == poDefault ? State::Maximized : State::Normal;
       State state = placement::StateFromShowCmd(*cmd, start);
+      // A window its user cannot maximise is never put back maximised (over the whole screen,
+      // its fixed layout stretched): it shows normally at its stored position.
+      if (state == State::Maximized && !(GetWindowLongA(h, GWL_STYLE) & WS_MAXIMIZEBOX)) state = State::Normal;
       if (state == State::Minimized && main) {
         f->SetWindowState(wsNormal);
         if (Application && Application->Handle()) PostMessageA(Application->Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);

@@ -98,6 +98,7 @@ class TFormPlacement : public TComponent {
   void FormShow(TObject* Sender);
   void FormCloseQuery(TObject* Sender, bool& CanClose);
   void FormDestroy(TObject* Sender);
+  void SessionEnds();
 
   bool FActive = true;
   std::string FIniFileName, FIniSection;
@@ -111,6 +112,7 @@ class TFormPlacement : public TComponent {
   bool FWasRestored = false, FWasSaved = false, FSavingOnDestroy = false;
   bool FDefMaximize = false;
   bool FChained = false;
+  bool FSessionHooked = false;
   TNotifyEvent FSaveFormShow, FSaveFormDestroy;
   TCloseQueryEvent FSaveFormCloseQuery;
   std::unique_ptr<TWindowHook> FHook;

@@ -76,7 +76,11 @@ bool TTrayIcon::PrepareIconData() {
   return true;
 }
 
-bool TTrayIcon::Shell(DWORD message) { return PrepareIconData() && ShellNotify && ShellNotify(message, &FData); }
+bool TTrayIcon::Shell(DWORD message) {
+  // While the session ends the icon stays out of the tray, whatever asks for it.
+  if (FSessionGone && message != NIM_DELETE) return false;
+  return PrepareIconData() && ShellNotify && ShellNotify(message, &FData);
+}
 
 bool TTrayIcon::AddTrayIcon() {
   if (!FPreviewChanging) FIconVisible = true;
@@ -163,7 +167,10 @@ std::optional<LRESULT> TTrayIcon::TrayMessageHandler(UINT msg, WPARAM wp, LPARAM
     TrayMouse(static_cast<UINT>(lp));
     return 0;
   }
-  if (msg == WM_QUERYENDSESSION) return 1;
+  if (msg == WM_QUERYENDSESSION || msg == WM_ENDSESSION) {
+    if (Application) return Application->SessionMessage(msg, wp);
+    return msg == WM_QUERYENDSESSION ? 1 : 0;
+  }
   // The shell restarted: without this a program hidden in the tray has no way back.
   if (msg == TaskbarCreatedMessage()) {
     if (FIconVisible) AddTrayIcon();
@@ -232,6 +239,8 @@ void TTrayIcon::ShowMenuAtCursor() {
   auto* owner = dynamic_cast<TWinControl*>(Owner());
   HWND h = owner ? owner->Handle() : nullptr;
   if (h) SetForegroundWindow(h);
+  // The screen's focused control keeps the focus behind the menu.
+  if (TWinControl* c = ScreenActiveControl(); c && c->CanFocus()) c->SetFocus();
   FPopupMenu->SetPopupComponent(this);
   FPopupMenu->Popup(p.x, p.y);
   // The next menu then opens and closes normally.
@@ -239,6 +248,18 @@ void TTrayIcon::ShowMenuAtCursor() {
 }
 
 bool TTrayIcon::AppWindowFilter(UINT msg, WPARAM wp, LPARAM, LRESULT&) {
+  if (msg == CM_SESSIONEND) {
+    // The session ends: the icon leaves the tray now, since the process may be ended any moment
+    // after. If the session goes on after all, it comes back.
+    if (wp && !FSessionGone) {
+      if (FIconVisible) Shell(NIM_DELETE);
+      FSessionGone = true;
+    } else if (!wp && FSessionGone) {
+      FSessionGone = false;
+      if (FIconVisible) Shell(NIM_ADD);
+    }
+    return false;
+  }
   if (msg == WM_SIZE && wp == SIZE_MINIMIZED && FMinimizeToTray) EnterTray();
   return false;
 }

@@ -111,6 +111,7 @@ class TTrayIcon : public TComponent {
   bool FPreviewChanging = false;
   bool FCycling = false;
   bool FHooked = false;
+  bool FSessionGone = false;  // taken out of the tray because the session ends
   // Gone with this object: tells a menu call whether it outlived its icon.
   std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);
 };

@@ -69,6 +69,17 @@ bool TAutoRun::RemoveAutoRun() {
   }
 }
 
+bool TAutoRun::Exists() const {
+  if (Skipped(FKind)) return false;
+  try {
+    TRegistry reg(KEY_READ);
+    reg.SetRootKey(RootOf(FKind));
+    return reg.OpenKeyReadOnly(autorun::KindKeyPath(FKind)) && reg.ValueExists(autorun::ValueName(FFileName));
+  } catch (...) {
+    return false;
+  }
+}
+
 void TAutoRun::ApplyAutoRun() {
   RemoveAutoRun();
   if (FAutoRun) WriteAutoRun();
@@ -81,7 +92,7 @@ bool TAutoRun::WriteAutoRun() {
     TRegistry reg;
     reg.SetRootKey(RootOf(FKind));
     if (!reg.OpenKey(autorun::KindKeyPath(FKind), true)) return false;
-    reg.WriteString(autorun::ValueName(FFileName), FFileName);
+    reg.WriteString(autorun::ValueName(FFileName), autorun::CommandLine(FFileName));
     return true;
   } catch (...) {
     return false;

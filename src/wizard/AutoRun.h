@@ -24,6 +24,8 @@ class TAutoRun : public TComponent {
   bool RemoveAutoRun();
   // RemoveAutoRun, then writes the value when AutoRun is on.
   void ApplyAutoRun();
+  // Whether the value of the present Kind and FileName is there now.
+  bool Exists() const;
 
  protected:
   // Writes the value when AutoRun is on. Loading removes nothing: an entry that the user asked

@@ -18,6 +18,11 @@ std::string ValueName(const std::string& fileName) {
   return p == std::string::npos ? fileName : fileName.substr(p + 1);
 }
 
+std::string CommandLine(const std::string& fileName) {
+  if (fileName.empty() || (fileName.size() >= 2 && fileName.front() == '"' && fileName.back() == '"')) return fileName;
+  return "\"" + fileName + "\"";
+}
+
 bool CallFor(TShutdownActionType action, bool force, ShutdownCall& call) {
   // EWX_FORCE, EWX_POWEROFF, EWX_SHUTDOWN, EWX_REBOOT, EWX_LOGOFF.
   const unsigned base = force ? 4u : 0u;

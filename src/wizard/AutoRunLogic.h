@@ -16,6 +16,10 @@ bool KindIsService(TAutoExecKind kind);
 std::string KindKeyPath(TAutoExecKind kind);
 // The value's name: what follows the last "\", ":" or "/" of the file name (all of it when none).
 std::string ValueName(const std::string& fileName);
+// The value's data: the file name in double quotes, so that a path with spaces is not taken for
+// a shorter program's ("C:\Program.exe" for "C:\Program Files\..."); one quoted already, or
+// an empty one, stays as it is.
+std::string CommandLine(const std::string& fileName);
 
 // One system request: ExitWindowsEx with Flags, or SetSystemPowerState(Suspend, force).
 struct ShutdownCall {

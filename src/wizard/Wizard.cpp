@@ -9,7 +9,8 @@
 
 namespace {
 const char* const kButtonNames[4] = {"btWzBack", "btWzNext", "btWzFinish", "btWzCancel"};
-const char* const kButtonCaptions[4] = {"< Back", "Next >", "Finish", "Cancel"};
+// Each with its accelerator (Alt and the underlined letter).
+const char* const kButtonCaptions[4] = {"< &Back", "&Next >", "&Finish", "&Cancel"};
 
 // The first control of c that can take the focus, in the order the controls were added.
 TWinControl* FirstFocusable(TWinControl* c) {
@@ -260,10 +261,39 @@ void TCustomWizard::SetParent(TWinControl* value) {
 }
 
 void TCustomWizard::RegisterCancelButton() {
-  // The button tells its form itself, once it knows the form.
+  // The buttons tell their form themselves, once they know the form.
   if (Loading() || !ParentForm(this)) return;
   FButtons[pbkCancel]->SetCancel(false);
   FButtons[pbkCancel]->SetCancel(true);
+  for (int k : {pbkNext, pbkFinish})
+    if (FButtons[k]->Default()) {
+      FButtons[k]->SetDefault(false);
+      FButtons[k]->SetDefault(true);
+    }
+}
+
+void TCustomWizard::FocusPage(TCustomWizardPage* page, bool goForward) {
+  if (!page || !ParentForm(this)) return;
+  TWinControl* first = FirstFocusable(page);
+  if (!first) {
+    // Nothing on the page takes the focus: the button that goes on does.
+    TWizardRouteItem* r = CurrentRoute();
+    bool last = r && page->RoutePageIndex() >= 0 && page->RoutePageIndex() == r->RoutePagesItems()->Count() - 1;
+    TButton* b = goForward && last ? FButtons[pbkFinish] : FButtons[pbkNext];
+    if (!b->Visible() || !b->Enabled()) b = FButtons[pbkFinish]->Visible() && FButtons[pbkFinish]->Enabled() ? FButtons[pbkFinish] : nullptr;
+    first = b;
+  }
+  if (first) first->SetFocus();
+}
+
+void TCustomWizard::FocusActivePage() { FocusPage(FActivePage, true); }
+
+void TCustomWizard::ApplyDefaultButton() {
+  // Enter goes on: Finish where it is offered, else Next.
+  TButton *finish = FButtons[pbkFinish], *next = FButtons[pbkNext];
+  TButton* def = finish->Visible() && finish->Enabled() ? finish : next;
+  (def == finish ? next : finish)->SetDefault(false);
+  def->SetDefault(true);
 }
 
 void TCustomWizard::CreateParams(TCreateParams& p) {
@@ -554,18 +584,8 @@ void TCustomWizard::SetActivePage(TCustomWizardPage* page) {
       page->BringToFront();
       page->SetVisible(true);
       for (int k = pbkBack; k <= pbkCancel; ++k) page->PageButton(static_cast<TPageButtonKind>(k))->ApplyTo(FButtons[k]);
-      if (FAutoFocus && page->Showing()) {
-        TWinControl* first = FirstFocusable(page);
-        if (!first) {
-          // Nothing on the page takes the focus: the button that goes on does.
-          TButton* b = goForward && page->RoutePageIndex() >= 0 &&
-                               page->RoutePageIndex() == CurrentRoute()->RoutePagesItems()->Count() - 1
-                           ? FButtons[pbkFinish]
-                           : FButtons[pbkNext];
-          if (b->Visible() && b->Enabled()) first = b;
-        }
-        if (first) first->SetFocus();
-      }
+      // On a window not shown yet, the focus is given when it is activated.
+      if (FAutoFocus) FocusPage(page, goForward);
       if (page->OnShow) page->OnShow(page, goForward);
     }
     if (old) old->SetVisible(false);
@@ -595,6 +615,12 @@ void TCustomWizard::UpdateButtons() {
   int n = items->Count(), pos = items->IndexOfPage(FActivePage);
   FButtons[pbkNext]->SetEnabled(FButtons[pbkNext]->Enabled() && !wizlogic::IsLastInRoute(n, pos));
   FButtons[pbkBack]->SetEnabled(FButtons[pbkBack]->Enabled() && !wizlogic::IsFirstInRoute(n, pos));
+  ApplyDefaultButton();
+  // A button that had the focus and is off now leaves the keyboard nowhere: the focus goes on.
+  TForm* f = ParentForm(this);
+  TWinControl* focused = f ? f->ActiveControl() : nullptr;
+  for (TButton* b : FButtons)
+    if (b == focused && (!b->Visible() || !b->Enabled())) FocusPage(FActivePage, true);
 }
 
 void TCustomWizard::ButtonClick(TPageButtonKind k) {

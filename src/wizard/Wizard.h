@@ -181,6 +181,9 @@ class TCustomWizard : public TPanel {
   TCustomWizardPage* FindNextPage(TWizardRouteItem* route, TCustomWizardPage* from, bool goForward, bool check);
   void SelectNextPage(bool GoForward);
   void UpdateButtons();
+  // Gives the focus to the active page's first control that takes it, or, on a page without
+  // one, to the button that goes on (on a window not shown yet, when it is activated).
+  void FocusActivePage();
   // The caption is etched into the footer now.
   bool CaptionShown() const;
   // The page's ImageIndex after OnGetImageIndex.
@@ -217,8 +220,10 @@ class TCustomWizard : public TPanel {
   void ButtonClick(TPageButtonKind k);
   void DoChange();
   int CaptionTextHeight() const;
-  // The wizard's button becomes the form's Esc button once the wizard sits on a form.
+  // The wizard's buttons become the form's Esc and Enter buttons once the wizard sits on a form.
   void RegisterCancelButton();
+  void ApplyDefaultButton();
+  void FocusPage(TCustomWizardPage* page, bool goForward);
 
   std::vector<TCustomWizardPage*> FPages;
   TCustomWizardPage* FActivePage = nullptr;

@@ -54,6 +54,36 @@ void DeleteUserKey(const std::string& key) {
   RegDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
 }
 
+std::string Value(HKEY root, const char* key, const char* name) {
+  HKEY k;
+  if (RegOpenKeyExA(root, key, 0, KEY_READ, &k) != 0) return "<none>";
+  char buf[512];
+  DWORD type = 0, size = sizeof buf;
+  LONG r = RegQueryValueExA(k, name, nullptr, &type, reinterpret_cast<BYTE*>(buf), &size);
+  RegCloseKey(k);
+  if (r != 0) return "<none>";
+  if (type == REG_DWORD) return "i:" + std::to_string(*reinterpret_cast<DWORD*>(buf));
+  return "s:" + std::string(buf, size && buf[size - 1] == 0 ? size - 1 : size);
+}
+
+static void DeleteValues(HKEY root, const char* key, std::initializer_list<const char*> names) {
+  HKEY k;
+  if (RegOpenKeyExA(root, key, 0, KEY_ALL_ACCESS, &k) != 0) return;
+  for (const char* n : names) RegDeleteValueA(k, n);
+  RegCloseKey(k);
+}
+
+void CleanTuning() {
+  DeleteValues(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings",
+               {"MaxConnectionsPerServer", "MaxConnectionsPer1_0Server"});
+  DeleteValues(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters",
+               {"DefaultTTL", "TcpWindowSize", "GlobalMaxTcpWindowSize", "EnablePMTUBHDetect", "EnablePMTUDiscovery",
+                "SackOpts", "Tcp1323Opts"});
+  DeleteValues(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Services\\VxD\\MSTCP",
+               {"DefaultTTL", "DefaultRcvWindow", "PMTUBlackHoleDetect", "PMTUDiscovery", "SackOpts", "Tcp1323Opts"});
+  DeleteValues(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", {"velmora.exe"});
+}
+
 bool Program::Start(const std::string& winver, bool keepSettings) {
   // Each test starts from a program that has stored nothing: centred, not in the tray.
   if (!keepSettings) DeleteUserKey("Velmora");
@@ -319,6 +349,56 @@ bool WaitFor(const std::function<bool()>& pred, DWORD ms) {
   return true;
 }
 
+bool Keys(const std::string& keys) {
+  // Wine starts a Unix program given by its path as it does a Windows one, but its process
+  // cannot be waited for: the shell around it leaves a file when it is done.
+  const std::string marker = ExeDir() + "xdotool-done.txt";
+  DeleteFileA(marker.c_str());
+  std::string unixMarker = marker.substr(2);  // Z:\work\... is /work/...
+  for (char& c : unixMarker)
+    if (c == '\\') c = '/';
+  // The X server's keyboard focus goes to the X window of the window in the foreground first:
+  // after other windows have come and gone it may rest on none, and the keys would be lost.
+  std::string caption;
+  if (HWND fg = GetForegroundWindow()) caption = WindowText(fg);
+  std::string pattern;
+  for (char c : caption) {
+    if (std::strchr("\\^$.|?*+()[]{}'\"`", c)) pattern += '.';  // a wildcard stands for it
+    else pattern += c;
+  }
+  std::string focus = caption.empty() ? std::string()
+                                      : "/usr/bin/xdotool search --name '^" + pattern + "$' windowfocus %1; sleep 0.1; ";
+  std::string cmd = "/bin/sh -c \"" + focus + "/usr/bin/xdotool key --delay 120 " + keys + "; echo done > '" + unixMarker + "'\"";
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
+  CloseHandle(pi.hProcess);
+  CloseHandle(pi.hThread);
+  bool done = WaitFor([&] { return GetFileAttributesA(marker.c_str()) != INVALID_FILE_ATTRIBUTES; }, 20000);
+  DeleteFileA(marker.c_str());
+  // The keys reach the program through the X server and Wine after xdotool has ended.
+  Sleep(150);
+  return done;
+}
+
+bool Foreground(HWND h, DWORD ms) {
+  return WaitFor(
+      [&] {
+        if (GetForegroundWindow() == h) return true;
+        SetForegroundWindow(h);
+        Sleep(50);
+        return GetForegroundWindow() == h;
+      },
+      ms);
+}
+
+HWND FocusOf(HWND h) {
+  GUITHREADINFO gti{};
+  gti.cbSize = sizeof gti;
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(h, nullptr), &gti)) return nullptr;
+  return gti.hwndFocus;
+}
 
 }  // namespace e2e
 

@@ -47,6 +47,11 @@ std::vector<HWND> TopWindows(DWORD pid, const char* cls);
 bool HasVisibleWindow(DWORD pid);
 // Deletes HKEY_CURRENT_USER\<key> with everything below it.
 void DeleteUserKey(const std::string& key);
+// A registry value as "<none>", "s:text" or "i:number".
+std::string Value(HKEY root, const char* key, const char* name);
+// Removes what the wizard may have written: the tuning values of every version and the logon
+// entry (the test prefix's registry only).
+void CleanTuning();
 // A child window of the given class and caption below parent (any depth).
 HWND FindChild(HWND parent, const char* cls, const char* caption);
 // The direct children of parent of that class, in z-order (the description's order).
@@ -83,5 +88,14 @@ Shot Capture(RECT r);
 RECT ClientOnScreen(HWND h, int x, int y, int w, int ht);
 // Polls pred every 20 ms until it holds; false when the time is up.
 bool WaitFor(const std::function<bool()>& pred, DWORD ms);
+
+// Real key presses, through the X server (xdotool), in xdotool's names: "Tab", "Return",
+// "space", "Right", "shift+Tab", "alt+n". They go to the window in the foreground, and within it
+// to the focused control. False when xdotool could not be run.
+bool Keys(const std::string& keys);
+// Brings a top-level window of the program to the foreground and waits until it is there.
+bool Foreground(HWND h, DWORD ms = 5000);
+// The window that has the keyboard focus in the thread that owns h, or null.
+HWND FocusOf(HWND h);
 
 }  // namespace e2e

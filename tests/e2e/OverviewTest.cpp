@@ -135,7 +135,7 @@ class Overview : public ::testing::Test {
     Open();
   }
   void Open() {
-    HWND button = FindChild(run.main, "TFlatButton", "System info...");
+    HWND button = FindChild(run.main, "TFlatButton", "&System info...");
     ASSERT_NE(button, nullptr);
     PostMessageA(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
     PostMessageA(button, WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
@@ -159,7 +159,7 @@ class Overview : public ::testing::Test {
   }
   // Chooses an item of the Report button's menu with the keyboard.
   HWND Report(int item) {
-    Click(FindChild(dlg, "TButton", "Report..."));
+    Click(FindChild(dlg, "TButton", "&Report..."));
     HWND menu = FindTopWindow(pid, "#32768", nullptr, 10000);
     if (!menu) return nullptr;
     for (int i = 0; i <= item; ++i) PostMessageA(dlg, WM_KEYDOWN, VK_DOWN, 0);
@@ -216,7 +216,7 @@ TEST_F(Overview, OpensOnceWithItsPagesAndRefreshesWithoutDuplicates) {
   int rows = ItemCount(folders);
   EXPECT_GT(rows, 3);
   // Refresh gathers again: the new process shows, and a second refresh adds no row.
-  HWND refresh = FindChild(dlg, "TButton", "Refresh");
+  HWND refresh = FindChild(dlg, "TButton", "Re&fresh");
   for (int i = 0; i < 2; ++i) ASSERT_TRUE(ClickAndWait(refresh));
   pids = Column(Processes(), 0);
   EXPECT_EQ(std::count(pids.begin(), pids.end(), late.Pid()), 1);
@@ -224,19 +224,19 @@ TEST_F(Overview, OpensOnceWithItsPagesAndRefreshesWithoutDuplicates) {
   EXPECT_EQ(std::adjacent_find(pids.begin(), pids.end()), pids.end());
   EXPECT_EQ(ItemCount(folders), rows);
   // Close frees it; the next press makes a new one.
-  Click(FindChild(dlg, "TButton", "Close"));
+  Click(FindChild(dlg, "TButton", "&Close"));
   ASSERT_TRUE(WaitFor([&] { return !IsWindow(before); }, 10000));
 }
 
 TEST_F(Overview, TerminateEndsTheProcessOrKeepsItsRow) {
   Helper victim, gone;
-  ASSERT_TRUE(ClickAndWait(FindChild(dlg, "TButton", "Refresh")));
+  ASSERT_TRUE(ClickAndWait(FindChild(dlg, "TButton", "Re&fresh")));
   ClickTab(pages, 13);
   HWND list = Processes();
   std::vector<std::string> pids = Column(list, 0);
   auto row = [&](const std::string& p) { return static_cast<int>(std::find(pids.begin(), pids.end(), p) - pids.begin()); };
   ASSERT_LT(row(victim.Pid()), static_cast<int>(pids.size()));
-  HWND terminate = FindChild(Sheet(13), "TButton", "Terminate...");
+  HWND terminate = FindChild(Sheet(13), "TButton", "&Terminate...");
 
   SelectRow(list, row(victim.Pid()));
   Click(terminate);
@@ -326,7 +326,7 @@ TEST_F(Overview, ReportsGoThroughTheSaveDialog) {
 
 TEST_F(Overview9x, TerminateReadsTheHexadecimalIdentifierBack) {
   Helper victim;
-  ASSERT_TRUE(ClickAndWait(FindChild(dlg, "TButton", "Refresh")));
+  ASSERT_TRUE(ClickAndWait(FindChild(dlg, "TButton", "Re&fresh")));
   char hex[16];
   std::snprintf(hex, sizeof hex, "0x%lX", static_cast<unsigned long>(victim.pi.dwProcessId));
   HWND list = Processes();
@@ -334,7 +334,7 @@ TEST_F(Overview9x, TerminateReadsTheHexadecimalIdentifierBack) {
   auto at = std::find(pids.begin(), pids.end(), hex);
   ASSERT_NE(at, pids.end()) << hex;
   SelectRow(list, static_cast<int>(at - pids.begin()));
-  Click(FindChild(Sheet(13), "TButton", "Terminate..."));
+  Click(FindChild(Sheet(13), "TButton", "&Terminate..."));
   Answer("Warning", IDYES);
   EXPECT_EQ(WaitForSingleObject(victim.pi.hProcess, 10000), WAIT_OBJECT_0);
 }

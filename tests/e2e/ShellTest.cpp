@@ -210,3 +210,49 @@ TEST(Shell, BothIconsComeBackWhenTheTaskbarIsCreatedAgain) {
   for (const Icon& i : icons) EXPECT_TRUE(WaitFor([&] { return HasIcon(i); }, 5000)) << "icon " << i.id;
   r.Close();
 }
+
+TEST(Shell, TheSessionsEndIsAClosePlacementKeptAndNoIconLeftWhenTheProcessIsEndedAtOnce) {
+  RECT moved;
+  {
+    Up r;
+    r.Start();
+    SetWindowPos(r.main, nullptr, 40, 60, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ASSERT_TRUE(Settle(r.main));
+    GetWindowRect(r.main, &moved);
+    DWORD pid = r.p.pi.dwProcessId;
+    auto icons = Icons(pid);
+    ASSERT_EQ(icons.size(), 2u);
+    // Windows asks every top-level window of the program; then it may end it at any moment.
+    std::vector<HWND> windows = TopWindows(pid, nullptr);
+    for (HWND h : windows) {
+      DWORD_PTR answer = 0;
+      ASSERT_TRUE(SendMessageTimeoutA(h, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL, 5000, &answer));
+      EXPECT_NE(answer, 0u) << ClassOf(h);  // yes, the session may end
+    }
+    // By the time the question is answered the program has done what its close would do.
+    WINDOWPLACEMENT wp{};
+    wp.length = sizeof wp;
+    ASSERT_TRUE(GetWindowPlacement(r.main, &wp));
+    const std::string at = std::to_string(wp.rcNormalPosition.left) + "," + std::to_string(wp.rcNormalPosition.top) + ",";
+    auto v = Stored();
+    EXPECT_EQ(v["NormPos"].second.substr(0, at.size()), at);
+    for (const Icon& i : icons) EXPECT_FALSE(HasIcon(i)) << "icon " << i.id;
+    HANDLE instance = OpenMutexA(SYNCHRONIZE, FALSE, "Default.OneInstance.Velmora");
+    ASSERT_NE(instance, nullptr);
+    EXPECT_EQ(WaitForSingleObject(instance, 0), static_cast<DWORD>(WAIT_OBJECT_0)) << "the instance is still held";
+    ReleaseMutex(instance);
+    CloseHandle(instance);
+    for (HWND h : windows) Send(h, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    r.p.Kill();
+    r.main = nullptr;
+    for (const Icon& i : icons) EXPECT_FALSE(HasIcon(i)) << "icon " << i.id;
+  }
+  // The next start puts the window where it was moved.
+  Up again;
+  again.Start(true);
+  RECT r;
+  GetWindowRect(again.main, &r);
+  EXPECT_EQ(r.left, moved.left);
+  EXPECT_EQ(r.top, moved.top);
+  again.Close();
+}

@@ -8,39 +8,71 @@ const int64_t MB = 1048576;
 TPhysMemory Old(int64_t total, int64_t avail) { return {total, avail, false}; }
 }  // namespace
 
+const uint64_t kNoLimit = ~uint64_t{0};
+
 TEST(OptLogic, MemorySliderRangeFromTheOldReading) {
   // 256 MB with 100 MB free: U = 124, the slider 110 .. 224.
-  RamRange r = ComputeRamRange(Old(256 * MB, 100 * MB));
+  RamRange r = ComputeRamRange(Old(256 * MB, 100 * MB), kNoLimit);
   EXPECT_EQ(r.MaxLabel, 124);
   EXPECT_EQ(r.MinValue, 110);
   EXPECT_EQ(r.MaxValue, 224);
-  // Less than 32 MB used: U negative; a difference under 1 MB truncates to 0, not -1.
-  EXPECT_EQ(ComputeRamRange(Old(64 * MB, 37 * MB)).MaxLabel, -5);
-  EXPECT_EQ(ComputeRamRange(Old(64 * MB, 32 * MB + 10)).MaxLabel, 0);
-  // The quotients are added, not the sum divided: 100.5 MB free and 0.5 MB used above 32 MB.
-  r = ComputeRamRange(Old(133 * MB, 100 * MB + MB / 2));
-  EXPECT_EQ(r.MaxLabel, 0);
-  EXPECT_EQ(r.MaxValue, 100);
-  // A capped 2 GB reading: both figures 2147483647.
-  r = ComputeRamRange(Old(INT32_MAX, INT32_MAX));
-  EXPECT_EQ(r.MaxLabel, -32);
+  EXPECT_TRUE(r.CanFree);
+  // The quotients are added, not the sum divided: 100.5 MB free and 11.5 MB used above 32 MB.
+  r = ComputeRamRange(Old(144 * MB, 100 * MB + MB / 2), kNoLimit);
+  EXPECT_EQ(r.MaxLabel, 11);
+  EXPECT_EQ(r.MaxValue, 111);
+  // Less than 32 MB used (U = -5), or a difference under 1 MB (0, not -1): nothing to free.
+  for (TPhysMemory m : {Old(64 * MB, 37 * MB), Old(64 * MB, 32 * MB + 10)}) {
+    r = ComputeRamRange(m, kNoLimit);
+    EXPECT_FALSE(r.CanFree);
+    EXPECT_EQ(r.MaxLabel, 0);
+  }
+  // A capped 2 GB reading: both figures 2147483647, nothing used above them.
+  r = ComputeRamRange(Old(INT32_MAX, INT32_MAX), kNoLimit);
+  EXPECT_FALSE(r.CanFree);
   EXPECT_EQ(r.MinValue, 2057);
+  EXPECT_EQ(r.AvailMB, 2047);
 }
 
-TEST(OptLogic, MemorySliderRangeFromTheExtendedReading) {
+TEST(OptLogic, MemorySliderReachesOnlyWhatThisProcessCanTouch) {
   const int64_t GB = 1024 * MB;
-  RamRange r = ComputeRamRange({16 * GB, 12 * GB, true});
-  EXPECT_EQ(r.MaxLabel, 4096 - 32);
+  // A block as large as the memory is no limit.
+  RamRange r = ComputeRamRange({16 * GB, 12 * GB, true}, 16u * GB);
+  EXPECT_TRUE(r.CanFree);
   EXPECT_EQ(r.MinValue, 12288 + 10);
   EXPECT_EQ(r.MaxValue, 16384 - 32);
+  EXPECT_EQ(r.MaxLabel, 4096 - 32);
+  // 1 GB free of 4 GB and a 1.5 GB block: the slider ends at 1536 MB, 512 MB freed at most.
+  r = ComputeRamRange({4 * GB, 1 * GB, true}, 1536u * MB);
+  EXPECT_TRUE(r.CanFree);
+  EXPECT_EQ(r.MinValue, 1034);
+  EXPECT_EQ(r.MaxValue, 1536);
+  EXPECT_EQ(r.MaxLabel, 512);
+  // 24 GB with 22,000 MB free, and a block of about 470 MB: the block is all available
+  // anyway, so nothing would be freed.
+  r = ComputeRamRange({24 * GB, 22000 * MB, true}, 470u * MB);
+  EXPECT_FALSE(r.CanFree);
+  EXPECT_EQ(r.MaxLabel, 0);
+  EXPECT_EQ(r.AvailMB, 22000);
+  EXPECT_EQ(NothingToFreeCaption(r.AvailMB), "Nothing to free: 22,000 MB available");
+  // Ten MB beyond the available memory is the least the slider frees.
+  EXPECT_TRUE(ComputeRamRange({4 * GB, 1 * GB, true}, 1034u * MB).CanFree);
+  EXPECT_FALSE(ComputeRamRange({4 * GB, 1 * GB, true}, 1033u * MB).CanFree);
   // Absurd figures stay inside the int range.
-  r = ComputeRamRange({INT64_MAX / 2, 0, true});
+  r = ComputeRamRange({INT64_MAX / 2, 0, true}, kNoLimit);
   EXPECT_EQ(r.MaxLabel, INT32_MAX);
   EXPECT_EQ(r.MaxValue, INT32_MAX);
 }
 
+TEST(OptLogic, CaptionsOfWhatCouldNotBeDone) {
+  EXPECT_EQ(NothingToFreeCaption(96), "Nothing to free: 96 MB available");
+  EXPECT_EQ(NothingToFreeCaption(1234567), "Nothing to free: 1,234,567 MB available");
+  EXPECT_EQ(NothingWrittenMessage(true), "No connection settings to change on this version of Windows.");
+  EXPECT_EQ(NothingWrittenMessage(false), "The connection settings could not be written.");
+}
+
 TEST(OptLogic, MemoryStepAllocatesTheSlidersAmountOnly) {
-  const uint64_t noLimit = ~uint64_t{0};
+  const uint64_t noLimit = kNoLimit;
   // The slider's value is the amount to end up with: 110 MB, not the available memory on top.
   EXPECT_EQ(FreeRamBlock(110, noLimit), 110u * MB);
   EXPECT_EQ(FreeRamBlock(0, noLimit), 0u);

@@ -76,6 +76,14 @@ TEST(AutoRunLogic, KeysAndValueNames) {
   EXPECT_EQ(autorun::ValueName("C:\\dir\\"), "");
 }
 
+TEST(AutoRunLogic, TheEntryStartsThePathInQuotes) {
+  // Unquoted, Windows would try C:\Program.exe first.
+  EXPECT_EQ(autorun::CommandLine("C:\\Program Files\\Velmora\\velmora.exe"), "\"C:\\Program Files\\Velmora\\velmora.exe\"");
+  EXPECT_EQ(autorun::CommandLine("\"C:\\velmora.exe\""), "\"C:\\velmora.exe\"");
+  EXPECT_EQ(autorun::CommandLine(""), "");
+  EXPECT_EQ(autorun::CommandLine("\""), "\"\"\"");
+}
+
 TEST(AutoRunLogic, ShutdownRequests) {
   autorun::ShutdownCall c{};
   ASSERT_TRUE(autorun::CallFor(aatReboot, false, c));

@@ -5,6 +5,7 @@
 #include <vector>
 #include "framework/Dialogs.h"
 #include "framework/Exception.h"
+#include "flat/FlatHints.h"
 #include "shell/AppComponents.h"
 #include "shell/AppProps.h"
 #include "shell/WindowFade.h"
@@ -68,14 +69,17 @@ HANDLE WINAPI CreateInstanceRefused(LPSECURITY_ATTRIBUTES sa, BOOL owner, LPCSTR
 TEST_F(Shell, ApplicationEventsReachTheComponentsNewestFirstUntilOneCancels) {
   std::vector<std::string> log;
   bool ownCalled = false;
-  app->OnMinimize = [&](TObject*) { ownCalled = true; };
+  app->OnMinimize = [&](TObject*) {
+    log.push_back("own");
+    ownCalled = true;
+  };
   auto* older = new Events(app);
   auto* newer = new Events(app);
   older->OnMinimize = [&](TObject*) { log.push_back("older"); };
   newer->OnMinimize = [&](TObject*) { log.push_back("newer"); };
   app->OnMinimize(app);
-  EXPECT_EQ(log, (std::vector<std::string>{"newer", "older"}));
-  EXPECT_FALSE(ownCalled);  // the components have the event now
+  // The handler the application had before the chain (a flat hint's, say) comes last.
+  EXPECT_EQ(log, (std::vector<std::string>{"newer", "older", "own"}));
 
   log.clear();
   newer->OnMinimize = [&](TObject*) {
@@ -92,10 +96,11 @@ TEST_F(Shell, ApplicationEventsReachTheComponentsNewestFirstUntilOneCancels) {
     throw std::runtime_error("handler failed");
   };
   app->OnMinimize(app);
-  EXPECT_TRUE(log.empty());
+  EXPECT_EQ(log, (std::vector<std::string>{"own"}));
   EXPECT_EQ(ApplicationEventsCount(), 1);
   delete newer;
   EXPECT_EQ(ApplicationEventsCount(), 0);
+  ownCalled = false;
   app->OnMinimize(app);
   EXPECT_TRUE(ownCalled);  // the application's own handler is back
 }
@@ -268,6 +273,70 @@ TEST_F(Shell, TheInstanceIsLetGoOnceTheMainWindowsCloseIsAcceptedAndTakenBackWhe
   form->Close();
   EXPECT_FALSE(one->OwnsInstance());
   EXPECT_TRUE(FreeForOthers(name));
+}
+
+TEST_F(Shell, TheSessionsEndIsToldOnceFromAnyWindowAndTheInstanceGoesWithIt) {
+  // Windows sends the notices to every top-level window: the application's, the forms', and the
+  // hidden ones; whichever comes first acts, once per notice.
+  auto* form = new TForm(app);
+  app->AddForm(form);
+  form->HandleNeeded();
+  auto* one = new TOneInstance(form);
+  one->Loaded();
+  ASSERT_TRUE(one->OwnsInstance());
+  const std::string name = "Default.OneInstance." + title;
+  std::vector<std::string> told;
+  int key = 0;
+  app->HookMainWindow(&key, [&](UINT msg, WPARAM wp, LPARAM, LRESULT&) {
+    if (msg == CM_SESSIONEND) told.push_back(wp ? "ends" : "goes on");
+    return false;
+  });
+  EXPECT_EQ(SendMessageA(form->Handle(), WM_QUERYENDSESSION, 0, 0), TRUE);
+  EXPECT_EQ(SendMessageA(app->Handle(), WM_QUERYENDSESSION, 0, 0), TRUE);
+  EXPECT_EQ(told, std::vector<std::string>{"ends"});
+  EXPECT_FALSE(one->OwnsInstance());
+  EXPECT_TRUE(FreeForOthers(name));
+  // Another program refused: the session goes on, and so does this copy.
+  SendMessageA(app->Handle(), WM_ENDSESSION, FALSE, 0);
+  EXPECT_EQ(told, (std::vector<std::string>{"ends", "goes on"}));
+  EXPECT_TRUE(one->OwnsInstance());
+  EXPECT_FALSE(FreeForOthers(name));
+  Pump();
+  EXPECT_FALSE(quit);
+  // The real end: asked, then ended (told again, in case the question never came), and the
+  // message loop ends without waiting for anything.
+  SendMessageA(app->Handle(), WM_QUERYENDSESSION, 0, 0);
+  SendMessageA(form->Handle(), WM_ENDSESSION, TRUE, 0);
+  SendMessageA(app->Handle(), WM_ENDSESSION, TRUE, 0);
+  EXPECT_EQ(told, (std::vector<std::string>{"ends", "goes on", "ends", "ends"}));
+  EXPECT_FALSE(one->OwnsInstance());
+  EXPECT_TRUE(app->SessionEnding());
+  Pump();
+  EXPECT_TRUE(quit);
+  app->UnhookMainWindow(&key);
+}
+
+TEST_F(Shell, TheFlatHintsShowHintHandlerWorksBehindTheApplicationEvents) {
+  // The flat hint takes the application's event first; the main window's application events
+  // come after it and must not cut it off.
+  auto* hint = new TFlatHint(app);
+  std::vector<std::string> log;
+  hint->OnShowHint = [&](std::string& text, bool&, THintInfo&) {
+    log.push_back("flat");
+    text += "!";
+  };
+  auto* props = new TApplicationProperties(app);
+  props->OnShowHint = [&](std::string&, bool&, THintInfo&) { log.push_back("props"); };
+  std::string text = "hint";
+  bool canShow = true;
+  THintInfo info;
+  app->OnShowHint(text, canShow, info);
+  EXPECT_EQ(log, (std::vector<std::string>{"props", "flat"}));
+  EXPECT_EQ(text, "hint!");
+  delete props;
+  log.clear();
+  app->OnShowHint(text, canShow, info);
+  EXPECT_EQ(log, std::vector<std::string>{"flat"});
 }
 
 // ---------------------------------------------------------------- fade

@@ -55,19 +55,25 @@ TEST_F(AutoRun, UserEntryFollowsTheSwitchAndMovesWithTheKind) {
   a.SetKind(aekUserRun);
   a.SetFileName(kExe);
   EXPECT_EQ(Entry(HKEY_CURRENT_USER, "Run"), "<none>");
+  EXPECT_FALSE(a.Exists());
   a.SetAutoRun(true);
-  EXPECT_EQ(Entry(HKEY_CURRENT_USER, "Run"), kExe);
+  // The path in quotes: its folder has a space.
+  const std::string quoted = std::string("\"") + kExe + "\"";
+  EXPECT_EQ(Entry(HKEY_CURRENT_USER, "Run"), quoted);
+  EXPECT_TRUE(a.Exists());
   // A different kind moves the entry.
   a.SetKind(aekMachineRunOnce);
   EXPECT_EQ(Entry(HKEY_CURRENT_USER, "Run"), "<none>");
-  EXPECT_EQ(Entry(HKEY_LOCAL_MACHINE, "RunOnce"), kExe);
+  EXPECT_EQ(Entry(HKEY_LOCAL_MACHINE, "RunOnce"), quoted);
+  EXPECT_TRUE(a.Exists());
   // A new file name takes the old entry away and writes its own.
   a.SetFileName("velmora-bare.exe");
   EXPECT_EQ(Entry(HKEY_LOCAL_MACHINE, "RunOnce"), "<none>");
   a.SetFileName(kExe);
-  EXPECT_EQ(Entry(HKEY_LOCAL_MACHINE, "RunOnce"), kExe);
+  EXPECT_EQ(Entry(HKEY_LOCAL_MACHINE, "RunOnce"), quoted);
   a.SetAutoRun(false);
   EXPECT_EQ(Entry(HKEY_LOCAL_MACHINE, "RunOnce"), "<none>");
+  EXPECT_FALSE(a.Exists());
 }
 
 TEST_F(AutoRun, SameValuesTouchNothingAndServicesAreForWindows9xOnly) {

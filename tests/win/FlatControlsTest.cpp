@@ -353,6 +353,9 @@ TEST_F(Flat, HintWindowTakesTheFlatClassDelaysAndQuadrantPlacement) {
     EXPECT_EQ(wr.right - wr.left, w0);
     EXPECT_TRUE(IsWindowVisible(hint->Handle()));
     EXPECT_FALSE(GetWindowLongA(hint->Handle(), GWL_STYLE) & WS_BORDER);
+    // No taskbar button of its own: a tool window owned by the application's window.
+    EXPECT_EQ(GetWindow(hint->Handle(), GW_OWNER), app->Handle());
+    EXPECT_TRUE(GetWindowLongA(hint->Handle(), GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
     TBitmap bmp;
     hint->PaintTo(bmp);
     bool stripRight = c.quadrant == 0 || c.quadrant == 2;

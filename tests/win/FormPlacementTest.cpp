@@ -172,6 +172,35 @@ TEST_F(Placement, TheValueForThisScreenSizeWinsAndAnotherDensityKeepsOnlyTheStat
   EXPECT_TRUE(Same(WindowRect(f), Centred(f)));
 }
 
+TEST_F(Placement, AWindowWithoutAMaximiseBoxComesBackNormalAtItsStoredPlace) {
+  // A stored 3 (maximised) would stretch a fixed window over the whole screen.
+  PutPos("NormPos", "100,120,0,0");
+  Put("ShowCmd", "3");
+  auto* f = Make("bsSingle\n  BorderIcons = [biSystemMenu, biMinimize]");
+  f->Show();
+  EXPECT_FALSE(IsZoomed(f->Handle()));
+  RECT r = WindowRect(f);
+  EXPECT_EQ(r.left, 100);
+  EXPECT_EQ(r.top, 120);
+  EXPECT_EQ(r.right - r.left, f->Width());
+  ASSERT_TRUE(f->CloseQuery());
+  EXPECT_EQ(Stored()["ShowCmd"].second, "1");
+}
+
+TEST_F(Placement, TheSessionsEndSavesThePlacementBeforeItIsAnswered) {
+  auto* f = Make();
+  auto* hidden = new TPlacedForm(app, Describe("bsSingle", kRegistry).replace(0, 13, "object Other"));
+  f->Show();
+  SetWindowPos(f->Handle(), nullptr, 70, 80, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  EXPECT_EQ(SendMessageA(f->Handle(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
+  auto v = Stored();
+  EXPECT_EQ(v["NormPos"].second.substr(0, 6), "70,80,");
+  EXPECT_EQ(v["Visible"].second, "0");
+  // A window never shown keeps what was stored (here: the shown one's data stays).
+  EXPECT_FALSE(hidden->Storage->Restored());
+  EXPECT_TRUE(errors.empty());
+}
+
 TEST_F(Placement, APositionOnNoScreenIsNotAppliedAndIsSavedFromWhereTheWindowIs) {
   for (const char* where : {"5000,5000,5300,5200", "-4000,10,-3600,200", "300,-200,600,10", "2147483600,0,0,0"}) {
     PutPos("NormPos", where);

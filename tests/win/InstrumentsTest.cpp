@@ -572,6 +572,27 @@ TEST(InstrumentTrayGauge, MouseMessagesMenuDoubleClickAndTheApplicationWindow) {
   EXPECT_FALSE(IsWindowVisible(app.Handle()));
 }
 
+TEST(InstrumentTrayGauge, TheSessionsEndTakesTheGaugeOutAndNoTickBringsItBack) {
+  ShellRecorder shell;
+  TApplication app(nullptr);
+  app.Initialize();
+  TMtTrayGauge g(nullptr);
+  g.SetVisible(true);
+  g.Loaded();
+  ASSERT_TRUE(g.Added());
+  shell.calls.clear();
+  SendMessageA(app.Handle(), WM_QUERYENDSESSION, 0, 0);
+  EXPECT_EQ(shell.calls, std::vector<DWORD>{NIM_DELETE});
+  EXPECT_FALSE(g.Added());
+  // The chart keeps ticking until the process ends: the gauge stays out of the tray.
+  g.SetPosition(80);
+  SendMessageA(g.Handle(), RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+  EXPECT_EQ(shell.calls, std::vector<DWORD>{NIM_DELETE});
+  SendMessageA(app.Handle(), WM_ENDSESSION, FALSE, 0);
+  EXPECT_EQ(shell.calls, (std::vector<DWORD>{NIM_DELETE, NIM_ADD}));
+  EXPECT_TRUE(g.Added());
+}
+
 TEST(InstrumentTrayGauge, TicksHoldNoMoreHandlesThanBefore) {
   ShellRecorder shell;
   TMtScope scope(nullptr);

@@ -193,7 +193,7 @@ TEST_F(MainForm, RefreshReadsThisMachinesTrueMemory) {
 
 TEST_F(MainForm, FlatButtonsHintAndLinkText) {
   form->Show();
-  EXPECT_EQ(form->FlatButton1->Caption(), "System info...");
+  EXPECT_EQ(form->FlatButton1->Caption(), "&System info...");
   EXPECT_EQ(form->FlatButton2->Hint(), "Optimizes your system\r\nfor better performance...");
   EXPECT_EQ(form->FlatButton1->Glyph().Width(), 32);
   EXPECT_EQ(form->FlatButton2->Glyph().Height(), 32);

@@ -113,11 +113,20 @@ class OptForm : public ::testing::Test {
     TouchMemoryBlock = RecordTouch;
     g_calls.clear();
     g_touched = 0;
+    savedLargest = LargestAllocatableBlock;
+    // A machine where the memory option frees something, unless a test says otherwise.
+    MemoryStatusApi() = TMemoryStatusApi{nullptr, SmallMachine};
+    LargestAllocatableBlock = [] { return uint64_t{1536} << 20; };
     SetMessageBoxHook([this](const std::string& text, const std::string& caption, UINT flags) {
-      questions.push_back(caption + ": " + text);
-      barAtQuestion = f->MtBar1->Position();
-      EXPECT_EQ(flags, static_cast<UINT>(MB_YESNO | MB_ICONQUESTION));
-      return answer;
+      if (flags == static_cast<UINT>(MB_YESNO | MB_ICONQUESTION)) {
+        questions.push_back(caption + ": " + text);
+        barAtQuestion = f->MtBar1->Position();
+        return answer;
+      }
+      // What the wizard tells (no answer asked).
+      EXPECT_EQ(flags & MB_TYPEMASK, static_cast<UINT>(MB_OK));
+      told.push_back(caption + ": " + text + ((flags & MB_ICONWARNING) ? " (warning)" : ""));
+      return IDOK;
     });
     app = new TApplication(nullptr);
     app->Initialize();
@@ -130,6 +139,7 @@ class OptForm : public ::testing::Test {
     MemoryStatusApi() = savedMemory;
     ShutdownApi() = savedShutdown;
     TouchMemoryBlock = savedTouch;
+    LargestAllocatableBlock = savedLargest;
     CleanTuning();
     EXPECT_TRUE(errors.empty()) << errors.front();
   }
@@ -152,12 +162,13 @@ class OptForm : public ::testing::Test {
 
   TApplication* app = nullptr;
   TForm1* f = nullptr;
-  std::vector<std::string> errors, questions;
+  std::vector<std::string> errors, questions, told;
   int answer = IDNO;
   int barAtQuestion = -1;
   TMemoryStatusApi savedMemory{};
   TShutdownApi savedShutdown{};
   TTouchMemory savedTouch = nullptr;
+  TLargestBlock savedLargest = nullptr;
 };
 
 }  // namespace
@@ -205,8 +216,9 @@ TEST_F(OptForm, CheckBoxesDriveTheLightsAndTheLogonEntry) {
   EXPECT_EQ(f->ARUN->Kind(), aekUserRun);
   std::string name = app->ExeName().substr(app->ExeName().find_last_of('\\') + 1);
   f->FlatCheckBox6->SetChecked(true);
+  // The path in quotes: a folder with spaces must not make Windows start another program.
   EXPECT_EQ(Value(HKEY_CURRENT_USER, "\\Software\\Microsoft\\Windows\\CurrentVersion\\Run", name.c_str()),
-            "s:" + app->ExeName());
+            "s:\"" + app->ExeName() + "\"");
   f->FlatCheckBox6->SetChecked(false);
   EXPECT_EQ(Value(HKEY_CURRENT_USER, "\\Software\\Microsoft\\Windows\\CurrentVersion\\Run", name.c_str()), "<none>");
 }
@@ -269,11 +281,15 @@ TEST_F(OptForm, PerVersionTuningOfTheRunningSystem) {
               "it now?");
     EXPECT_EQ(barAtQuestion, 2);
   } else {
-    // A system the table does not cover: nothing written, nothing to restart for.
+    // A system the table does not cover: nothing written, nothing to restart for, and the
+    // wizard says so.
     EXPECT_EQ(conn(), "<none>");
     EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, kTcpip, "TcpWindowSize"), "<none>");
     EXPECT_TRUE(questions.empty());
+    EXPECT_EQ(told, std::vector<std::string>{
+                        "Velmora Optimization Wizard: No connection settings to change on this version of Windows."});
   }
+  if (p == "9x" || p == "NT4" || p == "NT5") EXPECT_TRUE(told.empty());
   EXPECT_EQ(f->MtBar1->Position(), 5);
   EXPECT_TRUE(g_calls.empty());  // answered No
 }
@@ -367,7 +383,7 @@ TEST_F(OptForm, StoredChoicesComeBackAtEveryShowAndAreSavedOnClose) {
   EXPECT_TRUE(f->OptimizeNet());
   EXPECT_EQ(f->MtLightsNET->LedState(), 1u << lsGreen);
   EXPECT_EQ(f->NetBar->Position(), 3);
-  EXPECT_EQ(Value(HKEY_CURRENT_USER, run.c_str(), name.c_str()), "s:" + app->ExeName());
+  EXPECT_EQ(Value(HKEY_CURRENT_USER, run.c_str(), name.c_str()), "s:\"" + app->ExeName() + "\"");
   f->FlatCheckBox6->SetChecked(false);
   f->NetBar->SetPosition(4);
   SendMessageA(f->Handle(), WM_CLOSE, 0, 0);
@@ -388,4 +404,99 @@ TEST_F(OptForm, StoredChoicesComeBackAtEveryShowAndAreSavedOnClose) {
   f->Show();
   EXPECT_EQ(f->NetBar->Position(), 1);
   EXPECT_TRUE(f->OptimizeNet());
+}
+
+namespace {
+// 24 GB with 22,000 MB available, as the extended memory status tells it.
+BOOL WINAPI BigMachine(TMemoryStatusEx* ms) {
+  ms->ullTotalPhys = uint64_t{24} << 30;
+  ms->ullAvailPhys = uint64_t{22000} << 20;
+  return TRUE;
+}
+}  // namespace
+
+TEST_F(OptForm, EveryShowGivesTheFocusToNextAndFinishIsTheDefaultOnlyWhereItIsOffered) {
+  // (Enter page by page is walked with real keys from outside.)
+  TButton *next = f->Wizard1->NextButton(), *finish = f->Wizard1->FinishButton();
+  f->Show();
+  ASSERT_TRUE(PumpUntil([&] { return GetFocus() == next->Handle(); })) << "focus not on Next";
+  EXPECT_EQ(f->DefaultButton, next);
+  for (int i = 0; i < 3; ++i) f->Wizard1->SelectNextPage(true);
+  EXPECT_EQ(f->DefaultButton, finish);
+  EXPECT_TRUE(finish->DefaultLook());
+  SendMessageA(f->Wizard1->BackButton()->Handle(), BM_CLICK, 0, 0);
+  EXPECT_EQ(f->DefaultButton, next);
+  // Closed on another page and shown again: the focus is on Next again.
+  SendMessageA(f->Handle(), WM_CLOSE, 0, 0);
+  f->Show();
+  EXPECT_TRUE(PumpUntil([&] { return GetFocus() == next->Handle(); }));
+}
+
+TEST_F(OptForm, WhereNothingCanBeFreedTheMemoryOptionIsOffAndSaysWhy) {
+  {
+    TRegistry reg;
+    reg.OpenKey("\\Velmora\\OptWizSettings", true);
+    reg.WriteString("FlatCheckBox1_Checked", "True");
+  }
+  // The process can touch about 470 MB: all of it is available already.
+  MemoryStatusApi() = TMemoryStatusApi{BigMachine, nullptr};
+  LargestAllocatableBlock = [] { return uint64_t{470} << 20; };
+  f->Show();
+  EXPECT_FALSE(f->CanFreeRAM());
+  EXPECT_FALSE(f->FlatCheckBox1->Enabled());
+  EXPECT_FALSE(f->RAMbar->Enabled());
+  EXPECT_EQ(f->FlatCheckBox1->Caption(), "Nothing to free: 22,000 MB available");
+  EXPECT_GT(f->FlatCheckBox1->Height(), 17);  // room for the caption's second line
+  EXPECT_TRUE(f->FlatCheckBox1->Checked());   // the stored choice waits
+  EXPECT_FALSE(f->FreeRAM());
+  EXPECT_EQ(f->MtLightsRAM->LedState(), 0u);
+  ASSERT_TRUE(RunJob());
+  EXPECT_EQ(g_touched, 0u);
+  // On a machine where it frees something the option comes back as it was.
+  MemoryStatusApi() = TMemoryStatusApi{nullptr, SmallMachine};
+  LargestAllocatableBlock = [] { return uint64_t{1536} << 20; };
+  f->Show();
+  EXPECT_TRUE(f->FlatCheckBox1->Enabled());
+  EXPECT_EQ(f->FlatCheckBox1->Caption(), "Free up some &RAM memory (Mb)");
+  EXPECT_EQ(f->FlatCheckBox1->Height(), 17);
+  EXPECT_TRUE(f->FreeRAM());
+  EXPECT_EQ(f->RAMbar->MaxValue(), 224);
+  // A process that can touch less than the memory in use: the slider ends where it can reach.
+  LargestAllocatableBlock = [] { return uint64_t{150} << 20; };
+  SendMessageA(f->Handle(), WM_CLOSE, 0, 0);
+  f->Show();
+  EXPECT_EQ(f->RAMbar->MinValue(), 110);
+  EXPECT_EQ(f->RAMbar->MaxValue(), 150);
+  EXPECT_EQ(f->MaxRAM->Caption(), "50");
+}
+
+TEST_F(OptForm, TheLogonBoxShowsWhetherTheEntryIsThereWhenItsPageIsShown) {
+  const std::string run = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+  const std::string name = app->ExeName().substr(app->ExeName().find_last_of('\\') + 1);
+  // An entry from before (unquoted, as older versions wrote it) while the stored box says no.
+  {
+    TRegistry reg;
+    reg.OpenKey(run, true);
+    reg.WriteString(name, app->ExeName());
+  }
+  f->Show();
+  f->Wizard1->SelectNextPage(true);
+  f->Wizard1->SelectNextPage(true);
+  ASSERT_EQ(f->Wizard1->ActivePage(), f->InteriorWizardPage2);
+  EXPECT_TRUE(f->FlatCheckBox6->Checked());
+  EXPECT_EQ(Value(HKEY_CURRENT_USER, run.c_str(), name.c_str()), "s:\"" + app->ExeName() + "\"");
+  // Unticking it removes the entry the box showed.
+  f->FlatCheckBox6->SetChecked(false);
+  EXPECT_EQ(Value(HKEY_CURRENT_USER, run.c_str(), name.c_str()), "<none>");
+  // Removed elsewhere while the wizard is open: the box follows at the page's next showing.
+  f->FlatCheckBox6->SetChecked(true);
+  {
+    TRegistry reg;
+    reg.OpenKey(run, false);
+    reg.DeleteValue(name);
+  }
+  f->Wizard1->SelectNextPage(false);
+  f->Wizard1->SelectNextPage(true);
+  EXPECT_FALSE(f->FlatCheckBox6->Checked());
+  EXPECT_EQ(Value(HKEY_CURRENT_USER, run.c_str(), name.c_str()), "<none>");
 }

@@ -8,6 +8,7 @@
 #include "framework/Forms.h"
 #include "framework/ImgList.h"
 #include "framework/Menus.h"
+#include "framework/StdCtrls.h"
 #include "shell/TrayIcon.h"
 
 namespace {
@@ -27,10 +28,11 @@ class TRecordingMenu : public TPopupMenu {
  public:
   using TPopupMenu::TPopupMenu;
   std::vector<POINT> Shown;
-  HWND Foreground = nullptr;
+  HWND Foreground = nullptr, Focus = nullptr;
   void Popup(int x, int y) override {
     Shown.push_back(POINT{x, y});
     Foreground = GetForegroundWindow();
+    Focus = GetFocus();
   }
 };
 
@@ -233,4 +235,37 @@ TEST_F(Tray, CyclingShowsTheListsImagesInTurn) {
   EXPECT_NE(g_calls[0].data.hIcon, g_calls[1].data.hIcon);
   delete list;
   EXPECT_EQ(icon->IconList(), nullptr);
+}
+
+TEST_F(Tray, TheMenuOpensWithTheFocusOnTheWindowsFocusedControl) {
+  auto* edit = new TEdit(form);
+  edit->SetParent(form);
+  icon->Loaded();
+  form->Show();
+  edit->SetFocus();
+  ::SetFocus(nullptr);  // the keyboard went nowhere meanwhile
+  Mouse(WM_RBUTTONDOWN);
+  ASSERT_EQ(menu->Shown.size(), 1u);
+  EXPECT_EQ(menu->Focus, edit->Handle());
+}
+
+TEST_F(Tray, TheSessionsEndTakesTheIconOutUntilTheSessionGoesOnAfterAll) {
+  icon->Loaded();
+  g_calls.clear();
+  // Windows may end the process once the question is answered: no icon may be left behind.
+  EXPECT_EQ(SendMessageA(icon->Handle(), WM_QUERYENDSESSION, 0, 0), TRUE);
+  ASSERT_EQ(g_calls.size(), 1u);
+  EXPECT_EQ(g_calls[0].message, static_cast<DWORD>(NIM_DELETE));
+  EXPECT_EQ(g_calls[0].data.uID, 1u);
+  // Nothing brings it back meanwhile: a new hint, the taskbar's return, another notice.
+  icon->SetHint("changed");
+  SendMessageA(icon->Handle(), RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+  SendMessageA(app->Handle(), WM_QUERYENDSESSION, 0, 0);
+  EXPECT_EQ(g_calls.size(), 1u);
+  EXPECT_TRUE(icon->IconVisible());
+  // Another program said no: the session goes on, and the icon comes back.
+  SendMessageA(app->Handle(), WM_ENDSESSION, FALSE, 0);
+  ASSERT_EQ(g_calls.size(), 2u);
+  EXPECT_EQ(g_calls[1].message, static_cast<DWORD>(NIM_ADD));
+  EXPECT_STREQ(g_calls[1].data.szTip, "changed");
 }

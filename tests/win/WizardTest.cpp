@@ -157,20 +157,20 @@ class Wizard : public ::testing::Test {
 TEST_F(Wizard, ButtonsFollowThePagesOfTheRoute) {
   EXPECT_EQ(w->ActivePage(), f->Welcome);  // the route's first page after loading
   EXPECT_EQ(w->PageCount(), 5);
-  EXPECT_EQ(State(w->BackButton()), "< Back off shown");
-  EXPECT_EQ(State(w->NextButton()), "Next > on shown");
-  EXPECT_EQ(State(w->FinishButton()), "Finish on hidden");
-  EXPECT_EQ(State(w->CancelButton()), "Cancel on shown");
+  EXPECT_EQ(State(w->BackButton()), "< &Back off shown");
+  EXPECT_EQ(State(w->NextButton()), "&Next > on shown");
+  EXPECT_EQ(State(w->FinishButton()), "&Finish on hidden");
+  EXPECT_EQ(State(w->CancelButton()), "&Cancel on shown");
   Click(w->NextButton());
   EXPECT_EQ(w->ActivePage(), f->Step1);
   EXPECT_TRUE(f->Step1->Visible());
   EXPECT_FALSE(f->Welcome->Visible());
-  EXPECT_EQ(State(w->BackButton()), "< Back on shown");
+  EXPECT_EQ(State(w->BackButton()), "< &Back on shown");
   Click(w->NextButton());
   Click(w->NextButton());
   EXPECT_EQ(w->ActivePage(), f->Complete);
-  EXPECT_EQ(State(w->NextButton()), "Next > off shown");
-  EXPECT_EQ(State(w->FinishButton()), "Finish on shown");
+  EXPECT_EQ(State(w->NextButton()), "&Next > off shown");
+  EXPECT_EQ(State(w->FinishButton()), "&Finish on shown");
   // Next is off on the last page, but the route itself wraps.
   w->SelectNextPage(true);
   EXPECT_EQ(w->ActivePage(), f->Welcome);
