@@ -328,7 +328,7 @@ TEST_F(Setup, SilentRoundTripIntoAFolderWithSpaces) {
   // The installed program starts from its shortcut and finds itself among the installed software
   // of its own system information.
   ASSERT_NO_FATAL_FAILURE(StartFromShortcut(link));
-  HWND button = FindChild(main, "TFlatButton", "System info...");
+  HWND button = FindChild(main, "TFlatButton", "&System info...");
   ASSERT_NE(button, nullptr);
   PostMessageA(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
   PostMessageA(button, WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
