@@ -4,6 +4,8 @@
 #include <any>
 #include <cstdint>
 #include <functional>
+#include <new>
+#include <type_traits>
 #include <string>
 #include <string_view>
 #include <typeinfo>
@@ -42,6 +44,33 @@ enum class PropKind {
   Event,       // a handler of the window, bound by name
 };
 
+// What the property tables call: a plain function and the bytes of what it needs (a member
+// pointer). Unlike std::function it keeps no manager and no run-time type per accessor, which
+// for some seven hundred properties is a good part of the program's size.
+template <class Sig>
+class TAccessor;
+template <class R, class... A>
+class TAccessor<R(A...)> {
+ public:
+  TAccessor() = default;
+  template <class F>
+  TAccessor(F f) {  // NOLINT: made from the builder's lambdas
+    static_assert(sizeof(F) <= sizeof(FData) && alignof(F) <= alignof(void*) &&
+                  std::is_trivially_copyable_v<F> && std::is_trivially_destructible_v<F>);
+    ::new (static_cast<void*>(FData)) F(f);
+    FCall = [](const void* data, A... args) -> R {
+      return (*std::launder(static_cast<const F*>(data)))(std::forward<A>(args)...);
+    };
+  }
+  explicit operator bool() const { return FCall != nullptr; }
+  R operator()(A... args) const { return FCall(FData, std::forward<A>(args)...); }
+
+ private:
+  R (*FCall)(const void*, A...) = nullptr;
+  // A member-function pointer is two words.
+  alignas(void*) unsigned char FData[2 * sizeof(void*)] = {};
+};
+
 struct PropInfo {
   std::string Name;
   PropKind Kind = PropKind::Integer;
@@ -50,13 +79,13 @@ struct PropInfo {
   // Reference: the class the target must inherit from (a function: a class may refer to itself).
   const TClassInfo& (*RefClass)() = nullptr;
   const std::type_info* EventType = nullptr;
-  std::function<int64_t(TObject&)> GetOrd;  // Integer, Boolean, Enum, Set
-  std::function<void(TObject&, int64_t)> SetOrd;
-  std::function<std::string(TObject&)> GetStr;
-  std::function<void(TObject&, const std::string&)> SetStr;
-  std::function<TObject*(TObject&)> GetObj;  // Reference, Object, Strings, Collection
-  std::function<void(TObject&, TObject*)> SetObj;  // Reference
-  std::function<bool(TObject&, const std::any&)> SetEvent;  // false: the handler does not fit
+  TAccessor<int64_t(TObject&)> GetOrd;  // Integer, Boolean, Enum, Set
+  TAccessor<void(TObject&, int64_t)> SetOrd;
+  TAccessor<std::string(TObject&)> GetStr;
+  TAccessor<void(TObject&, const std::string&)> SetStr;
+  TAccessor<TObject*(TObject&)> GetObj;  // Reference, Object, Strings, Collection
+  TAccessor<void(TObject&, TObject*)> SetObj;  // Reference
+  TAccessor<bool(TObject&, const std::any&)> SetEvent;  // false: the handler does not fit
 };
 
 struct TClassInfo {
