@@ -63,6 +63,13 @@ static std::string Lower(std::string_view s) {
   return r;
 }
 
+PropInfo& AddProp(TClassInfo& info, const char* name, PropKind kind) {
+  PropInfo& p = info.Props.emplace_back();
+  p.Name = name;
+  p.Kind = kind;
+  return p;
+}
+
 void RegisterComponentClass(const TClassInfo& info) { ClassRegistry()[Lower(info.Name)] = &info; }
 
 const TClassInfo* FindClass(std::string_view name) {

@@ -3,8 +3,8 @@
 #pragma once
 #include <any>
 #include <cstdint>
+#include <cstring>
 #include <functional>
-#include <new>
 #include <type_traits>
 #include <string>
 #include <string_view>
@@ -44,29 +44,26 @@ enum class PropKind {
   Event,       // a handler of the window, bound by name
 };
 
-// What the property tables call: a plain function and the bytes of what it needs (a member
-// pointer). Unlike std::function it keeps no manager and no run-time type per accessor, which
-// for some seven hundred properties is a good part of the program's size.
+// What the property tables call: a plain function and the bytes of a member pointer it calls
+// through. Unlike std::function it keeps no manager and no run-time type per accessor, and the
+// functions are shared by every property whose member has the same type (see ClassBuilder).
 template <class Sig>
 class TAccessor;
 template <class R, class... A>
 class TAccessor<R(A...)> {
  public:
+  using Call = R (*)(const void* member, A...);
   TAccessor() = default;
-  template <class F>
-  TAccessor(F f) {  // NOLINT: made from the builder's lambdas
-    static_assert(sizeof(F) <= sizeof(FData) && alignof(F) <= alignof(void*) &&
-                  std::is_trivially_copyable_v<F> && std::is_trivially_destructible_v<F>);
-    ::new (static_cast<void*>(FData)) F(f);
-    FCall = [](const void* data, A... args) -> R {
-      return (*std::launder(static_cast<const F*>(data)))(std::forward<A>(args)...);
-    };
+  template <class M>
+  TAccessor(Call call, M member) : FCall(call) {
+    static_assert(sizeof(M) <= sizeof(FData) && std::is_trivially_copyable_v<M>);
+    std::memcpy(FData, &member, sizeof member);
   }
   explicit operator bool() const { return FCall != nullptr; }
   R operator()(A... args) const { return FCall(FData, std::forward<A>(args)...); }
 
  private:
-  R (*FCall)(const void*, A...) = nullptr;
+  Call FCall = nullptr;
   // A member-function pointer is two words.
   alignas(void*) unsigned char FData[2 * sizeof(void*)] = {};
 };
@@ -119,6 +116,86 @@ std::pair<TObject*, const PropInfo*> FindPropPath(TComponent& root, const std::s
 int CompareText(std::string_view a, std::string_view b);  // case-insensitive, ASCII
 inline bool SameText(std::string_view a, std::string_view b) { return CompareText(a, b) == 0; }
 
+namespace typeinfo_detail {
+// A member pointer of a class seen as one of TObject, the base of every class with a table: the
+// accessors below then exist once per member type, not once per class and property.
+template <class M>
+struct OfObject;
+template <class R, class C, class... A>
+struct OfObject<R (C::*)(A...)> {
+  using type = R (TObject::*)(A...);
+};
+template <class R, class C, class... A>
+struct OfObject<R (C::*)(A...) const> {
+  using type = R (TObject::*)(A...) const;
+};
+template <class F, class C>
+struct OfObject<F C::*> {
+  using type = F TObject::*;
+};
+template <class M>
+typename OfObject<M>::type ToObject(M m) {
+  return static_cast<typename OfObject<M>::type>(m);
+}
+template <class M>
+M Member(const void* data) {
+  M m;
+  std::memcpy(&m, data, sizeof m);
+  return m;
+}
+// The argument type of a setter.
+template <class M>
+struct SetterArg;
+template <class R, class A>
+struct SetterArg<R (TObject::*)(A)> {
+  using type = std::remove_cvref_t<A>;
+};
+
+template <class M>
+int64_t GetOrd(const void* d, TObject& o) {
+  return static_cast<int64_t>((o.*Member<M>(d))());
+}
+template <class M>
+int64_t GetBool(const void* d, TObject& o) {
+  return (o.*Member<M>(d))() ? 1 : 0;
+}
+template <class M>
+void SetOrd(const void* d, TObject& o, int64_t v) {
+  (o.*Member<M>(d))(static_cast<typename SetterArg<M>::type>(v));
+}
+template <class M>
+void SetBool(const void* d, TObject& o, int64_t v) {
+  (o.*Member<M>(d))(v != 0);
+}
+template <class M>
+std::string GetStr(const void* d, TObject& o) {
+  return std::string((o.*Member<M>(d))());
+}
+template <class M>
+void SetStr(const void* d, TObject& o, const std::string& v) {
+  (o.*Member<M>(d))(v);
+}
+template <class M>
+TObject* GetObj(const void* d, TObject& o) {
+  return (o.*Member<M>(d))();
+}
+template <class M>
+void SetObj(const void* d, TObject& o, TObject* v) {
+  (o.*Member<M>(d))(static_cast<typename SetterArg<M>::type>(v));
+}
+template <class F>
+bool SetEvent(const void* d, TObject& o, const std::any& h) {
+  const F* f = std::any_cast<F>(&h);
+  if (!f) return false;
+  o.*Member<F TObject::*>(d) = *f;
+  return true;
+}
+}  // namespace typeinfo_detail
+
+// Appends a property of that name and kind to a table and returns it for its accessors. Out of
+// line: every property of every class is added by this one function.
+PropInfo& AddProp(TClassInfo& info, const char* name, PropKind kind);
+
 // Builds one class's property table with member-function pointers of that class.
 template <class C>
 class ClassBuilder {
@@ -127,80 +204,65 @@ class ClassBuilder {
 
   template <class G, class S>
   void Int(const char* name, G get, S set, const TIdentMap* idents = nullptr) {
-    PropInfo p = Base(name, PropKind::Integer);
+    PropInfo& p = AddProp(FInfo, name, PropKind::Integer);
     p.Idents = idents;
-    p.GetOrd = [get](TObject& o) { return static_cast<int64_t>((Self(o).*get)()); };
-    p.SetOrd = [set](TObject& o, int64_t v) { CallSet(Self(o), set, v); };
-    Add(std::move(p));
+    Ord(p, get, set);
   }
   template <class G, class S>
   void Bool(const char* name, G get, S set) {
-    PropInfo p = Base(name, PropKind::Boolean);
-    p.GetOrd = [get](TObject& o) { return static_cast<int64_t>((Self(o).*get)() ? 1 : 0); };
-    p.SetOrd = [set](TObject& o, int64_t v) { (Self(o).*set)(v != 0); };
-    Add(std::move(p));
+    PropInfo& p = AddProp(FInfo, name, PropKind::Boolean);
+    auto g = typeinfo_detail::ToObject(get);
+    auto s = typeinfo_detail::ToObject(set);
+    p.GetOrd = {&typeinfo_detail::GetBool<decltype(g)>, g};
+    p.SetOrd = {&typeinfo_detail::SetBool<decltype(s)>, s};
   }
   template <class G, class S>
   void Enum(const char* name, G get, S set, const TEnumInfo& e) {
-    PropInfo p = Base(name, PropKind::Enum);
+    PropInfo& p = AddProp(FInfo, name, PropKind::Enum);
     p.Enum = &e;
-    p.GetOrd = [get](TObject& o) { return static_cast<int64_t>((Self(o).*get)()); };
-    p.SetOrd = [set](TObject& o, int64_t v) { CallSet(Self(o), set, v); };
-    Add(std::move(p));
+    Ord(p, get, set);
   }
   template <class G, class S>
   void Set(const char* name, G get, S set, const TEnumInfo& e) {
-    PropInfo p = Base(name, PropKind::Set);
+    PropInfo& p = AddProp(FInfo, name, PropKind::Set);
     p.Enum = &e;
-    p.GetOrd = [get](TObject& o) { return static_cast<int64_t>((Self(o).*get)()); };
-    p.SetOrd = [set](TObject& o, int64_t v) { CallSet(Self(o), set, v); };
-    Add(std::move(p));
+    Ord(p, get, set);
   }
   template <class G, class S>
   void Str(const char* name, G get, S set) {
-    PropInfo p = Base(name, PropKind::String);
-    p.GetStr = [get](TObject& o) { return std::string((Self(o).*get)()); };
-    p.SetStr = [set](TObject& o, const std::string& v) { (Self(o).*set)(v); };
-    Add(std::move(p));
+    PropInfo& p = AddProp(FInfo, name, PropKind::String);
+    auto g = typeinfo_detail::ToObject(get);
+    auto s = typeinfo_detail::ToObject(set);
+    p.GetStr = {&typeinfo_detail::GetStr<decltype(g)>, g};
+    p.SetStr = {&typeinfo_detail::SetStr<decltype(s)>, s};
   }
   template <class R, class G, class S>
   void Ref(const char* name, G get, S set) {
-    PropInfo p = Base(name, PropKind::Reference);
+    PropInfo& p = AddProp(FInfo, name, PropKind::Reference);
     p.RefClass = &R::StaticClassInfo;
-    p.GetObj = [get](TObject& o) -> TObject* { return (Self(o).*get)(); };
-    p.SetObj = [set](TObject& o, TObject* v) { (Self(o).*set)(static_cast<R*>(v)); };
-    Add(std::move(p));
+    auto g = typeinfo_detail::ToObject(get);
+    auto s = typeinfo_detail::ToObject(set);
+    p.GetObj = {&typeinfo_detail::GetObj<decltype(g)>, g};
+    p.SetObj = {&typeinfo_detail::SetObj<decltype(s)>, s};
   }
   template <class G>
   void Object(const char* name, G get) {
-    PropInfo p = Base(name, PropKind::Object);
-    p.GetObj = [get](TObject& o) -> TObject* { return (Self(o).*get)(); };
-    Add(std::move(p));
+    Owned(AddProp(FInfo, name, PropKind::Object), get);
   }
   template <class G>
   void Strings(const char* name, G get) {
-    PropInfo p = Base(name, PropKind::Strings);
-    p.GetObj = [get](TObject& o) -> TObject* { return (Self(o).*get)(); };
-    Add(std::move(p));
+    Owned(AddProp(FInfo, name, PropKind::Strings), get);
   }
   template <class G>
   void Collection(const char* name, G get) {
-    PropInfo p = Base(name, PropKind::Collection);
-    p.GetObj = [get](TObject& o) -> TObject* { return (Self(o).*get)(); };
-    Add(std::move(p));
+    Owned(AddProp(FInfo, name, PropKind::Collection), get);
   }
   // An event field of type std::function<Sig>; bound to a handler registered with that type.
   template <class F>
   void Event(const char* name, F C::*field) {
-    PropInfo p = Base(name, PropKind::Event);
+    PropInfo& p = AddProp(FInfo, name, PropKind::Event);
     p.EventType = &typeid(F);
-    p.SetEvent = [field](TObject& o, const std::any& h) {
-      const F* f = std::any_cast<F>(&h);
-      if (!f) return false;
-      Self(o).*field = *f;
-      return true;
-    };
-    Add(std::move(p));
+    p.SetEvent = {&typeinfo_detail::SetEvent<F>, typeinfo_detail::ToObject(field)};
   }
   // Creatable by name from a description.
   void Creatable() {
@@ -208,25 +270,18 @@ class ClassBuilder {
   }
 
  private:
-  static C& Self(TObject& o) { return static_cast<C&>(o); }
-  template <class S>
-  static void CallSet(C& c, S set, int64_t v) {
-    using Arg = typename SetterArg<S>::type;
-    (c.*set)(static_cast<Arg>(v));
+  template <class G, class S>
+  static void Ord(PropInfo& p, G get, S set) {
+    auto g = typeinfo_detail::ToObject(get);
+    auto s = typeinfo_detail::ToObject(set);
+    p.GetOrd = {&typeinfo_detail::GetOrd<decltype(g)>, g};
+    p.SetOrd = {&typeinfo_detail::SetOrd<decltype(s)>, s};
   }
-  template <class S>
-  struct SetterArg;
-  template <class R, class K, class A>
-  struct SetterArg<R (K::*)(A)> {
-    using type = std::remove_cvref_t<A>;
-  };
-  PropInfo Base(const char* name, PropKind k) {
-    PropInfo p;
-    p.Name = name;
-    p.Kind = k;
-    return p;
+  template <class G>
+  static void Owned(PropInfo& p, G get) {
+    auto g = typeinfo_detail::ToObject(get);
+    p.GetObj = {&typeinfo_detail::GetObj<decltype(g)>, g};
   }
-  void Add(PropInfo p) { FInfo.Props.push_back(std::move(p)); }
   TClassInfo& FInfo;
 };
 
