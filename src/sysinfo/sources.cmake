@@ -23,6 +23,7 @@ list(APPEND VELMORA_PORTABLE_SOURCES
   ${DIR}/StartupReport.cpp
 )
 list(APPEND VELMORA_WIN_SOURCES
+  ${DIR}/ComGuids.cpp
   ${DIR}/ReportLocale.cpp
   ${DIR}/KSI_OS.cpp
   ${DIR}/LedMeter.cpp
@@ -46,4 +47,5 @@ list(APPEND VELMORA_WIN_SOURCES
 )
 # The system information dialog.
 list(APPEND VELMORA_PORTABLE_SOURCES ${DIR}/OverviewLogic.cpp)
-list(APPEND VELMORA_WIN_SOURCES ${DIR}/KSI_DetailDlg.cpp ${DIR}/KSI_Overview.cpp)
+list(APPEND VELMORA_WIN_SOURCES
+  ${DIR}/ComGuids.cpp ${DIR}/KSI_DetailDlg.cpp ${DIR}/KSI_Overview.cpp)
