@@ -1,12 +1,20 @@
 // Start-up: the system classification, the application object, the main window and the hidden
 // wizard window, then the message loop.
 #include <windows.h>
+#include <cstdlib>
 #include "app/AppClasses.h"
 #include "app/MainUnit.h"
 #include "app/OptForm.h"
 #include "framework/FloatControl.h"
 #include "framework/Threads.h"
 #include "probes/KSI_CPUUsage.h"
+
+// The runtime's own handler of an exception nobody caught writes the exception's demangled type
+// to a console that a windowed program does not have, and brings the whole demangler along.
+// Ending at once is what it does after that anyway.
+namespace __gnu_cxx {
+void __verbose_terminate_handler() { std::abort(); }
+}  // namespace __gnu_cxx
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   SetProgramFpuControl();
