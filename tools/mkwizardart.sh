@@ -3,7 +3,9 @@
 # (rising bars, a dial and a lightning bolt in light greens) and the 52x52 header picture of the
 # interior pages (the dial). Magenta is the background: the bottom-left pixel is the colour the
 # pages leave clear, so the side picture lies on the page's watermark colour. No anti-aliasing:
-# blended edges would keep a magenta fringe. Run by hand when a picture changes; kept in resources/.
+# blended edges would keep a magenta fringe. The side picture is stored run-length encoded (a
+# quarter of its plain size; the header picture is smaller plain). Run by hand when a picture
+# changes; kept in resources/.
 set -euo pipefail
 out=${1:-$(dirname "$0")/../resources}
 convert -size 160x320 xc:'#FF00FF' +antialias -strokewidth 2 -fill none \
@@ -17,7 +19,7 @@ convert -size 160x320 xc:'#FF00FF' +antialias -strokewidth 2 -fill none \
   -fill '#2E9A40' -draw 'rectangle 8,304 152,307' \
   -stroke '#1E6A2A' -strokewidth 1 -fill '#F4FFF0' \
   -draw 'polygon 92,64 56,126 78,126 64,176 108,106 86,106 104,64' \
-  -alpha off -type Palette "BMP3:$out/optwatermark.bmp"
+  -alpha off -type Palette -compress RLE "BMP3:$out/optwatermark.bmp"
 convert -size 52x52 xc:'#FF00FF' +antialias -stroke '#1E6A2A' -strokewidth 2 -fill '#E6F6E0' \
   -draw 'circle 26,28 26,5' -stroke none \
   -fill '#2E9A40' -draw 'rectangle 11,27 14,29' -draw 'rectangle 25,11 27,14' -draw 'rectangle 38,27 41,29' \
