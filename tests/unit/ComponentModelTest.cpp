@@ -129,6 +129,30 @@ class TRoot : public TThing {
 };
 VELMORA_CLASS_INFO(TRoot) {}
 
+// A class whose first base is not the one the tables know: its accessors must reach the right
+// object through the member pointers' adjustment.
+struct TTally {
+  int Seen[3] = {7, 8, 9};
+};
+class TTwoBases : public TTally, public TPersistent {
+  VELMORA_CLASS(TTwoBases, TPersistent)
+ public:
+  int Level() const { return FLevel + Seen[0] - 7; }
+  void SetLevel(int v) { FLevel = v; }
+  const std::string& Label() const { return FLabel; }
+  void SetLabel(const std::string& v) { FLabel = v; }
+  TNotifyEvent OnPoke;
+
+ private:
+  int FLevel = 0;
+  std::string FLabel;
+};
+VELMORA_CLASS_INFO(TTwoBases) {
+  b.Int("Level", &TTwoBases::Level, &TTwoBases::SetLevel);
+  b.Str("Label", &TTwoBases::Label, &TTwoBases::SetLabel);
+  b.Event("OnPoke", &TTwoBases::OnPoke);
+}
+
 struct Registered {
   Registered() { RegisterComponentClass(TThing::StaticClassInfo()); }
 } registered;
@@ -340,4 +364,21 @@ TEST(Collection, DeleteAndMoveKeepTheOrderAndIgnoreBadIndexes) {
   c.Delete(-1);
   EXPECT_EQ(values(), (std::vector<int>{1, 0, 3}));
   EXPECT_EQ(c.Items(2)->Index(), 2);
+}
+
+TEST(PropertyTables, AccessorsReachTheirObjectBehindAnotherBase) {
+  TTwoBases t;
+  const TClassInfo& c = TTwoBases::StaticClassInfo();
+  SetPropText(t, *c.FindProp("level"), "42");
+  SetPropText(t, *c.FindProp("Label"), "seen");
+  EXPECT_EQ(t.Level(), 42);
+  EXPECT_EQ(GetPropText(t, *c.FindProp("Level")), "42");
+  EXPECT_EQ(t.Label(), "seen");
+  EXPECT_EQ(t.Seen[1], 8);  // the other base untouched
+  int pokes = 0;
+  EXPECT_TRUE(c.FindProp("OnPoke")->SetEvent(t, std::any(TNotifyEvent([&](TObject*) { ++pokes; }))));
+  EXPECT_FALSE(c.FindProp("OnPoke")->SetEvent(t, std::any(42)));
+  ASSERT_TRUE(t.OnPoke);
+  t.OnPoke(&t);
+  EXPECT_EQ(pokes, 1);
 }
