@@ -1,4 +1,5 @@
 #include "framework/Bitmaps.h"
+#include <atomic>
 #include <cstring>
 #include "framework/DibFormat.h"
 #include "framework/Exception.h"
@@ -19,6 +20,20 @@ void TGraphic::SetTransparent(bool value) {
 
 using dib::MaxPixels;
 
+namespace {
+std::atomic<long> s_bitmapBytes{0};
+std::atomic<long> s_bitmaps{0};
+
+// Counts a bitmap going from one size to another (0 x 0: none).
+void Recount(int oldW, int oldH, int w, int h) {
+  s_bitmapBytes += static_cast<long>(w) * h * 4 - static_cast<long>(oldW) * oldH * 4;
+  s_bitmaps += (w > 0 ? 1 : 0) - (oldW > 0 ? 1 : 0);
+}
+}  // namespace
+
+long HeldBitmapBytes() { return s_bitmapBytes; }
+long HeldBitmaps() { return s_bitmaps; }
+
 static HBITMAP CreateDib32(int w, int h, uint32_t** bits) {
   BITMAPINFO bi{};
   bi.bmiHeader.biSize = sizeof bi.bmiHeader;
@@ -36,6 +51,7 @@ static HBITMAP CreateDib32(int w, int h, uint32_t** bits) {
 TBitmap::TBitmap() = default;
 
 TBitmap::~TBitmap() {
+  Recount(FWidth, FHeight, 0, 0);
   FCanvas.reset();  // takes its font, pen and brush out of the context
   if (FDC && FOldBitmap) SelectObject(FDC.get(), FOldBitmap);
 }
@@ -61,6 +77,7 @@ void TBitmap::Allocate(int w, int h, bool keep) {
   if (FDC) SelectObject(FDC.get(), fresh ? static_cast<HGDIOBJ>(fresh.get()) : FOldBitmap);
   FBitmap = std::move(fresh);
   FBits = bits;
+  Recount(FWidth, FHeight, w, h);
   FWidth = w;
   FHeight = h;
 }

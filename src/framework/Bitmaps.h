@@ -103,6 +103,11 @@ class TBitmap : public TGraphic {
   std::string FResource;
 };
 
+// Pixel bytes the bitmaps hold now, and how many hold any: the bitmap memory figure (the
+// system's counters give nothing under Wine).
+long HeldBitmapBytes();
+long HeldBitmaps();
+
 class TIcon : public TGraphic {
   VELMORA_CLASS(TIcon, TGraphic)
 
