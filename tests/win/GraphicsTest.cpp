@@ -3,6 +3,7 @@
 #include <vector>
 #include "framework/Exception.h"
 #include "framework/Graphics.h"
+#include "framework/ImgList.h"
 
 namespace {
 
@@ -384,6 +385,7 @@ TEST(GraphicsColors, SystemColoursResolveAtDrawingTime) {
 }
 
 TEST(GraphicsBitmap, SizingAssignAndBmpRoundTrip) {
+  long bytes = HeldBitmapBytes();
   TBitmap b;
   EXPECT_TRUE(b.Empty());
   EXPECT_EQ(b.Handle(), nullptr);
@@ -392,12 +394,14 @@ TEST(GraphicsBitmap, SizingAssignAndBmpRoundTrip) {
   Fill(b, 4, 3, clRed);
   b.Canvas().SetPixel(3, 2, clLime);
   b.SetSize(6, 5);  // keeps the picture it had
+  EXPECT_EQ(HeldBitmapBytes(), bytes + 6 * 5 * 4);
   EXPECT_EQ(b.PixelRGB(0, 0), 0x0000FFu);
   EXPECT_EQ(b.PixelRGB(3, 2), 0x00FF00u);
   b.SetSize(6, 5);
   EXPECT_EQ(changes, 2);
   b.SetSize(-3, 5);
   EXPECT_TRUE(b.Empty());
+  EXPECT_EQ(HeldBitmapBytes(), bytes);
   EXPECT_THROW(b.SetSize(100000, 100000), Exception);
   Fill(b, 4, 3, clRed);
   b.Canvas().SetPixel(3, 2, clLime);
@@ -605,6 +609,43 @@ TEST(GraphicsCursors, NumbersGiveCursors) {
   int64_t v = 0;
   ASSERT_TRUE(CursorIdents().ToInt("crHandPoint", v));
   EXPECT_EQ(v, crHandPoint);
+}
+
+TEST(GraphicsImageList, PicturesAddedBeforeTheListIsMadeKeepTheirCellsAndMask) {
+  // Two 4 x 4 cells: a red square on the key colour, then a blue one.
+  TBitmap strip;
+  Fill(strip, 8, 4, clLime);
+  strip.Canvas().Brush().SetColor(clRed);
+  strip.Canvas().FillRect(RECT{1, 1, 3, 3});
+  strip.Canvas().Brush().SetColor(clBlue);
+  strip.Canvas().FillRect(RECT{4, 0, 8, 4});
+  TImageList list(nullptr);
+  list.SetWidth(4);
+  list.SetHeight(4);
+  EXPECT_EQ(list.AddMasked(strip), 0);
+  TBitmap one;
+  Fill(one, 4, 4, clYellow);
+  EXPECT_EQ(list.AddMasked(one, clNone), 2);
+  EXPECT_EQ(list.Count(), 3);
+  Fill(strip, 8, 4, clBlack);  // the list kept its own copy
+
+  TBitmap target;
+  Fill(target, 4, 4, clWhite);
+  list.Draw(target.Canvas().Handle(), 0, 0, 0);
+  EXPECT_EQ(list.Count(), 3);
+  EXPECT_EQ(target.PixelRGB(0, 0), 0xFFFFFFu);  // the key colour stays clear
+  EXPECT_EQ(target.PixelRGB(1, 1), 0x0000FFu);
+  list.Draw(target.Canvas().Handle(), 0, 0, 1);
+  EXPECT_EQ(target.PixelRGB(0, 0), 0xFF0000u);
+  list.Draw(target.Canvas().Handle(), 0, 0, 2);
+  EXPECT_EQ(target.PixelRGB(3, 3), 0x00FFFFu);
+
+  // A new size empties the list, whether it was made or not.
+  list.SetWidth(8);
+  EXPECT_EQ(list.Count(), 0);
+  list.AddMasked(one);
+  list.SetHeight(8);
+  EXPECT_EQ(list.Count(), 0);
 }
 
 TEST(GraphicsHandles, OwnersFreeWhatTheyHold) {
