@@ -334,7 +334,8 @@ class TCustomControl : public TWinControl {
   TCanvas FCanvas;
 
  private:
-  std::unique_ptr<TBitmap> FBuffer;  // kept between paints; resized with the control
+  // The background, Paint and the graphic children, on a context whose origin is the control's.
+  void PaintOn(HDC dc);
 };
 
 // A window of no size that takes the keyboard focus for a graphic control, so that a control
