@@ -324,47 +324,78 @@ void TIcon::Draw(TCanvas& canvas, const RECT& dest) {
 
 // ---- TPicture ----
 
+namespace {
+// An icon if the module has an RT_GROUP_ICON resource of that name, else a bitmap; null when it
+// has neither.
+std::unique_ptr<TGraphic> LoadGraphic(HINSTANCE instance, const std::string& name) {
+  if (name.empty()) return nullptr;
+  if (FindResourceA(instance, name.c_str(), MAKEINTRESOURCEA(14) /* RT_GROUP_ICON */)) {
+    auto icon = std::make_unique<TIcon>();
+    if (icon->LoadFromResourceName(instance, name)) return icon;
+  }
+  auto bitmap = std::make_unique<TBitmap>();
+  if (bitmap->LoadFromResourceName(instance, name)) return bitmap;
+  return nullptr;
+}
+}  // namespace
+
 TPicture::TPicture() = default;
 TPicture::~TPicture() = default;
+
+TGraphic* TPicture::Graphic() const {
+  if (FUnloaded) {
+    auto* self = const_cast<TPicture*>(this);
+    self->FUnloaded = false;
+    std::unique_ptr<TGraphic> g = LoadGraphic(FModule, FResource);
+    if (g) {
+      // Put back before anyone listens: reading it again is no change.
+      g->SetTransparent(FUnloadedTransparent);
+      if (auto* b = dynamic_cast<TBitmap*>(g.get())) b->SetTransparentColor(FUnloadedTransparentColor);
+      g->OnChange = [self](TObject*) { self->Changed(); };
+      FGraphic = std::move(g);
+    }
+  }
+  return FGraphic.get();
+}
+
+void TPicture::Unload() {
+  if (FResource.empty() || !FModule || !FGraphic) return;
+  FUnloadedTransparent = FGraphic->Transparent();
+  auto* b = dynamic_cast<TBitmap*>(FGraphic.get());
+  FUnloadedTransparentColor = b ? b->TransparentColor() : clDefault;
+  FGraphic.reset();
+  FUnloaded = true;
+}
 
 void TPicture::SetGraphic(std::unique_ptr<TGraphic> g, const std::string& resource) {
   if (g) g->OnChange = [this](TObject*) { Changed(); };
   FGraphic = std::move(g);
+  FUnloaded = false;
   FResource = resource;
+  FModule = nullptr;
   Changed();
 }
 
 TBitmap* TPicture::Bitmap() {
-  if (!dynamic_cast<TBitmap*>(FGraphic.get())) SetGraphic(std::make_unique<TBitmap>(), {});
+  if (!dynamic_cast<TBitmap*>(Graphic())) SetGraphic(std::make_unique<TBitmap>(), {});
   return static_cast<TBitmap*>(FGraphic.get());
 }
 
 TIcon* TPicture::Icon() {
-  if (!dynamic_cast<TIcon*>(FGraphic.get())) SetGraphic(std::make_unique<TIcon>(), {});
+  if (!dynamic_cast<TIcon*>(Graphic())) SetGraphic(std::make_unique<TIcon>(), {});
   return static_cast<TIcon*>(FGraphic.get());
 }
 
 void TPicture::Clear() {
-  if (!FGraphic && FResource.empty()) return;
+  if (!FGraphic && !FUnloaded && FResource.empty()) return;
   SetGraphic(nullptr, {});
 }
 
 void TPicture::LoadFromResourceName(HINSTANCE instance, const std::string& name) {
-  if (!name.empty()) {
-    if (FindResourceA(instance, name.c_str(), MAKEINTRESOURCEA(14) /* RT_GROUP_ICON */)) {
-      auto icon = std::make_unique<TIcon>();
-      if (icon->LoadFromResourceName(instance, name)) {
-        SetGraphic(std::move(icon), name);
-        return;
-      }
-    }
-    auto bitmap = std::make_unique<TBitmap>();
-    if (bitmap->LoadFromResourceName(instance, name)) {
-      SetGraphic(std::move(bitmap), name);
-      return;
-    }
-  }
-  throw Exception("Resource " + name + " not found");
+  std::unique_ptr<TGraphic> g = LoadGraphic(instance, name);
+  if (!g) throw Exception("Resource " + name + " not found");
+  SetGraphic(std::move(g), name);
+  FModule = instance;
 }
 
 void TPicture::SetResource(const std::string& name) {
@@ -378,14 +409,15 @@ void TPicture::SetResource(const std::string& name) {
 void TPicture::Assign(const TPicture& s) {
   if (this == &s) return;
   std::unique_ptr<TGraphic> g;
-  if (auto* b = dynamic_cast<TBitmap*>(s.FGraphic.get())) {
+  if (auto* b = dynamic_cast<TBitmap*>(s.Graphic())) {
     auto copy = std::make_unique<TBitmap>();
     copy->Assign(*b);
     g = std::move(copy);
-  } else if (auto* i = dynamic_cast<TIcon*>(s.FGraphic.get())) {
+  } else if (auto* i = dynamic_cast<TIcon*>(s.Graphic())) {
     auto copy = std::make_unique<TIcon>();
     copy->Assign(*i);
     g = std::move(copy);
   }
   SetGraphic(std::move(g), s.FResource);
+  FModule = s.FModule;
 }

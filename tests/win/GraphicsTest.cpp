@@ -593,6 +593,46 @@ TEST(GraphicsPicture, LoadsTheProgramIconByResourceName) {
   EXPECT_TRUE(p.Bitmap()->Empty());
 }
 
+TEST(GraphicsPicture, AResourcePictureLetGoIsReadAgainQuietlyWithItsSettings) {
+  TPicture p;
+  int changes = 0;
+  p.OnChange = [&](TObject*) { ++changes; };
+  p.SetResource("OPTWATERMARK");
+  auto* b = dynamic_cast<TBitmap*>(p.Graphic());
+  ASSERT_NE(b, nullptr);
+  const int w = p.Width(), h = p.Height();
+  const uint32_t corner = b->PixelRGB(0, 0), middle = b->PixelRGB(w / 2, h / 2);
+  b->SetTransparent(true);
+  changes = 0;
+  long bytes = HeldBitmapBytes();
+  p.Unload();
+  EXPECT_EQ(HeldBitmapBytes(), bytes - w * h * 4);
+  EXPECT_EQ(p.Resource(), "OPTWATERMARK");
+  EXPECT_EQ(p.Width(), w);  // read again
+  b = dynamic_cast<TBitmap*>(p.Graphic());
+  ASSERT_NE(b, nullptr);
+  EXPECT_EQ(p.Height(), h);
+  EXPECT_TRUE(b->Transparent());
+  EXPECT_EQ(b->PixelRGB(0, 0), corner);
+  EXPECT_EQ(b->PixelRGB(w / 2, h / 2), middle);
+  EXPECT_EQ(changes, 0);
+  b->SetTransparent(false);  // it is still the picture's own graphic
+  EXPECT_EQ(changes, 1);
+
+  // Read from another module, it is read from there again.
+  p.LoadFromResourceName(GetModuleHandleA("user32.dll"), "#32759");  // OBM_CHECKBOXES
+  int boxes = p.Width();
+  p.Unload();
+  EXPECT_EQ(p.Width(), boxes);
+  // Let go and then cleared, or made in code: nothing comes back, nothing is lost.
+  p.Unload();
+  p.Clear();
+  EXPECT_EQ(p.Graphic(), nullptr);
+  p.Bitmap()->SetSize(2, 3);
+  p.Unload();
+  EXPECT_EQ(p.Height(), 3);
+}
+
 TEST(GraphicsCursors, NumbersGiveCursors) {
   EXPECT_NE(CursorHandle(crHandPoint), nullptr);
   EXPECT_NE(BuiltInHandCursor(), nullptr);
