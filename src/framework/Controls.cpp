@@ -966,6 +966,10 @@ void TWinControl::SysColorChanged() {
   }
 }
 
+void TWinControl::WindowHidden() {
+  for (TControl* c : FControls) c->WindowHidden();
+}
+
 // ---------------------------------------------------------------- TCustomControl
 
 VELMORA_CLASS_INFO(TCustomControl) {}
