@@ -13,16 +13,19 @@
 # It prints each start, then the four goals as ratios against the bare program (means over the
 # rounds; the CPU as the ratio of the sums) and the executable's size.
 #   bench/idle-cost.sh [seconds] [rounds]       (default 20 and 2; build first with `make build`)
-# The measuring recipe of the figures in the issue: bench/idle-cost.sh 40 3.
+# The measuring recipe of the figures in the issue: bench/idle-cost.sh 40 3. VELMORA_EXE names
+# another build of the program to measure (an older one, for before-and-after figures).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/.." && pwd)
 secs=${1:-20}
 rounds=${2:-2}
 win=$root/build/win
-for f in velmora.exe idle_bare.exe first_paint.exe; do
-  [ -f "$win/$f" ] || { echo "idle-cost: run make build first (no $f)" >&2; exit 1; }
+exe=${VELMORA_EXE:-$win/velmora.exe}
+for f in "$exe" "$win/idle_bare.exe" "$win/first_paint.exe"; do
+  [ -f "$f" ] || { echo "idle-cost: run make build first (no $f)" >&2; exit 1; }
 done
+exe=$(cd "$(dirname "$exe")" && pwd)/$(basename "$exe")
 
 if [ -z "${VELMORA_WINE_READY:-}" ]; then
   # A prefix of its own: no test run shares its wineserver.
@@ -55,6 +58,7 @@ server=$(pids_of wineserver | head -n 1)
 measure() {
   local line=$1 cls=$2 name pid desk paint p0 s0 d0 peak
   name=${line%% *}
+  name=${name##*[\\/]}
   # Into a file: the program inherits the output and keeps a pipe open as long as it runs.
   (cd "$win" && wine first_paint.exe "$line" "$cls" 30 >"$paintlog" 2>/dev/null) || true
   paint=$(awk '/^first paint/ { print $3 }' "$paintlog")
@@ -91,7 +95,7 @@ for r in $(seq "$rounds"); do
   [ $((r % 2)) -eq 0 ] && order="bare velmora"
   for who in $order; do
     if [ "$who" = velmora ]; then
-      figures=$(measure velmora.exe TMainForm) || exit 1
+      figures=$(measure "$(winepath -w "$exe")" TMainForm) || exit 1
     else
       figures=$(measure "idle_bare.exe $((secs + 40))" IdleBare) || exit 1
     fi
@@ -99,7 +103,7 @@ for r in $(seq "$rounds"); do
   done
 done
 
-awk -v secs="$secs" -v size="$(stat -c %s "$win/velmora.exe")" -v load="$(cut -d' ' -f1-3 /proc/loadavg)" '
+awk -v secs="$secs" -v size="$(stat -c %s "$exe")" -v load="$(cut -d' ' -f1-3 /proc/loadavg)" '
   { n[$1]++; paint[$1] += $3; proc[$1] += $4; srv[$1] += $5; desk[$1] += $6; peak[$1] += $7
     row[NR] = $0 }
   function verdict(ok) { return ok ? "within" : "OVER" }

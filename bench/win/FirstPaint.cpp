@@ -76,7 +76,8 @@ int main(int argc, char** argv) {
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
   QueryPerformanceCounter(&start);
-  if (!CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, dir.empty() ? nullptr : dir.c_str(), &si,
+  // The file named, not one of that name beside this program (where the system looks first).
+  if (!CreateProcessA(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, dir.empty() ? nullptr : dir.c_str(), &si,
                       &pi)) {
     std::fprintf(stderr, "first_paint: cannot start %s (%lu)\n", exe.c_str(), GetLastError());
     return 1;
