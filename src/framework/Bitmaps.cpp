@@ -1,4 +1,5 @@
 #include "framework/Bitmaps.h"
+#include <atomic>
 #include <cstring>
 #include "framework/DibFormat.h"
 #include "framework/Exception.h"
@@ -19,6 +20,20 @@ void TGraphic::SetTransparent(bool value) {
 
 using dib::MaxPixels;
 
+namespace {
+std::atomic<long> s_bitmapBytes{0};
+std::atomic<long> s_bitmaps{0};
+
+// Counts a bitmap going from one size to another (0 x 0: none).
+void Recount(int oldW, int oldH, int w, int h) {
+  s_bitmapBytes += static_cast<long>(w) * h * 4 - static_cast<long>(oldW) * oldH * 4;
+  s_bitmaps += (w > 0 ? 1 : 0) - (oldW > 0 ? 1 : 0);
+}
+}  // namespace
+
+long HeldBitmapBytes() { return s_bitmapBytes; }
+long HeldBitmaps() { return s_bitmaps; }
+
 static HBITMAP CreateDib32(int w, int h, uint32_t** bits) {
   BITMAPINFO bi{};
   bi.bmiHeader.biSize = sizeof bi.bmiHeader;
@@ -36,6 +51,7 @@ static HBITMAP CreateDib32(int w, int h, uint32_t** bits) {
 TBitmap::TBitmap() = default;
 
 TBitmap::~TBitmap() {
+  Recount(FWidth, FHeight, 0, 0);
   FCanvas.reset();  // takes its font, pen and brush out of the context
   if (FDC && FOldBitmap) SelectObject(FDC.get(), FOldBitmap);
 }
@@ -61,6 +77,7 @@ void TBitmap::Allocate(int w, int h, bool keep) {
   if (FDC) SelectObject(FDC.get(), fresh ? static_cast<HGDIOBJ>(fresh.get()) : FOldBitmap);
   FBitmap = std::move(fresh);
   FBits = bits;
+  Recount(FWidth, FHeight, w, h);
   FWidth = w;
   FHeight = h;
 }
@@ -307,47 +324,78 @@ void TIcon::Draw(TCanvas& canvas, const RECT& dest) {
 
 // ---- TPicture ----
 
+namespace {
+// An icon if the module has an RT_GROUP_ICON resource of that name, else a bitmap; null when it
+// has neither.
+std::unique_ptr<TGraphic> LoadGraphic(HINSTANCE instance, const std::string& name) {
+  if (name.empty()) return nullptr;
+  if (FindResourceA(instance, name.c_str(), MAKEINTRESOURCEA(14) /* RT_GROUP_ICON */)) {
+    auto icon = std::make_unique<TIcon>();
+    if (icon->LoadFromResourceName(instance, name)) return icon;
+  }
+  auto bitmap = std::make_unique<TBitmap>();
+  if (bitmap->LoadFromResourceName(instance, name)) return bitmap;
+  return nullptr;
+}
+}  // namespace
+
 TPicture::TPicture() = default;
 TPicture::~TPicture() = default;
+
+TGraphic* TPicture::Graphic() const {
+  if (FUnloaded) {
+    auto* self = const_cast<TPicture*>(this);
+    self->FUnloaded = false;
+    std::unique_ptr<TGraphic> g = LoadGraphic(FModule, FResource);
+    if (g) {
+      // Put back before anyone listens: reading it again is no change.
+      g->SetTransparent(FUnloadedTransparent);
+      if (auto* b = dynamic_cast<TBitmap*>(g.get())) b->SetTransparentColor(FUnloadedTransparentColor);
+      g->OnChange = [self](TObject*) { self->Changed(); };
+      FGraphic = std::move(g);
+    }
+  }
+  return FGraphic.get();
+}
+
+void TPicture::Unload() {
+  if (FResource.empty() || !FModule || !FGraphic) return;
+  FUnloadedTransparent = FGraphic->Transparent();
+  auto* b = dynamic_cast<TBitmap*>(FGraphic.get());
+  FUnloadedTransparentColor = b ? b->TransparentColor() : clDefault;
+  FGraphic.reset();
+  FUnloaded = true;
+}
 
 void TPicture::SetGraphic(std::unique_ptr<TGraphic> g, const std::string& resource) {
   if (g) g->OnChange = [this](TObject*) { Changed(); };
   FGraphic = std::move(g);
+  FUnloaded = false;
   FResource = resource;
+  FModule = nullptr;
   Changed();
 }
 
 TBitmap* TPicture::Bitmap() {
-  if (!dynamic_cast<TBitmap*>(FGraphic.get())) SetGraphic(std::make_unique<TBitmap>(), {});
+  if (!dynamic_cast<TBitmap*>(Graphic())) SetGraphic(std::make_unique<TBitmap>(), {});
   return static_cast<TBitmap*>(FGraphic.get());
 }
 
 TIcon* TPicture::Icon() {
-  if (!dynamic_cast<TIcon*>(FGraphic.get())) SetGraphic(std::make_unique<TIcon>(), {});
+  if (!dynamic_cast<TIcon*>(Graphic())) SetGraphic(std::make_unique<TIcon>(), {});
   return static_cast<TIcon*>(FGraphic.get());
 }
 
 void TPicture::Clear() {
-  if (!FGraphic && FResource.empty()) return;
+  if (!FGraphic && !FUnloaded && FResource.empty()) return;
   SetGraphic(nullptr, {});
 }
 
 void TPicture::LoadFromResourceName(HINSTANCE instance, const std::string& name) {
-  if (!name.empty()) {
-    if (FindResourceA(instance, name.c_str(), MAKEINTRESOURCEA(14) /* RT_GROUP_ICON */)) {
-      auto icon = std::make_unique<TIcon>();
-      if (icon->LoadFromResourceName(instance, name)) {
-        SetGraphic(std::move(icon), name);
-        return;
-      }
-    }
-    auto bitmap = std::make_unique<TBitmap>();
-    if (bitmap->LoadFromResourceName(instance, name)) {
-      SetGraphic(std::move(bitmap), name);
-      return;
-    }
-  }
-  throw Exception("Resource " + name + " not found");
+  std::unique_ptr<TGraphic> g = LoadGraphic(instance, name);
+  if (!g) throw Exception("Resource " + name + " not found");
+  SetGraphic(std::move(g), name);
+  FModule = instance;
 }
 
 void TPicture::SetResource(const std::string& name) {
@@ -361,14 +409,15 @@ void TPicture::SetResource(const std::string& name) {
 void TPicture::Assign(const TPicture& s) {
   if (this == &s) return;
   std::unique_ptr<TGraphic> g;
-  if (auto* b = dynamic_cast<TBitmap*>(s.FGraphic.get())) {
+  if (auto* b = dynamic_cast<TBitmap*>(s.Graphic())) {
     auto copy = std::make_unique<TBitmap>();
     copy->Assign(*b);
     g = std::move(copy);
-  } else if (auto* i = dynamic_cast<TIcon*>(s.FGraphic.get())) {
+  } else if (auto* i = dynamic_cast<TIcon*>(s.Graphic())) {
     auto copy = std::make_unique<TIcon>();
     copy->Assign(*i);
     g = std::move(copy);
   }
   SetGraphic(std::move(g), s.FResource);
+  FModule = s.FModule;
 }

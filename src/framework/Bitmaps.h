@@ -103,6 +103,11 @@ class TBitmap : public TGraphic {
   std::string FResource;
 };
 
+// Pixel bytes the bitmaps hold now, and how many hold any: the bitmap memory figure (the
+// system's counters give nothing under Wine).
+long HeldBitmapBytes();
+long HeldBitmaps();
+
 class TIcon : public TGraphic {
   VELMORA_CLASS(TIcon, TGraphic)
 
@@ -144,11 +149,11 @@ class TPicture : public TPersistent {
   TPicture(const TPicture&) = delete;
   TPicture& operator=(const TPicture&) = delete;
 
-  TGraphic* Graphic() const { return FGraphic.get(); }
+  TGraphic* Graphic() const;
   TBitmap* Bitmap();  // replaces another kind of graphic (or none) by an empty bitmap
   TIcon* Icon();      // likewise with an empty icon
-  int Width() const { return FGraphic ? FGraphic->Width() : 0; }
-  int Height() const { return FGraphic ? FGraphic->Height() : 0; }
+  int Width() const { return Graphic() ? Graphic()->Width() : 0; }
+  int Height() const { return Graphic() ? Graphic()->Height() : 0; }
   void Clear();
 
   // An icon if the module has an RT_GROUP_ICON resource of that name, else a bitmap; throws
@@ -158,6 +163,9 @@ class TPicture : public TPersistent {
   // (an empty name clears the picture).
   const std::string& Resource() const { return FResource; }
   void SetResource(const std::string& name);
+  // Lets go of the decoded picture when it was loaded from a module's resources: it is read
+  // again, without a change notice, when it is next used. For large pictures drawn seldom.
+  void Unload();
 
   void Assign(const TPicture& source);
   TNotifyEvent OnChange;
@@ -168,6 +176,11 @@ class TPicture : public TPersistent {
     if (OnChange) OnChange(this);
   }
 
-  std::unique_ptr<TGraphic> FGraphic;
+  mutable std::unique_ptr<TGraphic> FGraphic;
   std::string FResource;
+  HINSTANCE FModule = nullptr;  // where FResource was read from
+  // What Unload let go of: the graphic's own settings to put back when it is read again.
+  bool FUnloaded = false;
+  bool FUnloadedTransparent = false;
+  TColor FUnloadedTransparentColor = clDefault;
 };

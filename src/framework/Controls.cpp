@@ -61,6 +61,59 @@ class SavedDC {
   int FSaved;
 };
 
+// The off-screen bitmap the custom controls paint into. Paints come one at a time on the window
+// thread, so one bitmap as large as the largest control painted lately serves them all; it is
+// let go once no control has painted for a second or two, so that a window left alone, hidden or
+// not, holds none.
+class TPaintBuffer {
+ public:
+  // A bitmap of at least w x h, or null when it is in use (a paint within a paint) or serves
+  // another thread; Give it back after the paint.
+  TBitmap* Take(int w, int h) {
+    DWORD thread = GetCurrentThreadId();
+    if (FBusy || (FThread && FThread != thread)) return nullptr;
+    if (!FBitmap) FBitmap = std::make_unique<TBitmap>();
+    if (FBitmap->Width() < w || FBitmap->Height() < h) {
+      int nw = std::max(w, FBitmap->Width()), nh = std::max(h, FBitmap->Height());
+      FBitmap->SetSize(0, 0);  // nothing of the old picture is needed
+      FBitmap->SetSize(nw, nh);
+    }
+    if (!FTimer) {
+      FTimer = SetTimer(nullptr, 0, kCheckMs, Expire);
+      if (!FTimer) return nullptr;
+    }
+    FThread = thread;
+    FBusy = true;
+    FUsed = true;
+    return FBitmap.get();
+  }
+  void Give() { FBusy = false; }
+
+ private:
+  static constexpr UINT kCheckMs = 1000;
+  static void CALLBACK Expire(HWND, UINT, UINT_PTR, DWORD);
+  std::unique_ptr<TBitmap> FBitmap;
+  UINT_PTR FTimer = 0;
+  DWORD FThread = 0;
+  bool FBusy = false;
+  bool FUsed = false;
+};
+
+TPaintBuffer g_paintBuffer;
+
+void CALLBACK TPaintBuffer::Expire(HWND, UINT, UINT_PTR, DWORD) {
+  TPaintBuffer& b = g_paintBuffer;
+  if (b.FBusy) return;
+  if (b.FUsed) {
+    b.FUsed = false;  // painted since the last look: kept for another round
+    return;
+  }
+  KillTimer(nullptr, b.FTimer);
+  b.FTimer = 0;
+  b.FThread = 0;
+  b.FBitmap.reset();
+}
+
 // A canvas drawing on dc for one scope, and on nothing after it.
 class CanvasOn {
  public:
@@ -913,6 +966,10 @@ void TWinControl::SysColorChanged() {
   }
 }
 
+void TWinControl::WindowHidden() {
+  for (TControl* c : FControls) c->WindowHidden();
+}
+
 // ---------------------------------------------------------------- TCustomControl
 
 VELMORA_CLASS_INFO(TCustomControl) {}
@@ -921,7 +978,10 @@ TCustomControl::TCustomControl(TComponent* AOwner) : TWinControl(AOwner) {}
 
 void TCustomControl::PaintTo(TBitmap& bmp) {
   if (bmp.Width() != FWidth || bmp.Height() != FHeight) bmp.SetSize(FWidth, FHeight);
-  HDC dc = bmp.Canvas().Handle();
+  PaintOn(bmp.Canvas().Handle());
+}
+
+void TCustomControl::PaintOn(HDC dc) {
   RECT r{0, 0, FWidth, FHeight};
   FillRect(dc, &r, BackgroundBrush());
   {
@@ -941,9 +1001,25 @@ LRESULT TCustomControl::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_PAINT: {
       PaintScope paint(FHandle);
       if (FWidth > 0 && FHeight > 0) {
-        if (!FBuffer) FBuffer = std::make_unique<TBitmap>();
-        PaintTo(*FBuffer);
-        BitBlt(paint.DC(), 0, 0, FWidth, FHeight, FBuffer->Canvas().Handle(), 0, 0, SRCCOPY);
+        TBitmap* shared = g_paintBuffer.Take(FWidth, FHeight);
+        struct TGiveBack {
+          bool Taken;
+          ~TGiveBack() {
+            if (Taken) g_paintBuffer.Give();
+          }
+        } giveBack{shared != nullptr};
+        TBitmap own;
+        if (!shared) own.SetSize(FWidth, FHeight);
+        TBitmap& bmp = shared ? *shared : own;
+        HDC dc = bmp.Canvas().Handle();
+        {
+          // Each paint starts from the context as it was, whatever the last one left in it,
+          // and sees only its own size of a larger bitmap.
+          SavedDC saved(dc);
+          IntersectClipRect(dc, 0, 0, FWidth, FHeight);
+          PaintOn(dc);
+        }
+        BitBlt(paint.DC(), 0, 0, FWidth, FHeight, dc, 0, 0, SRCCOPY);
       }
       return 0;
     }

@@ -145,6 +145,9 @@ class TControl : public TComponent {
   // The system colours changed: drop whatever was drawn or cached with the old ones. Windowed
   // controls pass it on to their children.
   virtual void SysColorChanged() { Invalidate(); }
+  // The window the control shows in has been hidden: what only painting needs can go, the next
+  // paint makes it again. Windowed controls pass it on to their children.
+  virtual void WindowHidden() {}
   // The push button that Enter presses while this control has the focus (itself, for a button),
   // or null.
   virtual TControl* PushButton() { return nullptr; }
@@ -259,6 +262,7 @@ class TWinControl : public TControl {
   void ReadChild(TComponent* child) override;
   bool DialogChar(char key) override;
   void SysColorChanged() override;
+  void WindowHidden() override;
 
   // Ctrl+Tab (forward) and Ctrl+Shift+Tab: a control with pages turns to the next or previous
   // one and returns true.
@@ -334,7 +338,8 @@ class TCustomControl : public TWinControl {
   TCanvas FCanvas;
 
  private:
-  std::unique_ptr<TBitmap> FBuffer;  // kept between paints; resized with the control
+  // The background, Paint and the graphic children, on a context whose origin is the control's.
+  void PaintOn(HDC dc);
 };
 
 // A window of no size that takes the keyboard focus for a graphic control, so that a control

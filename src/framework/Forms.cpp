@@ -374,6 +374,11 @@ LRESULT TForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
       if (OnResize && wp != SIZE_MINIMIZED) CallGuarded(this, [&] { OnResize(this); });
       return r;
     }
+    case WM_SHOWWINDOW:
+      // Hidden (by the program, with its owner, into the tray): a window off the screen needs
+      // no pictures kept for painting.
+      if (!wp) WindowHidden();
+      break;
     case CM_RELEASE:
       delete this;
       return 0;

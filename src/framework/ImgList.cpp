@@ -37,12 +37,17 @@ void TImageList::Recreate() {
   // A new size empties the list, as the system's lists hold one size only.
   if (FHandle) ImageList_Destroy(FHandle);
   FHandle = nullptr;
+  FPending.clear();
 }
 
 HIMAGELIST TImageList::Handle() {
   if (!FHandle) {
     NeedCommonControls();
     FHandle = ImageList_Create(FWidth, FHeight, ILC_COLORDDB | ILC_MASK, 8, 8);
+    std::vector<TPending> pending = std::move(FPending);
+    FPending.clear();
+    if (FHandle)
+      for (TPending& p : pending) AddMaskedNow(*p.Bitmap, p.Mask);
   }
   return FHandle;
 }
@@ -52,15 +57,34 @@ int TImageList::AddIcon(HICON icon) {
   return ImageList_ReplaceIcon(FHandle, -1, icon);
 }
 
-int TImageList::Count() const { return FHandle ? ImageList_GetImageCount(FHandle) : 0; }
+int TImageList::Count() const {
+  if (FHandle) return ImageList_GetImageCount(FHandle);
+  int n = 0;
+  for (const TPending& p : FPending) n += p.Cells;
+  return n;
+}
 
 void TImageList::Clear() {
+  FPending.clear();
   if (FHandle) ImageList_Remove(FHandle, -1);
 }
 
 int TImageList::AddMasked(TBitmap& bitmap, TColor mask) {
   int cells = bitmap.Width() / FWidth;
-  if (bitmap.Empty() || cells < 1 || !Handle()) return -1;
+  if (bitmap.Empty() || cells < 1) return -1;
+  if (!FHandle) {
+    int first = Count();
+    auto copy = std::make_unique<TBitmap>();
+    copy->Assign(bitmap);
+    // The mask colour as it is now: the copy's bottom-left pixel is the same.
+    FPending.push_back(TPending{std::move(copy), mask, cells});
+    return first;
+  }
+  return AddMaskedNow(bitmap, mask);
+}
+
+int TImageList::AddMaskedNow(TBitmap& bitmap, TColor mask) {
+  int cells = bitmap.Width() / FWidth;
   COLORREF key = ColorToRGB(mask == clDefault ? bitmap.TransparentColor() : mask);
   // A screen bitmap of our own, a whole number of cells wide: the list must not find it selected
   // into a context, reads whole cells from it and blacks out its masked pixels.
@@ -81,6 +105,6 @@ int TImageList::AddMasked(TBitmap& bitmap, TColor mask) {
 }
 
 void TImageList::Draw(HDC dc, int x, int y, int index) {
-  if (!FHandle || index < 0 || index >= Count()) return;
+  if (index < 0 || index >= Count() || !Handle()) return;
   ImageList_Draw(FHandle, index, dc, x, y, ILD_TRANSPARENT);
 }

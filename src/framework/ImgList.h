@@ -2,6 +2,8 @@
 #pragma once
 #include <windows.h>
 #include <commctrl.h>
+#include <memory>
+#include <vector>
 #include "framework/Classes.h"
 #include "framework/Colors.h"
 
@@ -20,11 +22,14 @@ class TImageList : public TComponent {
   void SetWidth(int v);
   int Height() const { return FHeight; }
   void SetHeight(int v);
+  // The system's list, made on first use (with the pictures added before it existed).
   HIMAGELIST Handle();
   // Adds a copy of the icon scaled to the list's size; returns its index, or -1.
   int AddIcon(HICON icon);
   // Adds the bitmap cut into cells of the list's size; pixels of the mask colour stay clear
-  // (clDefault: the bitmap's bottom-left pixel). Returns the first new index, or -1.
+  // (clDefault: the bitmap's bottom-left pixel). Returns the first new index, or -1. Before the
+  // system's list exists the picture is kept until it is made, so that a list filled by a window
+  // that is never shown costs no common-controls library.
   int AddMasked(TBitmap& bitmap, TColor mask = clDefault);
   int Count() const;
   void Clear();
@@ -33,6 +38,13 @@ class TImageList : public TComponent {
 
  private:
   void Recreate();
+  int AddMaskedNow(TBitmap& bitmap, TColor mask);
+  struct TPending {
+    std::unique_ptr<TBitmap> Bitmap;
+    TColor Mask;
+    int Cells;
+  };
   int FWidth = 16, FHeight = 16;
   HIMAGELIST FHandle = nullptr;
+  std::vector<TPending> FPending;
 };

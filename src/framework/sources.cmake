@@ -25,6 +25,7 @@ list(APPEND VELMORA_WIN_SOURCES
   ${DIR}/Files.cpp
   ${DIR}/FloatControl.cpp
   ${DIR}/CheckLst.cpp
+  ${DIR}/LazyImports.cpp
   ${DIR}/ImgList.cpp
   ${DIR}/ComCtrls.cpp
 )

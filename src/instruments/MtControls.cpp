@@ -117,6 +117,12 @@ void TMtGraphicImageControl::UpdateControlCanvas() {
   TMtGraphicControl::UpdateControlCanvas();
 }
 
+void TMtGraphicImageControl::WindowHidden() {
+  TMtImageBase::WindowHidden();
+  FBackground.SetSize(0, 0);
+  FCaptureDue = true;
+}
+
 void TMtGraphicImageControl::ClearBitmapCanvas() {
   TBitmap& bitmap = Bitmap();
   if (bitmap.Width() != FWidth || bitmap.Height() != FHeight) bitmap.SetSize(FWidth, FHeight);

@@ -110,14 +110,19 @@ class TMtGraphicControl : public TMtControlBase<TGraphicControl> {
   bool FAutoSize = false;
 };
 
-// The off-screen bitmap of an instrument that draws itself: always the control's size;
-// descendants draw only into it and end their paint by copying it out in one block.
+// The off-screen bitmap of an instrument that draws itself: the control's size; descendants
+// draw only into it and end their paint by copying it out in one block. It is made by the first
+// paint and let go while the window it shows in is hidden (each paint draws all of it).
 template <class Base>
 class TMtImageBase : public Base {
  public:
   using Base::Base;
   TBitmap& Bitmap() { return FBitmap; }
   TCanvas& BitmapCanvas() { return FBitmap.Canvas(); }
+  void WindowHidden() override {
+    Base::WindowHidden();
+    FBitmap.SetSize(0, 0);
+  }
 
  protected:
   // Fills the off-screen bitmap with Color.
@@ -135,11 +140,7 @@ class TMtImageBase : public Base {
   }
   void BoundsChanged() override {
     Base::BoundsChanged();
-    if (!this->Loading()) FBitmap.SetSize(this->FWidth, this->FHeight);
-  }
-  void Loaded() override {
-    Base::Loaded();
-    FBitmap.SetSize(this->FWidth, this->FHeight);
+    if (!this->Loading() && !FBitmap.Empty()) FBitmap.SetSize(this->FWidth, this->FHeight);
   }
 
  private:
@@ -166,6 +167,7 @@ class TMtGraphicImageControl : public TMtImageBase<TMtGraphicControl> {
   bool Transparent() const { return FTransparent; }
   void SetTransparent(bool v);
   void UpdateControlCanvas() override;
+  void WindowHidden() override;
 
  protected:
   // Fills the off-screen bitmap with Color, or, when Transparent, with what lies under the

@@ -233,6 +233,8 @@ TfrmKSI_Overview::TfrmKSI_Overview(TComponent* AOwner) : TForm(AOwner) {
 
 TfrmKSI_Overview::~TfrmKSI_Overview() {
   if (s_instance == this) s_instance = nullptr;
+  // Each opening gathers afresh: what this one gathered need not outlive it.
+  if (FOwnsGathering && FSysInfo) FSysInfo->Clear();
 }
 
 template <class T>
@@ -893,6 +895,7 @@ void ShowSystemOverview(TKSystemInfo& info) {
   TComponent* owner = Application && Application->MainForm() ? static_cast<TComponent*>(Application->MainForm()) : Application;
   auto* f = new TfrmKSI_Overview(owner);
   f->SetSysInfo(&info);
+  f->SetOwnsGathering(true);
   f->SetPageSet(0xFFFF);
   f->SetShowReportButton(true);
   try {

@@ -87,6 +87,8 @@ class TfrmKSI_Overview : public TForm {
   bool Refreshing() const { return FRefreshing; }
   bool Closing() const { return FFreeAfterRefresh; }
   void KeepOpen() { FFreeAfterRefresh = false; }
+  // The gathering was made for this dialog alone: it is let go with the dialog.
+  void SetOwnsGathering(bool v) { FOwnsGathering = v; }
 
  protected:
   void Notification(TComponent* AComponent, TOperation Operation) override;
@@ -123,6 +125,7 @@ class TfrmKSI_Overview : public TForm {
   std::unique_ptr<TStrings> FReport;
   bool FRefreshing = false;
   bool FFreeAfterRefresh = false;
+  bool FOwnsGathering = false;
 };
 
 // What ShowOverview does: the first time it creates the dialog, gathers and fills it, then

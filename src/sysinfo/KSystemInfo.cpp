@@ -72,6 +72,34 @@ TKSystemInfo::~TKSystemInfo() {
   delete FCPU;
 }
 
+namespace {
+template <class T>
+void Renew(T*& category) {
+  T* fresh = new T;
+  delete category;
+  category = fresh;
+}
+}  // namespace
+
+void TKSystemInfo::Clear() {
+  Renew(FCPU);
+  Renew(FMemory);
+  Renew(FOS);
+  Renew(FDisk);
+  Renew(FMachine);
+  Renew(FNetwork);
+  Renew(FDisplay);
+  Renew(FMedia);
+  Renew(FDevices);
+  Renew(FEngines);
+  Renew(FAPM);
+  Renew(FDirectX);
+  Renew(FProcesses);
+  Renew(FPrinters);
+  Renew(FSoftware);
+  Renew(FStartup);
+}
+
 void TKSystemInfo::Refresh() {
   InitProbes();  // the family flag and the locale's report formats
   TGatherSession session;  // one reading of the device registry for all

@@ -55,6 +55,8 @@ class TKSystemInfo : public TComponent {
 
   // Gathers every category; each shows its own failure and the next goes on.
   void Refresh();
+  // Lets go of what the gathering found: every category as it was before the first Refresh.
+  void Clear();
   // Appends every category's sections in the report's order. The disk report selects each
   // drive in turn, so afterwards Disk holds the last drive.
   void Report(TStrings& report);

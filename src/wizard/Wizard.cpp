@@ -897,6 +897,13 @@ TWelcomeWizardPage::TWelcomeWizardPage(TComponent* AOwner)
 
 TWelcomeWizardPage::~TWelcomeWizardPage() = default;
 
+// The watermark is decoded from the program's resources for each paint and let go after it: the
+// page is painted seldom, and a wizard that waits hidden should not hold a picture of 200 KB.
+void TWelcomeWizardPage::Loaded() {
+  TCustomWizardPage::Loaded();
+  FWatermark->Unload();
+}
+
 void TWelcomeWizardPage::Changed() {
   Invalidate();
   AlignControls();
@@ -953,6 +960,7 @@ void TWelcomeWizardPage::Paint() {
     g->SetTransparent(true);
     c.StretchDraw(strip, *g);
   }
+  FWatermark->Unload();
   if (HasImage()) {
     RECT r{0, FHeaderImageTop, 0, FHeaderImageTop + FHeaderImageHeight};
     if (FWatermarkAlign == iaLeft) {

@@ -347,6 +347,7 @@ class TWelcomeWizardPage : public TCustomWizardPage {
   RECT AlignRect() const override;
 
  protected:
+  void Loaded() override;
   void Paint() override;
 
  private:

@@ -1,8 +1,29 @@
 // The program comes up with its main window and ends cleanly on WM_CLOSE, in each version mode.
 #include "Driver.h"
 #include <gtest/gtest.h>
+#include <tlhelp32.h>
+#include <cctype>
+#include <set>
 
 using namespace e2e;
+
+namespace {
+// The libraries loaded into a process, their names in lower case.
+std::set<std::string> Modules(DWORD pid) {
+  std::set<std::string> names;
+  HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid);
+  if (snap == INVALID_HANDLE_VALUE) return names;
+  MODULEENTRY32 me{};
+  me.dwSize = sizeof me;
+  for (BOOL ok = Module32First(snap, &me); ok; ok = Module32Next(snap, &me)) {
+    std::string n = me.szModule;
+    for (char& c : n) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    names.insert(n);
+  }
+  CloseHandle(snap);
+  return names;
+}
+}  // namespace
 
 TEST(Startup, MainWindowComesUpAndClosesCleanly) {
   Program p;
@@ -13,6 +34,12 @@ TEST(Startup, MainWindowComesUpAndClosesCleanly) {
   ASSERT_NE(main, nullptr) << "no main window";
   ASSERT_TRUE(Settle(main));
   EXPECT_TRUE(IsWindowVisible(main));
+  // The libraries of the dialogs (and of the wizard's picture list) wait until one is opened.
+  std::set<std::string> loaded = Modules(p.pi.dwProcessId);
+  EXPECT_TRUE(loaded.count("velmora.exe"));
+  for (const char* lib : {"comctl32.dll", "comdlg32.dll", "winspool.drv", "winmm.dll", "wsock32.dll", "mpr.dll",
+                          "oleaut32.dll"})
+    EXPECT_FALSE(loaded.count(lib)) << lib << " is loaded at start-up";
   SIZE cs = ClientSize(main);
   EXPECT_EQ(cs.cx, 425);
   EXPECT_EQ(cs.cy, 211);

@@ -84,6 +84,41 @@ TEST(ImportFloor, ProgramImportsOnlyWhatWindows95AndNT4BothHave) {
                                << "or add them to the list when both systems have them):" << outside;
 }
 
+// The libraries only the dialogs need are loaded on first use (framework/LazyImports.cpp): none
+// may come back into the import table through a call the table there does not answer, and what
+// is looked up there must still be on the floor.
+TEST(ImportFloor, ProgramStartsWithTheSystemsCoreLibrariesOnly) {
+  PeInfo pe = ReadProgram();
+  const std::set<std::string> core = {"advapi32.dll", "gdi32.dll", "kernel32.dll", "msvcrt.dll", "shell32.dll",
+                                      "user32.dll"};
+  std::set<std::string> more;
+  for (const PeImport& imp : pe.Imports)
+    if (!core.count(Lower(imp.Dll))) more.insert(Lower(imp.Dll) + " " + imp.Function);
+  std::string list;
+  for (const std::string& m : more) list += "\n  " + m;
+  EXPECT_TRUE(more.empty()) << "add these to the table of functions loaded on first use:" << list;
+
+  std::ifstream in(VELMORA_LAZY_IMPORTS_SOURCE);
+  ASSERT_TRUE(in) << VELMORA_LAZY_IMPORTS_SOURCE;
+  std::vector<std::string> floor = ReadFloor();
+  std::set<std::string> onFloor(floor.begin(), floor.end());
+  std::string line, outside;
+  int entries = 0;
+  while (std::getline(in, line)) {
+    // X(library, function, bytes, failure)
+    size_t x = line.find("X(");
+    if (x == std::string::npos || line.find("#define") != std::string::npos) continue;
+    size_t c1 = line.find(',', x), c2 = line.find(',', c1 + 1);
+    if (c1 == std::string::npos || c2 == std::string::npos) continue;
+    std::string lib = line.substr(x + 2, c1 - x - 2), fn = line.substr(c1 + 2, c2 - c1 - 2);
+    std::string entry = lib + (lib == "winspool" ? ".drv " : ".dll ") + fn;
+    ++entries;
+    if (!onFloor.count(entry)) outside += "\n  " + entry;
+  }
+  EXPECT_GT(entries, 40);
+  EXPECT_TRUE(outside.empty()) << "looked up on first use but not on the floor:" << outside;
+}
+
 TEST(ImportFloor, HeaderAsksForNothingNewerThanWindows95AndNT4) {
   PeInfo pe = ReadProgram();
   ExpectOldLoaderHeader(pe);

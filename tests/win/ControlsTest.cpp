@@ -113,7 +113,12 @@ class TFailingControl : public TCustomControl {
     if (Fail) throw Exception("paint failed");
     Canvas().Brush().SetColor(Colour);
     Canvas().FillRect(ClientRect());
+    // A paint that leaves the context moved: the next control's paint must not find it so.
+    if (Untidy) SetViewportOrgEx(Canvas().Handle(), 5, 5, nullptr);
   }
+
+ public:
+  bool Untidy = false;
 };
 class TFailingGraphic : public TGraphicControl {
  public:
@@ -272,6 +277,45 @@ TEST_F(Controls, APaintThatFailsStillEndsThePaintAndLetsGoOfTheContext) {
   EXPECT_EQ(At(bmp, 0, 0), RGB(255, 0, 0));
   EXPECT_EQ(At(bmp, 10, 10), RGB(0, 0, 255));
   EXPECT_EQ(At(bmp, 20, 20), RGB(255, 0, 0));
+}
+
+TEST_F(Controls, CustomControlsPaintThroughOneOffScreenBitmapThatGoesWhenTheyRest) {
+  auto* f = new TTestForm(app, kForm);
+  auto* big = new TFailingControl(f);
+  big->SetParent(f->Panel);
+  big->SetBounds(0, 0, 120, 45);
+  big->Fail = false;
+  big->Untidy = true;
+  auto* small = new TFailingControl(f);
+  small->SetParent(f->Panel);
+  small->SetBounds(130, 0, 20, 20);
+  small->Fail = false;
+  small->Colour = clLime;
+  f->Show();
+  PumpFor(2200);  // what the first paints held has gone
+  long rest = HeldBitmapBytes();
+  auto screen = [](TControl* c, int x, int y) {
+    HWND h = static_cast<TWinControl*>(c)->Handle();
+    HDC dc = GetDC(h);
+    COLORREF p = GetPixel(dc, x, y);
+    ReleaseDC(h, dc);
+    return p;
+  };
+  for (TFailingControl* c : {big, small, big, small}) {
+    InvalidateRect(c->Handle(), nullptr, FALSE);
+    UpdateWindow(c->Handle());
+  }
+  EXPECT_EQ(screen(big, 0, 0), RGB(255, 0, 0));
+  EXPECT_EQ(screen(big, 119, 44), RGB(255, 0, 0));
+  EXPECT_EQ(screen(small, 0, 0), RGB(0, 255, 0));
+  EXPECT_EQ(screen(small, 19, 19), RGB(0, 255, 0));
+  // One bitmap the size of the larger one served both.
+  EXPECT_EQ(HeldBitmapBytes(), rest + 120 * 45 * 4);
+  PumpFor(2200);
+  EXPECT_EQ(HeldBitmapBytes(), rest);
+  InvalidateRect(small->Handle(), nullptr, FALSE);
+  UpdateWindow(small->Handle());
+  EXPECT_EQ(screen(small, 10, 10), RGB(0, 255, 0));
 }
 
 TEST_F(Controls, TheApplicationForgetsHintWindowsAndMainFormsThatGo) {

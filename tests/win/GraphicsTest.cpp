@@ -3,6 +3,7 @@
 #include <vector>
 #include "framework/Exception.h"
 #include "framework/Graphics.h"
+#include "framework/ImgList.h"
 
 namespace {
 
@@ -384,6 +385,7 @@ TEST(GraphicsColors, SystemColoursResolveAtDrawingTime) {
 }
 
 TEST(GraphicsBitmap, SizingAssignAndBmpRoundTrip) {
+  long bytes = HeldBitmapBytes();
   TBitmap b;
   EXPECT_TRUE(b.Empty());
   EXPECT_EQ(b.Handle(), nullptr);
@@ -392,12 +394,14 @@ TEST(GraphicsBitmap, SizingAssignAndBmpRoundTrip) {
   Fill(b, 4, 3, clRed);
   b.Canvas().SetPixel(3, 2, clLime);
   b.SetSize(6, 5);  // keeps the picture it had
+  EXPECT_EQ(HeldBitmapBytes(), bytes + 6 * 5 * 4);
   EXPECT_EQ(b.PixelRGB(0, 0), 0x0000FFu);
   EXPECT_EQ(b.PixelRGB(3, 2), 0x00FF00u);
   b.SetSize(6, 5);
   EXPECT_EQ(changes, 2);
   b.SetSize(-3, 5);
   EXPECT_TRUE(b.Empty());
+  EXPECT_EQ(HeldBitmapBytes(), bytes);
   EXPECT_THROW(b.SetSize(100000, 100000), Exception);
   Fill(b, 4, 3, clRed);
   b.Canvas().SetPixel(3, 2, clLime);
@@ -589,6 +593,46 @@ TEST(GraphicsPicture, LoadsTheProgramIconByResourceName) {
   EXPECT_TRUE(p.Bitmap()->Empty());
 }
 
+TEST(GraphicsPicture, AResourcePictureLetGoIsReadAgainQuietlyWithItsSettings) {
+  TPicture p;
+  int changes = 0;
+  p.OnChange = [&](TObject*) { ++changes; };
+  p.SetResource("OPTWATERMARK");
+  auto* b = dynamic_cast<TBitmap*>(p.Graphic());
+  ASSERT_NE(b, nullptr);
+  const int w = p.Width(), h = p.Height();
+  const uint32_t corner = b->PixelRGB(0, 0), middle = b->PixelRGB(w / 2, h / 2);
+  b->SetTransparent(true);
+  changes = 0;
+  long bytes = HeldBitmapBytes();
+  p.Unload();
+  EXPECT_EQ(HeldBitmapBytes(), bytes - w * h * 4);
+  EXPECT_EQ(p.Resource(), "OPTWATERMARK");
+  EXPECT_EQ(p.Width(), w);  // read again
+  b = dynamic_cast<TBitmap*>(p.Graphic());
+  ASSERT_NE(b, nullptr);
+  EXPECT_EQ(p.Height(), h);
+  EXPECT_TRUE(b->Transparent());
+  EXPECT_EQ(b->PixelRGB(0, 0), corner);
+  EXPECT_EQ(b->PixelRGB(w / 2, h / 2), middle);
+  EXPECT_EQ(changes, 0);
+  b->SetTransparent(false);  // it is still the picture's own graphic
+  EXPECT_EQ(changes, 1);
+
+  // Read from another module, it is read from there again.
+  p.LoadFromResourceName(GetModuleHandleA("user32.dll"), "#32759");  // OBM_CHECKBOXES
+  int boxes = p.Width();
+  p.Unload();
+  EXPECT_EQ(p.Width(), boxes);
+  // Let go and then cleared, or made in code: nothing comes back, nothing is lost.
+  p.Unload();
+  p.Clear();
+  EXPECT_EQ(p.Graphic(), nullptr);
+  p.Bitmap()->SetSize(2, 3);
+  p.Unload();
+  EXPECT_EQ(p.Height(), 3);
+}
+
 TEST(GraphicsCursors, NumbersGiveCursors) {
   EXPECT_NE(CursorHandle(crHandPoint), nullptr);
   EXPECT_NE(BuiltInHandCursor(), nullptr);
@@ -605,6 +649,43 @@ TEST(GraphicsCursors, NumbersGiveCursors) {
   int64_t v = 0;
   ASSERT_TRUE(CursorIdents().ToInt("crHandPoint", v));
   EXPECT_EQ(v, crHandPoint);
+}
+
+TEST(GraphicsImageList, PicturesAddedBeforeTheListIsMadeKeepTheirCellsAndMask) {
+  // Two 4 x 4 cells: a red square on the key colour, then a blue one.
+  TBitmap strip;
+  Fill(strip, 8, 4, clLime);
+  strip.Canvas().Brush().SetColor(clRed);
+  strip.Canvas().FillRect(RECT{1, 1, 3, 3});
+  strip.Canvas().Brush().SetColor(clBlue);
+  strip.Canvas().FillRect(RECT{4, 0, 8, 4});
+  TImageList list(nullptr);
+  list.SetWidth(4);
+  list.SetHeight(4);
+  EXPECT_EQ(list.AddMasked(strip), 0);
+  TBitmap one;
+  Fill(one, 4, 4, clYellow);
+  EXPECT_EQ(list.AddMasked(one, clNone), 2);
+  EXPECT_EQ(list.Count(), 3);
+  Fill(strip, 8, 4, clBlack);  // the list kept its own copy
+
+  TBitmap target;
+  Fill(target, 4, 4, clWhite);
+  list.Draw(target.Canvas().Handle(), 0, 0, 0);
+  EXPECT_EQ(list.Count(), 3);
+  EXPECT_EQ(target.PixelRGB(0, 0), 0xFFFFFFu);  // the key colour stays clear
+  EXPECT_EQ(target.PixelRGB(1, 1), 0x0000FFu);
+  list.Draw(target.Canvas().Handle(), 0, 0, 1);
+  EXPECT_EQ(target.PixelRGB(0, 0), 0xFF0000u);
+  list.Draw(target.Canvas().Handle(), 0, 0, 2);
+  EXPECT_EQ(target.PixelRGB(3, 3), 0x00FFFFu);
+
+  // A new size empties the list, whether it was made or not.
+  list.SetWidth(8);
+  EXPECT_EQ(list.Count(), 0);
+  list.AddMasked(one);
+  list.SetHeight(8);
+  EXPECT_EQ(list.Count(), 0);
 }
 
 TEST(GraphicsHandles, OwnersFreeWhatTheyHold) {

@@ -258,6 +258,37 @@ TEST_F(Gauges, ShadowButtonClicksOnlyWhenReleasedOnItsFace) {
   EXPECT_GT(CountPixels(*Painted(b), ColorToRGB(clInactiveCaption), RECT{2, 2, 84, 17}).Count, 5);
 }
 
+TEST_F(Gauges, InstrumentsOfAHiddenWindowHoldNoPicturesAndPaintAgainWhenShown) {
+  TMtScale& scale = *form->Scale;
+  EXPECT_TRUE(scale.Bitmap().Empty());  // loaded, never shown: nothing painted yet
+  auto onScreen = [&](int x, int y) {
+    HWND board = form->Board->Handle();
+    HDC dc = GetDC(board);
+    COLORREF c = GetPixel(dc, x, y);
+    ReleaseDC(board, dc);
+    return c;
+  };
+  form->Show();
+  PumpFor(50);
+  EXPECT_EQ(scale.Bitmap().Width(), 200);
+  EXPECT_EQ(scale.Bitmap().Height(), 30);
+  const COLORREF label = onScreen(120 + 2, 70 + 2), tick = onScreen(170 + 100, 70 + 1);
+  EXPECT_EQ(label, 0x000000u);
+  long held = HeldBitmapBytes();
+  // Hidden by the program, or by the system (as into the tray): the pictures go.
+  form->Hide();
+  EXPECT_TRUE(scale.Bitmap().Empty());
+  EXPECT_TRUE(form->Lights->Bitmap().Empty());
+  EXPECT_LE(HeldBitmapBytes(), held - 200 * 30 * 4);
+  form->Show();
+  PumpFor(50);
+  EXPECT_EQ(onScreen(120 + 2, 70 + 2), label);
+  EXPECT_EQ(onScreen(170 + 100, 70 + 1), tick);
+  EXPECT_FALSE(scale.Bitmap().Empty());
+  ShowWindow(form->Handle(), SW_HIDE);
+  EXPECT_TRUE(scale.Bitmap().Empty());
+}
+
 TEST_F(Gauges, LabelTurnsItsCaptionAndFillsItWithItsBitmap) {
   TMtLabel& l = *form->Label;
   SIZE s = l.CaptionSize();

@@ -582,8 +582,16 @@ TEST_F(Overview, ShowOverviewCreatesOnceAndClosingFreesTheDialog) {
   info->ShowOverview();
   EXPECT_EQ(TfrmKSI_Overview::Instance(), first);
   EXPECT_EQ(first->Tag(), 1);
+  EXPECT_GT(info->Processes()->ProcessCount(), 0);
   first->Close();
   app->ProcessMessages();
   EXPECT_EQ(TfrmKSI_Overview::Instance(), nullptr);
+  // What it gathered went with it; the next opening gathers again.
+  EXPECT_EQ(info->Processes()->ProcessCount(), 0);
+  info->ShowOverview();
+  ASSERT_NE(TfrmKSI_Overview::Instance(), nullptr);
+  EXPECT_GT(info->Processes()->ProcessCount(), 0);
+  TfrmKSI_Overview::Instance()->Close();
+  app->ProcessMessages();
   boxes.clear();  // what the real gathering may have said about Wine
 }

@@ -1,7 +1,10 @@
 // What the program does at start-up to behave the same on every system it loads on.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <commctrl.h>
+#include <string>
 #include "framework/FloatControl.h"
+#include "framework/LazyImports.h"
 
 TEST(PlatformFloor, FloatingPointRoundsToDoublePrecision) {
   // Precision and rounding bits; the runtime's start-up would have left 64-bit precision.
@@ -31,4 +34,26 @@ TEST(PlatformFloor, WideRuntimeImportsAreAnsweredWithAnsiCalls) {
   EXPECT_NE(GetProcAddress(lib, "GetFileVersionInfoA"), nullptr);
   FreeLibrary(lib);
   EXPECT_EQ(LoadLibraryW(L"no-such-library-here.dll"), nullptr);
+}
+
+// The dialogs' libraries are loaded on the first call of one of their functions: each function
+// must be found where the table says, and a call must reach the system's function, which then
+// takes the import slot (later calls pay nothing).
+extern "C" void* ImageListCreateSlot __asm__("__imp__ImageList_Create@20");
+
+TEST(PlatformFloor, LibrariesOfTheDialogsAreLoadedOnFirstCall) {
+  ASSERT_FALSE(LazyImports().empty());
+  for (const TLazyImport& i : LazyImports()) {
+    std::string lib = i.Library;
+    HMODULE m = LoadLibraryA(lib.c_str());
+    ASSERT_NE(m, nullptr) << lib;
+    EXPECT_NE(GetProcAddress(m, i.Function), nullptr) << lib << " " << i.Function;
+    FreeLibrary(m);
+  }
+  HIMAGELIST list = ImageList_Create(16, 16, ILC_COLOR | ILC_MASK, 1, 1);
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(ImageList_GetImageCount(list), 0);
+  EXPECT_TRUE(ImageList_Destroy(list));
+  EXPECT_EQ(ImageListCreateSlot,
+            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("comctl32.dll"), "ImageList_Create")));
 }

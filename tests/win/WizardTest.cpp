@@ -373,4 +373,15 @@ TEST_F(Wizard, FooterHeadersAndWatermarkAreDrawn) {
   for (int x = 170; x < 260; ++x)
     for (int y = 10; y < 31; ++y) welcome += bmp.PixelRGB(x, y) == RGB(0, 0, 0);
   EXPECT_GT(welcome, 60);
+
+  // A watermark picture is drawn over the strip at each paint, and not held between paints.
+  f->Welcome->Watermark().SetResource("OPTWATERMARK");
+  long bytes = HeldBitmapBytes();
+  f->Welcome->PaintTo(bmp);
+  EXPECT_EQ(HeldBitmapBytes(), bytes - 160 * 320 * 4);
+  const int strip = CountPixels(bmp, RGB(0, 128, 0), RECT{0, 0, 160, bmp.Height() - 1}).Count;
+  EXPECT_LT(strip, 160 * (bmp.Height() - 1) - 1000);
+  f->Welcome->PaintTo(bmp);
+  EXPECT_EQ(CountPixels(bmp, RGB(0, 128, 0), RECT{0, 0, 160, bmp.Height() - 1}).Count, strip);
+  EXPECT_EQ(HeldBitmapBytes(), bytes - 160 * 320 * 4);
 }
