@@ -1,6 +1,9 @@
 #include "Driver.h"
+#include <commctrl.h>
 #include <gtest/gtest.h>
 #include <cstdio>
+#include <sstream>
+#include <fstream>
 #include <cstring>
 
 namespace e2e {
@@ -399,6 +402,63 @@ HWND FocusOf(HWND h) {
   if (!GetGUIThreadInfo(GetWindowThreadProcessId(h, nullptr), &gti)) return nullptr;
   return gti.hwndFocus;
 }
+
+Remote::Remote(DWORD pid, size_t size) {
+  FProcess = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+  if (FProcess) FMem = VirtualAllocEx(FProcess, nullptr, size, MEM_COMMIT, PAGE_READWRITE);
+}
+
+Remote::~Remote() {
+  if (FMem) VirtualFreeEx(FProcess, FMem, 0, MEM_RELEASE);
+  if (FProcess) CloseHandle(FProcess);
+}
+
+void Remote::Write(const void* data, size_t n, size_t offset) {
+  WriteProcessMemory(FProcess, At(offset), data, n, nullptr);
+}
+
+void Remote::Read(void* data, size_t n, size_t offset) const {
+  ReadProcessMemory(FProcess, At(offset), data, n, nullptr);
+}
+
+DWORD PidOf(HWND h) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(h, &pid);
+  return pid;
+}
+
+int ItemCount(HWND lv) {
+  DWORD_PTR n = 0;
+  SendMessageTimeoutA(lv, LVM_GETITEMCOUNT, 0, 0, SMTO_NORMAL, 5000, &n);
+  return static_cast<int>(n);
+}
+
+std::vector<std::string> ListColumn(HWND lv, int sub) {
+  std::vector<std::string> out;
+  Remote mem(PidOf(lv), sizeof(LVITEMA) + 4096);
+  for (int i = 0, n = ItemCount(lv); i < n; ++i) {
+    LVITEMA it{};
+    it.iSubItem = sub;
+    it.pszText = mem.At(sizeof it);
+    it.cchTextMax = 4096;
+    mem.Write(&it, sizeof it);
+    DWORD_PTR len = 0;
+    SendMessageTimeoutA(lv, LVM_GETITEMTEXTA, i, reinterpret_cast<LPARAM>(mem.At(0)), SMTO_NORMAL, 5000, &len);
+    std::string s(len, '\0');
+    mem.Read(s.data(), len, sizeof it);
+    out.push_back(s);
+  }
+  return out;
+}
+
+std::string ReadFile(const std::string& name) {
+  std::ifstream f(name, std::ios::binary);
+  std::stringstream s;
+  s << f.rdbuf();
+  return s.str();
+}
+
+bool Exists(const std::string& name) { return GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 }  // namespace e2e
 

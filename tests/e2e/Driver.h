@@ -76,6 +76,31 @@ bool Send(HWND h, UINT msg, WPARAM wp, LPARAM lp, DWORD ms = 10000);
 // event, which it raises from a message it posts itself, has run.
 bool Activate(const Running& r);
 
+// Memory in another process, for the list and tab messages that carry pointers.
+class Remote {
+ public:
+  Remote(DWORD pid, size_t size);
+  ~Remote();
+  Remote(const Remote&) = delete;
+  Remote& operator=(const Remote&) = delete;
+  char* At(size_t offset) const { return static_cast<char*>(FMem) + offset; }
+  void Write(const void* data, size_t n, size_t offset = 0);
+  void Read(void* data, size_t n, size_t offset = 0) const;
+
+ private:
+  HANDLE FProcess = nullptr;
+  void* FMem = nullptr;
+};
+// The process that owns a window.
+DWORD PidOf(HWND h);
+// Rows of a list view of another process, and the texts of one of its columns.
+int ItemCount(HWND lv);
+std::vector<std::string> ListColumn(HWND lv, int sub);
+
+// A whole file's bytes (empty when it cannot be read), and whether a file or folder exists.
+std::string ReadFile(const std::string& name);
+bool Exists(const std::string& name);
+
 // Pixels of a screen rectangle, as COLORREF values: what the screen shows of the program's
 // windows (their device contexts cannot be read from another process).
 struct Shot {

@@ -13,62 +13,11 @@ namespace {
 
 const char kCaption[] = "Velmora Advanced System Profiler";
 
-// Memory in the program's process, for the list and tab messages that carry pointers.
-class Remote {
- public:
-  Remote(DWORD pid, size_t size) : FSize(size) {
-    FProcess = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
-    if (FProcess) FMem = VirtualAllocEx(FProcess, nullptr, size, MEM_COMMIT, PAGE_READWRITE);
-  }
-  ~Remote() {
-    if (FMem) VirtualFreeEx(FProcess, FMem, 0, MEM_RELEASE);
-    if (FProcess) CloseHandle(FProcess);
-  }
-  char* At(size_t offset) const { return static_cast<char*>(FMem) + offset; }
-  void Write(const void* data, size_t n, size_t offset = 0) { WriteProcessMemory(FProcess, At(offset), data, n, nullptr); }
-  void Read(void* data, size_t n, size_t offset = 0) const { ReadProcessMemory(FProcess, At(offset), data, n, nullptr); }
-
- private:
-  HANDLE FProcess = nullptr;
-  void* FMem = nullptr;
-  size_t FSize;
-};
-
 std::string ControlText(HWND h) {
   char buf[1024] = "";
   DWORD_PTR n = 0;
   SendMessageTimeoutA(h, WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf), SMTO_NORMAL, 5000, &n);
   return std::string(buf, n);
-}
-
-DWORD PidOf(HWND h) {
-  DWORD pid = 0;
-  GetWindowThreadProcessId(h, &pid);
-  return pid;
-}
-
-int ItemCount(HWND lv) {
-  DWORD_PTR n = 0;
-  SendMessageTimeoutA(lv, LVM_GETITEMCOUNT, 0, 0, SMTO_NORMAL, 5000, &n);
-  return static_cast<int>(n);
-}
-
-std::vector<std::string> Column(HWND lv, int sub) {
-  std::vector<std::string> out;
-  Remote mem(PidOf(lv), sizeof(LVITEMA) + 4096);
-  for (int i = 0, n = ItemCount(lv); i < n; ++i) {
-    LVITEMA it{};
-    it.iSubItem = sub;
-    it.pszText = mem.At(sizeof it);
-    it.cchTextMax = 4096;
-    mem.Write(&it, sizeof it);
-    DWORD_PTR len = 0;
-    SendMessageTimeoutA(lv, LVM_GETITEMTEXTA, i, reinterpret_cast<LPARAM>(mem.At(0)), SMTO_NORMAL, 5000, &len);
-    std::string s(len, '\0');
-    mem.Read(s.data(), len, sizeof it);
-    out.push_back(s);
-  }
-  return out;
 }
 
 void SelectRow(HWND lv, int i) {
@@ -116,15 +65,6 @@ struct Helper {
   }
   std::string Pid() const { return std::to_string(pi.dwProcessId); }
 };
-
-std::string ReadFile(const std::string& name) {
-  std::ifstream f(name, std::ios::binary);
-  std::stringstream s;
-  s << f.rdbuf();
-  return s.str();
-}
-
-bool Exists(const std::string& name) { return GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 class Overview : public ::testing::Test {
  protected:
@@ -210,7 +150,7 @@ TEST_F(Overview, OpensOnceWithItsPagesAndRefreshesWithoutDuplicates) {
   HWND before = dlg;
   Open();
   EXPECT_EQ(dlg, before);
-  std::vector<std::string> pids = Column(Processes(), 0);
+  std::vector<std::string> pids = ListColumn(Processes(), 0);
   EXPECT_EQ(std::count(pids.begin(), pids.end(), late.Pid()), 0);
   HWND folders = FindChild(Sheet(1), "TListView", nullptr);
   int rows = ItemCount(folders);
@@ -218,7 +158,7 @@ TEST_F(Overview, OpensOnceWithItsPagesAndRefreshesWithoutDuplicates) {
   // Refresh gathers again: the new process shows, and a second refresh adds no row.
   HWND refresh = FindChild(dlg, "TButton", "Re&fresh");
   for (int i = 0; i < 2; ++i) ASSERT_TRUE(ClickAndWait(refresh));
-  pids = Column(Processes(), 0);
+  pids = ListColumn(Processes(), 0);
   EXPECT_EQ(std::count(pids.begin(), pids.end(), late.Pid()), 1);
   std::sort(pids.begin(), pids.end());
   EXPECT_EQ(std::adjacent_find(pids.begin(), pids.end()), pids.end());
@@ -233,7 +173,7 @@ TEST_F(Overview, TerminateEndsTheProcessOrKeepsItsRow) {
   ASSERT_TRUE(ClickAndWait(FindChild(dlg, "TButton", "Re&fresh")));
   ClickTab(pages, 13);
   HWND list = Processes();
-  std::vector<std::string> pids = Column(list, 0);
+  std::vector<std::string> pids = ListColumn(list, 0);
   auto row = [&](const std::string& p) { return static_cast<int>(std::find(pids.begin(), pids.end(), p) - pids.begin()); };
   ASSERT_LT(row(victim.Pid()), static_cast<int>(pids.size()));
   HWND terminate = FindChild(Sheet(13), "TButton", "&Terminate...");
@@ -244,7 +184,7 @@ TEST_F(Overview, TerminateEndsTheProcessOrKeepsItsRow) {
   EXPECT_EQ(question.substr(0, 17), "e2e_tests.exe\r\n\r\n");
   EXPECT_EQ(WaitForSingleObject(victim.pi.hProcess, 10000), WAIT_OBJECT_0);
   Settle(dlg);
-  std::vector<std::string> after = Column(list, 0);
+  std::vector<std::string> after = ListColumn(list, 0);
   EXPECT_EQ(after.size(), pids.size() - 1);
   EXPECT_EQ(std::count(after.begin(), after.end(), victim.Pid()), 0);
 
@@ -269,7 +209,7 @@ TEST_F(Overview, TerminateEndsTheProcessOrKeepsItsRow) {
   Click(terminate);
   EXPECT_NE(Answer("Warning", IDYES), "(no box)");
   EXPECT_EQ(Answer("Warning", IDOK), "Cannot terminate this process.");
-  EXPECT_EQ(Column(list, 0).size(), pids.size());
+  EXPECT_EQ(ListColumn(list, 0).size(), pids.size());
 }
 
 TEST_F(Overview, ReportsGoThroughTheSaveDialog) {
@@ -330,7 +270,7 @@ TEST_F(Overview9x, TerminateReadsTheHexadecimalIdentifierBack) {
   char hex[16];
   std::snprintf(hex, sizeof hex, "0x%lX", static_cast<unsigned long>(victim.pi.dwProcessId));
   HWND list = Processes();
-  std::vector<std::string> pids = Column(list, 0);
+  std::vector<std::string> pids = ListColumn(list, 0);
   auto at = std::find(pids.begin(), pids.end(), hex);
   ASSERT_NE(at, pids.end()) << hex;
   SelectRow(list, static_cast<int>(at - pids.begin()));
@@ -439,13 +379,13 @@ struct Lists : Overview {
     SelectTab(pages, 14);
     SelectTab(FindChild(Sheet(14), "TTabControl", nullptr), tab);
     HWND list = FindChild(Sheet(14), "TListView", nullptr);
-    std::vector<std::string> names = Column(list, 0), commands = Column(list, 1), rows;
+    std::vector<std::string> names = ListColumn(list, 0), commands = ListColumn(list, 1), rows;
     for (size_t i = 0; i < names.size(); ++i) rows.push_back(names[i] + "=" + (i < commands.size() ? commands[i] : ""));
     return rows;
   }
   std::vector<std::string> Software() {
     SelectTab(pages, 15);
-    return Column(FindChild(Sheet(15), "TListView", nullptr), 0);
+    return ListColumn(FindChild(Sheet(15), "TListView", nullptr), 0);
   }
   std::string SavedReport(const char* name) {
     const std::string file = ExeDir() + name;

@@ -22,15 +22,6 @@ const char kFolder[] = "C:\\Program Files\\Velmora Test Tools\\Velmora";
 
 std::string SetupPath() { return ExeDir() + "..\\dist\\" + kSetupName; }
 
-std::string ReadFile(const std::string& name) {
-  std::ifstream f(name, std::ios::binary);
-  std::stringstream s;
-  s << f.rdbuf();
-  return s.str();
-}
-
-bool Exists(const std::string& name) { return GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
 std::string StartMenuFolder() {
   char path[MAX_PATH] = "";
   SHGetSpecialFolderPathA(nullptr, path, CSIDL_COMMON_PROGRAMS, FALSE);
@@ -137,45 +128,6 @@ const char kUninstallerCopy[] = "Un.exe";
 
 bool WaitForUninstaller(DWORD ms) {
   return WaitFor([] { return ProcessesNamed(kUninstallerCopy).empty(); }, ms);
-}
-
-// Memory in another process, for the list view messages that carry pointers.
-class Remote {
- public:
-  Remote(DWORD pid, size_t size) {
-    FProcess = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
-    if (FProcess) FMem = static_cast<char*>(VirtualAllocEx(FProcess, nullptr, size, MEM_COMMIT, PAGE_READWRITE));
-  }
-  ~Remote() {
-    if (FMem) VirtualFreeEx(FProcess, FMem, 0, MEM_RELEASE);
-    if (FProcess) CloseHandle(FProcess);
-  }
-  char* At(size_t offset) const { return FMem + offset; }
-  void Write(const void* data, size_t n) { WriteProcessMemory(FProcess, FMem, data, n, nullptr); }
-  void Read(void* data, size_t n, size_t offset) const { ReadProcessMemory(FProcess, FMem + offset, data, n, nullptr); }
-
- private:
-  HANDLE FProcess = nullptr;
-  char* FMem = nullptr;
-};
-
-std::vector<std::string> ListTexts(HWND lv, DWORD pid) {
-  std::vector<std::string> out;
-  DWORD_PTR n = 0;
-  SendMessageTimeoutA(lv, LVM_GETITEMCOUNT, 0, 0, SMTO_NORMAL, 5000, &n);
-  Remote mem(pid, sizeof(LVITEMA) + 512);
-  for (int i = 0; i < static_cast<int>(n); ++i) {
-    LVITEMA it{};
-    it.pszText = mem.At(sizeof it);
-    it.cchTextMax = 512;
-    mem.Write(&it, sizeof it);
-    DWORD_PTR len = 0;
-    SendMessageTimeoutA(lv, LVM_GETITEMTEXTA, i, reinterpret_cast<LPARAM>(mem.At(0)), SMTO_NORMAL, 5000, &len);
-    std::string s(len, '\0');
-    mem.Read(s.data(), len, sizeof it);
-    out.push_back(s);
-  }
-  return out;
 }
 
 // A window of another program that answers to the running copy's class and title but does not
@@ -337,7 +289,7 @@ TEST_F(Setup, SilentRoundTripIntoAFolderWithSpaces) {
   ASSERT_TRUE(Settle(dlg, 60000));
   HWND sheet = FindChild(dlg, "TTabSheet", " Software ");
   ASSERT_NE(sheet, nullptr);
-  std::vector<std::string> software = ListTexts(FindChild(sheet, "TListView", nullptr), program.dwProcessId);
+  std::vector<std::string> software = ListColumn(FindChild(sheet, "TListView", nullptr), 0);
   EXPECT_NE(std::find(software.begin(), software.end(), "Velmora"), software.end()) << software.size() << " entries";
 
   // What the program and its wizard leave behind while it runs: settings and a logon entry.
