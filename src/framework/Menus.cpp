@@ -89,17 +89,18 @@ HMENU BuildMenu(TMenuItem* parent, std::vector<TMenuItem*>& ids) {
 }
 }  // namespace
 
+HWND TPopupMenu::OwnerWindow() const {
+  // The menu needs a window of this thread to report to.
+  if (Application && Application->MainForm() && Application->MainForm()->HandleAllocated())
+    return Application->MainForm()->Handle();
+  return Application ? Application->Handle() : nullptr;
+}
+
 void TPopupMenu::Popup(int x, int y) {
   if (OnPopup) CallGuarded(this, [&] { OnPopup(this); });
   std::vector<TMenuItem*> ids;
   HMENU m = BuildMenu(FItems, ids);
-  // The menu needs a window of this thread to report to; the main form's, else the application's.
-  HWND owner = nullptr;
-  if (Application && Application->MainForm() && Application->MainForm()->HandleAllocated())
-    owner = Application->MainForm()->Handle();
-  else if (Application)
-    owner = Application->Handle();
-  UINT cmd = TrackPopupMenu(m, TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, x, y, 0, owner, nullptr);
+  UINT cmd = TrackPopupMenu(m, TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, x, y, 0, OwnerWindow(), nullptr);
   DestroyMenu(m);
   if (cmd > 0 && cmd <= ids.size()) ids[cmd - 1]->Click();
 }

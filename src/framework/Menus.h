@@ -57,6 +57,8 @@ class TPopupMenu : public TComponent {
   // Shows the menu at a screen point and returns when it closes; the chosen item's click runs
   // before that.
   virtual void Popup(int x, int y);
+  // The window the shown menu reports to: the main form's, else the application's.
+  HWND OwnerWindow() const;
   void ReadChild(TComponent* child) override;
 
   TNotifyEvent OnPopup;

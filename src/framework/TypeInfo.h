@@ -264,6 +264,12 @@ class ClassBuilder {
     p.EventType = &typeid(F);
     p.SetEvent = {&typeinfo_detail::SetEvent<F>, typeinfo_detail::ToObject(field)};
   }
+  // The same for an event field that a base class declares.
+  template <class F, class B>
+    requires(std::is_base_of_v<B, C> && !std::is_same_v<B, C>)
+  void Event(const char* name, F B::*field) {
+    Event(name, static_cast<F C::*>(field));
+  }
   // Creatable by name from a description.
   void Creatable() {
     FInfo.Create = [](TComponent* owner) -> TComponent* { return new C(owner); };

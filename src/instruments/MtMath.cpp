@@ -144,9 +144,4 @@ int GaugeFrame(int32_t position, int32_t min, int32_t max) {
   return frame < 0 ? 0 : frame > 12 ? 12 : static_cast<int>(frame);
 }
 
-std::string GaugeTip(const std::string& hint, bool showHint) {
-  if (!showHint || hint.empty()) return std::string();
-  return hint.substr(0, 63);
-}
-
 }  // namespace mt

@@ -59,7 +59,5 @@ int NumContentWidth(int digits, bool signedCells, int cellWidth, int spacing);
 // ---- Tray gauge ----
 // Frame 0..12 of the gauge for a position within min..max.
 int GaugeFrame(int32_t position, int32_t min, int32_t max);
-// The tooltip as the notification record takes it: at most 63 characters.
-std::string GaugeTip(const std::string& hint, bool showHint);
 
 }  // namespace mt

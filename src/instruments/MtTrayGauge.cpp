@@ -23,11 +23,11 @@ VELMORA_CLASS_INFO(TMtTrayGauge) {
   b.Ref<TPopupMenu>("PopupMenu", &TMtTrayGauge::PopupMenu, &TMtTrayGauge::SetPopupMenu);
   b.Bool("HideTaskBtn", &TMtTrayGauge::HideTaskBtn, &TMtTrayGauge::SetHideTaskBtn);
   b.Bool("LeftBtnPopup", &TMtTrayGauge::LeftBtnPopup, &TMtTrayGauge::SetLeftBtnPopup);
-  b.Event("OnClick", static_cast<TNotifyEvent TMtTrayGauge::*>(&TMtTrayGauge::OnClick));
-  b.Event("OnDblClick", static_cast<TNotifyEvent TMtTrayGauge::*>(&TMtTrayGauge::OnDblClick));
-  b.Event("OnMouseDown", static_cast<TMouseEvent TMtTrayGauge::*>(&TMtTrayGauge::OnMouseDown));
-  b.Event("OnMouseUp", static_cast<TMouseEvent TMtTrayGauge::*>(&TMtTrayGauge::OnMouseUp));
-  b.Event("OnMouseMove", static_cast<TMouseMoveEvent TMtTrayGauge::*>(&TMtTrayGauge::OnMouseMove));
+  b.Event("OnClick", &TMtTrayGauge::OnClick);
+  b.Event("OnDblClick", &TMtTrayGauge::OnDblClick);
+  b.Event("OnMouseDown", &TMtTrayGauge::OnMouseDown);
+  b.Event("OnMouseUp", &TMtTrayGauge::OnMouseUp);
+  b.Event("OnMouseMove", &TMtTrayGauge::OnMouseMove);
   b.Creatable();
 }
 

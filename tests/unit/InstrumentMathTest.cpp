@@ -113,15 +113,13 @@ TEST(InstrumentMath, NumberCellsAndLayout) {
   EXPECT_EQ(NumContentWidth(4, true, 7, 2), 43);
 }
 
-TEST(InstrumentMath, GaugeFramesAndTip) {
+TEST(InstrumentMath, GaugeFrames) {
   const std::pair<int, int> frames[] = {{0, 0}, {8, 0}, {9, 1}, {50, 6}, {99, 11}, {100, 12}};
   for (auto [pos, frame] : frames) EXPECT_EQ(GaugeFrame(pos, 0, 100), frame) << pos;
   // A wide range does not overflow.
   EXPECT_EQ(GaugeFrame(2000000000, -2000000000, 2000000000), 12);
   EXPECT_EQ(GaugeFrame(0, -2000000000, 2000000000), 6);
   EXPECT_EQ(GaugeFrame(5, 5, 5), 0);
-  EXPECT_EQ(GaugeTip(std::string(80, 'x'), true), std::string(63, 'x'));
-  EXPECT_EQ(GaugeTip("Velmora", false), "");
 }
 
 namespace {
