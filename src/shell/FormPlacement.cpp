@@ -386,8 +386,12 @@ void TFormPlacement::RestoreFormPlacement() {
   FWasSaved = false;
   struct MarkRestored {
     TFormPlacement* self;
-    ~MarkRestored() { self->FWasRestored = true; }
+    ~MarkRestored() {
+      self->FWasRestored = true;
+      self->FRestoring = false;
+    }
   } mark{this};
+  FRestoring = true;
   TForm* f = Form();
   if (!f) return;
   auto store = OpenStore(false);

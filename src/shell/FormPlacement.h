@@ -77,6 +77,8 @@ class TFormPlacement : public TComponent {
   // Restores now; marks the placement restored on every path.
   void RestoreFormPlacement();
   bool Restored() const { return FWasRestored; }
+  // While the stored values are being put back (their setters run as they are read).
+  bool Restoring() const { return FRestoring; }
 
   TNotifyEvent OnSavePlacement, OnRestorePlacement;
 
@@ -109,7 +111,7 @@ class TFormPlacement : public TComponent {
   bool FUseRegistry = false;
   int FVersion = 0;
 
-  bool FWasRestored = false, FWasSaved = false, FSavingOnDestroy = false;
+  bool FWasRestored = false, FWasSaved = false, FSavingOnDestroy = false, FRestoring = false;
   bool FDefMaximize = false;
   bool FChained = false;
   bool FSessionHooked = false;

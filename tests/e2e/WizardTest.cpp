@@ -1,5 +1,5 @@
 // The optimization wizard from outside: stored choices, the walk through its pages, the tuning
-// it writes for each version mode, the restart question answered No, and the logon entry.
+// it writes for each version mode, the restart question answered No, and the logon entry that only the user makes.
 // Tuning values land in the test prefix's registry only, and are removed before and after.
 #include <gtest/gtest.h>
 #include <string>
@@ -171,25 +171,49 @@ TEST_F(WizardTuning, LineSpeedsGiveTheirConnectionCounts) {
   }
 }
 
-TEST(WizardLogon, EntryFollowsTheBoxAndSurvivesAProgramRestart) {
+TEST(WizardLogon, OnlyTheUsersTickMakesTheEntryNeitherTheStoredChoiceNorCancel) {
   CleanTuning();
   DeleteUserKey("Velmora");
+  // Ticked once, then the entry removed elsewhere (msconfig, a reinstall that kept the settings).
   Store("FlatCheckBox6_Checked", "True");
   std::string exe = ExeDir() + "velmora.exe";
+  const char kBox[] = "&Automatically start Velmora when I log into the system";
   {
     WizardRun run;
     run.Start();
     if (HasFatalFailure()) return;
-    // Not at start: the stored box comes back when the wizard is shown.
     EXPECT_EQ(Value(HKEY_CURRENT_USER, kRun, "velmora.exe"), "<none>");
     run.Open();
     if (HasFatalFailure()) return;
-    EXPECT_EQ(Value(HKEY_CURRENT_USER, kRun, "velmora.exe"), "s:\"" + exe + "\"");
+    EXPECT_EQ(Value(HKEY_CURRENT_USER, kRun, "velmora.exe"), "<none>");
+    run.Click(run.Button("&Next >"));
+    run.Click(run.Button("&Next >"));
     run.Click(run.Button("&Cancel"));
     EXPECT_FALSE(IsWindowVisible(run.wizard));
+    EXPECT_EQ(Value(HKEY_CURRENT_USER, kRun, "velmora.exe"), "<none>");
+    // The box showed that there is none, and that is what the close kept.
+    EXPECT_EQ(Value(HKEY_CURRENT_USER, kSettings, "FlatCheckBox6_Checked"), "s:False");
     run.Close();
   }
-  // A new start leaves the entry where it is.
+  EXPECT_EQ(Value(HKEY_CURRENT_USER, kRun, "velmora.exe"), "<none>");
+  // The user ticks it: the entry is made at once and outlives Cancel and the program.
+  {
+    WizardRun run;
+    run.Start();
+    if (HasFatalFailure()) return;
+    run.Open();
+    if (HasFatalFailure()) return;
+    run.Click(run.Button("&Next >"));
+    run.Click(run.Button("&Next >"));
+    HWND box = FindChild(run.wizard, "TFlatCheckBox", kBox);
+    ASSERT_NE(box, nullptr);
+    // Space toggles it, as a click does (a click needs the pointer over the box).
+    ASSERT_TRUE(Send(box, WM_KEYDOWN, VK_SPACE, 0));
+    EXPECT_EQ(Value(HKEY_CURRENT_USER, kRun, "velmora.exe"), "s:\"" + exe + "\"");
+    run.Click(run.Button("&Cancel"));
+    run.Close();
+  }
+  // A new start leaves the entry where it is; the box shows it and unticking removes it.
   WizardRun run;
   run.Start();
   if (HasFatalFailure()) return;
@@ -198,9 +222,8 @@ TEST(WizardLogon, EntryFollowsTheBoxAndSurvivesAProgramRestart) {
   if (HasFatalFailure()) return;
   run.Click(run.Button("&Next >"));
   run.Click(run.Button("&Next >"));
-  HWND box = FindChild(run.wizard, "TFlatCheckBox", "&Automatically start Velmora when I log into the system");
+  HWND box = FindChild(run.wizard, "TFlatCheckBox", kBox);
   ASSERT_NE(box, nullptr);
-  // Space toggles it, as a click does (a click needs the pointer over the box).
   ASSERT_TRUE(Send(box, WM_KEYDOWN, VK_SPACE, 0));
   EXPECT_EQ(Value(HKEY_CURRENT_USER, kRun, "velmora.exe"), "<none>");
   // Closed with its close box: the unticked box is what is kept.
