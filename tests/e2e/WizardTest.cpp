@@ -1,6 +1,7 @@
 // The optimization wizard from outside: stored choices, the walk through its pages, the tuning
-// it writes for each version mode, the restart question answered No, and the logon entry that only the user makes.
-// Tuning values land in the test prefix's registry only, and are removed before and after.
+// it writes for each version mode, the restart question answered No, and the logon entry that
+// only the user makes. Tuning values land in the test prefix's registry only, and are removed
+// before and after.
 #include <gtest/gtest.h>
 #include <string>
 #include "Driver.h"
