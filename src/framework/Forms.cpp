@@ -896,14 +896,14 @@ LRESULT TApplication::AppWndProc(UINT msg, WPARAM wp, LPARAM lp) {
 
 LRESULT TApplication::SessionMessage(UINT msg, WPARAM wp) {
   // Each top-level window of the program gets the notices; the first one to arrive acts.
-  auto tell = [this](bool ending) {
+  auto tell = [this](bool ending, bool certain) {
     LRESULT r = 0;
-    FHooks.Call(this, CM_SESSIONEND, ending, 0, r);
+    FHooks.Call(this, CM_SESSIONEND, ending, certain, r);
   };
   if (msg == WM_QUERYENDSESSION) {
     if (FSessionState == 0) {
       FSessionState = 1;
-      tell(true);
+      tell(true, false);
     }
     return TRUE;
   }
@@ -911,12 +911,12 @@ LRESULT TApplication::SessionMessage(UINT msg, WPARAM wp) {
   if (wp) {
     if (FSessionState != 2) {
       FSessionState = 2;
-      tell(true);
+      tell(true, true);
       Terminate();
     }
   } else if (FSessionState == 1) {
     FSessionState = 0;
-    tell(false);
+    tell(false, false);
   }
   return 0;
 }
