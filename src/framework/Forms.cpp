@@ -793,8 +793,10 @@ void TApplication::Notification(TComponent* AComponent, TOperation Operation) {
 void TApplication::Minimize() {
   if (!FHandle || IsIconic(FHandle)) return;
   // Windows hides owned windows with their owner; not every system does it for a window of
-  // no size, so the main form is hidden here too.
+  // no size, so the main form is hidden here too, and the program's other windows (a dialog
+  // left open) go with it until it is restored.
   if (FMainForm && FMainForm->HandleAllocated()) ShowWindow(FMainForm->Handle(), SW_HIDE);
+  ShowOwnedPopups(FHandle, FALSE);
   ShowWindow(FHandle, SW_MINIMIZE);
   if (OnMinimize) CallGuarded(this, [&] { OnMinimize(this); });
 }
@@ -808,6 +810,8 @@ void TApplication::Restore() {
 }
 
 void TApplication::ShowRestoredMainForm() {
+  // The windows that went with the application come back behind the main form.
+  if (FHandle) ShowOwnedPopups(FHandle, TRUE);
   if (FMainForm && FMainForm->HandleAllocated() && FMainForm->Visible()) {
     ShowWindow(FMainForm->Handle(), SW_SHOW);
     SetActiveWindow(FMainForm->Handle());

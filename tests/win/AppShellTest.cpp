@@ -319,6 +319,32 @@ TEST_F(Shell, TheSessionsEndIsToldOnceFromAnyWindowAndTheInstanceGoesOnlyWhenItI
   app->UnhookMainWindow(&key);
 }
 
+TEST_F(Shell, TheProgramsOtherWindowsGoWithItWhenItIsMinimisedAndComeBackWithIt) {
+  auto* main = new TForm(app);
+  app->AddForm(main);
+  auto* dialog = new TForm(app);
+  auto* closed = new TForm(app);
+  main->Show();
+  dialog->Show();
+  closed->Show();
+  closed->Hide();
+  app->Minimize();
+  EXPECT_FALSE(IsWindowVisible(main->Handle()));
+  EXPECT_FALSE(IsWindowVisible(dialog->Handle()));
+  EXPECT_TRUE(dialog->Visible());  // still open, only out of sight
+  app->Restore();
+  EXPECT_TRUE(IsWindowVisible(main->Handle()));
+  EXPECT_TRUE(IsWindowVisible(dialog->Handle()));
+  EXPECT_FALSE(IsWindowVisible(closed->Handle()));  // what was closed stays closed
+  // Restored from outside (a second start's OpenIcon): the same.
+  app->Minimize();
+  OpenIcon(app->Handle());
+  Pump();
+  EXPECT_TRUE(IsWindowVisible(main->Handle()));
+  EXPECT_TRUE(IsWindowVisible(dialog->Handle()));
+  EXPECT_FALSE(IsWindowVisible(closed->Handle()));
+}
+
 TEST_F(Shell, TheFlatHintsShowHintHandlerWorksBehindTheApplicationEvents) {
   // The flat hint takes the application's event first; the main window's application events
   // come after it and must not cut it off.
