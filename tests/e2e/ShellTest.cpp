@@ -303,3 +303,28 @@ TEST(SessionEnd, ALogOffCalledOffAfterAStartLeavesOneCopyWithBothIcons) {
   EXPECT_EQ(Icons(pid).size(), 2u);
   first.Close();
 }
+
+TEST(TrayAndDialogs, TheSystemInformationDialogGoesIntoTheTrayWithTheProgramAndComesBackWithIt) {
+  Up r;
+  r.Start();
+  DWORD pid = r.p.pi.dwProcessId;
+  HWND button = FindChild(r.main, "TFlatButton", "&System info...");
+  ASSERT_NE(button, nullptr);
+  PostMessageA(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+  PostMessageA(button, WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
+  HWND dialog = FindTopWindow(pid, "TfrmKSI_Overview", nullptr, 60000);
+  ASSERT_NE(dialog, nullptr);
+  ASSERT_TRUE(Settle(dialog, 60000));
+  ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(dialog) != 0; }, 10000));
+  // Into the tray: nothing of the program stays on the screen.
+  ASSERT_TRUE(Send(r.main, WM_SYSCOMMAND, SC_MINIMIZE, 0));
+  EXPECT_FALSE(IsWindowVisible(dialog));
+  EXPECT_FALSE(HasVisibleWindow(pid));
+  // A double-click on the plain icon brings the window and the dialog back.
+  auto icons = Icons(pid);
+  ASSERT_EQ(icons.size(), 2u);
+  for (const Icon& i : icons)
+    if (i.id == 1) PostMessageA(i.owner, WM_USER + 1024, 1, WM_LBUTTONDBLCLK);
+  EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(r.main) && IsWindowVisible(dialog); }, 10000));
+  r.Close();
+}
