@@ -48,6 +48,12 @@ endforeach()
 foreach(v winxp win10)
   wine_test(e2e.setup.${v} e2e_tests.exe ARGS --gtest_brief=1 --gtest_filter=Setup.* --winver=${v} TIMEOUT 240)
 endforeach()
+# Nothing the user did not ask for, in the oldest and the most common mode as well: the logon
+# entry, a second copy after a log-off called off, a dialog left on the screen by the tray.
+foreach(v win98 winxp)
+  wine_test(e2e.unasked.${v} e2e_tests.exe ARGS --gtest_brief=1
+            --gtest_filter=WizardLogon.*:SessionEnd.*:TrayAndDialogs.* --winver=${v} TIMEOUT 180)
+endforeach()
 wine_test(e2e e2e_tests.exe ARGS --gtest_brief=1 --gtest_filter=-Startup.*:Report.*:WizardTuning.*:Setup.*:Wow64*
           TIMEOUT 300)
 # The registry's two views of 64-bit Windows, in a 64-bit prefix of its own (made on first use).

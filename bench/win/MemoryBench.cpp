@@ -16,6 +16,8 @@
 #include "app/OptForm.h"
 #include "flat/FlatButtons.h"
 #include "framework/Bitmaps.h"
+#include "framework/Canvas.h"
+#include "framework/ComCtrls.h"
 #include "framework/Dialogs.h"
 #include "framework/FloatControl.h"
 #include "framework/GdiObjects.h"
@@ -31,7 +33,7 @@ struct Figures {
   size_t crt = 0, crtBlocks = 0;    // the C runtime's heap: bytes in use, blocks
   size_t heaps = 0, heapBlocks = 0;  // every heap of the process
   long bitmapBytes = 0, bitmaps = 0;
-  long gdi = 0, icons = 0, dcs = 0;
+  long gdi = 0, fonts = 0, icons = 0, dcs = 0;
   int windows = 0;
   size_t resident = 0, peak = 0, priv = 0;
   // What the program itself holds: heap blocks and bitmap pixels.
@@ -94,6 +96,7 @@ Figures Now() {
   f.bitmapBytes = HeldBitmapBytes();
   f.bitmaps = HeldBitmaps();
   f.gdi = HeldGdiObjects();
+  f.fonts = HeldFonts();
   f.icons = HeldIcons();
   f.dcs = HeldMemoryDCs();
   f.windows = ThreadWindows();
@@ -110,14 +113,14 @@ Figures Now() {
 double Kb(size_t bytes) { return static_cast<double>(bytes) / 1024.0; }
 
 void Header() {
-  std::printf("%-28s %9s %7s %9s %7s %9s %4s %5s %5s %3s %4s %9s %9s\n", "", "C heap KB", "blocks", "heaps KB",
-              "blocks", "bitmap KB", "bmps", "GDI", "icons", "DCs", "wnds", "resid. KB", "priv. KB");
+  std::printf("%-28s %9s %7s %9s %7s %9s %4s %5s %5s %5s %3s %4s %9s %9s\n", "", "C heap KB", "blocks", "heaps KB",
+              "blocks", "bitmap KB", "bmps", "GDI", "fonts", "icons", "DCs", "wnds", "resid. KB", "priv. KB");
 }
 
 void Print(const char* when, const Figures& f) {
-  std::printf("%-28s %9.1f %7zu %9.1f %7zu %9.1f %4ld %5ld %5ld %3ld %4d %9.0f %9.0f\n", when, Kb(f.crt), f.crtBlocks,
-              Kb(f.heaps), f.heapBlocks, Kb(static_cast<size_t>(f.bitmapBytes)), f.bitmaps, f.gdi, f.icons, f.dcs,
-              f.windows, Kb(f.resident), Kb(f.priv));
+  std::printf("%-28s %9.1f %7zu %9.1f %7zu %9.1f %4ld %5ld %5ld %5ld %3ld %4d %9.0f %9.0f\n", when, Kb(f.crt),
+              f.crtBlocks, Kb(f.heaps), f.heapBlocks, Kb(static_cast<size_t>(f.bitmapBytes)), f.bitmaps, f.gdi, f.fonts,
+              f.icons, f.dcs, f.windows, Kb(f.resident), Kb(f.priv));
 }
 
 // Handles the messages that come in over ms milliseconds (paints, the fade, released forms).
@@ -195,7 +198,19 @@ int main(int argc, char** argv) {
   Header();
   Print("before the windows", empty);
   Print("start-up", AtRest());
-  OpenAndCloseSystemInfo(form);
+  // What the dialog holds while it is open, first as it opens, then with every page shown.
+  form->FlatButton1Click(form);
+  Pump(100);
+  if (TfrmKSI_Overview* f = TfrmKSI_Overview::Instance()) {
+    Print("System info open", Now());
+    for (int i = 0; i < f->pcMain->PageCount(); ++i) {
+      f->pcMain->SetActivePageIndex(i);
+      Pump(20);
+    }
+    Print("  every page shown", Now());
+    f->Close();
+    for (int i = 0; i < 200 && TfrmKSI_Overview::Instance(); ++i) Pump(10);
+  }
   Print("System info opened, closed", AtRest());
   OpenAndCloseWizard(form);
   Print("wizard opened, closed", AtRest());

@@ -137,6 +137,8 @@ void TForm1::FormShow(TObject*) {
   } catch (const Exception& e) {
     ShowErrorBox(e.Message(), "TMemory.GetInfo");
   }
+  // The stored choice was put back before this; the box shows the system as it is instead.
+  ShowLogonEntry();
 }
 
 void TForm1::ApplyRamOption(bool canFree, int64_t availMB) {
@@ -165,15 +167,44 @@ void TForm1::FlatCheckBox2Click(TObject*) {
   MtLightsNET->SetLedState(FOptimizeNet ? 1u << lsGreen : 0u);
 }
 
-void TForm1::FlatCheckBox6Click(TObject*) { ARUN->SetAutoRun(FlatCheckBox6->Checked()); }
+void TForm1::FlatCheckBox6Click(TObject*) {
+  // Only the user's own tick makes or removes the logon entry: the stored choice being put
+  // back, or the box being set to show the entry as it is, changes nothing on the system.
+  if (FShowingLogonEntry || FormStorage1->Restoring()) return;
+  ApplyLogonEntry();
+}
 
-void TForm1::InteriorWizardPage2Show(TObject*, bool) {
-  // The box shows whether the logon entry is there now: one made or removed elsewhere (or an
-  // earlier attempt that could not write it) is what the user sees and can change.
+void TForm1::ApplyLogonEntry() {
+  bool wanted = FlatCheckBox6->Checked();
+  // The component may believe in an entry removed elsewhere since: written again all the same.
+  if (ARUN->AutoRun() != wanted)
+    ARUN->SetAutoRun(wanted);
+  else
+    ARUN->ApplyAutoRun();
+}
+
+void TForm1::ShowLogonEntry() {
+  FShowingLogonEntry = true;
+  struct Done {
+    bool& flag;
+    ~Done() { flag = false; }
+  } done{FShowingLogonEntry};
   FlatCheckBox6->SetChecked(ARUN->Exists());
 }
 
-void TForm1::Wizard1Finish(TObject*) { Thread1->Start(); }
+void TForm1::InteriorWizardPage2Show(TObject*, bool) {
+  // One made or removed elsewhere while the wizard is open (or an earlier attempt that could
+  // not write it) is what the user sees and can change.
+  ShowLogonEntry();
+}
+
+void TForm1::Wizard1Finish(TObject*) {
+  if (Thread1->Running()) return;
+  // Finish carries out what the pages show, the logon entry among it (written as this version
+  // writes it, or removed).
+  ApplyLogonEntry();
+  Thread1->Start();
+}
 
 void TForm1::Wizard1Cancel(TObject*) { Close(); }
 

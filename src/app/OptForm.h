@@ -74,6 +74,11 @@ class TForm1 : public TForm {
  private:
   // The memory option on or off for this machine: off, it says why.
   void ApplyRamOption(bool canFree, int64_t availMB);
+  // The logon box set to whether the entry is there, which changes nothing on the system.
+  void ShowLogonEntry();
+  // The logon entry made or removed as the box says.
+  void ApplyLogonEntry();
+  bool FShowingLogonEntry = false;
   std::string FRamCaption;
   int FRamBoxHeight = 0;
   bool FCanFreeRAM = true;

@@ -100,6 +100,73 @@ VELMORA_CLASS_INFO(TBrush) {
   b.Enum("Style", &TBrush::Style, &TBrush::SetStyle, BrushStyleInfo());
 }
 
+// ---- Shared fonts ----
+
+namespace {
+// Controls of one font share one font object: a dialog of a hundred labels in one face holds one,
+// not a hundred (on Windows 9x fonts come out of a small heap that all programs share). Fonts
+// are made and let go on more than one thread, so the list is locked.
+struct SharedFont {
+  std::string name;
+  int height, style, charset, orientation;
+  long refs;
+  FontHandle handle;
+};
+
+class FontCache {
+ public:
+  FontCache() { InitializeCriticalSection(&FLock); }
+  HFONT Acquire(const LOGFONTA& lf, const std::string& name, int style);
+  void Release(HFONT h);
+  long Count() {
+    Lock l(this);
+    return static_cast<long>(FFonts.size());
+  }
+
+ private:
+  struct Lock {
+    explicit Lock(FontCache* c) : c(c) { EnterCriticalSection(&c->FLock); }
+    ~Lock() { LeaveCriticalSection(&c->FLock); }
+    FontCache* c;
+  };
+  CRITICAL_SECTION FLock;
+  std::vector<SharedFont> FFonts;
+};
+
+HFONT FontCache::Acquire(const LOGFONTA& lf, const std::string& name, int style) {
+  Lock l(this);
+  for (SharedFont& f : FFonts)
+    if (f.height == lf.lfHeight && f.style == style && f.charset == lf.lfCharSet && f.orientation == lf.lfEscapement &&
+        f.name == name) {
+      ++f.refs;
+      return f.handle.get();
+    }
+  FontHandle h(CreateFontIndirectA(&lf));
+  if (!h) return nullptr;
+  HFONT result = h.get();
+  FFonts.push_back(SharedFont{name, static_cast<int>(lf.lfHeight), style, lf.lfCharSet,
+                              static_cast<int>(lf.lfEscapement), 1, std::move(h)});
+  return result;
+}
+
+void FontCache::Release(HFONT h) {
+  Lock l(this);
+  for (size_t i = 0; i < FFonts.size(); ++i)
+    if (FFonts[i].handle.get() == h) {
+      if (--FFonts[i].refs == 0) FFonts.erase(FFonts.begin() + static_cast<std::ptrdiff_t>(i));
+      return;
+    }
+}
+
+// Never destroyed: fonts of static objects may be let go after the program's end has begun.
+FontCache& Fonts() {
+  static FontCache* cache = new FontCache;
+  return *cache;
+}
+}  // namespace
+
+long HeldFonts() { return Fonts().Count(); }
+
 // ---- TFont ----
 
 // Stores a differing value; the canvas holding the font lets go of the old handle first.
@@ -108,7 +175,7 @@ void TFont::Set(T& field, const T& value, bool affectsHandle) {
   if (field == value) return;
   if (affectsHandle) Changing();
   field = value;
-  if (affectsHandle) FHandle.reset();
+  if (affectsHandle) ReleaseHandle();
   Changed();
 }
 
@@ -144,8 +211,15 @@ void TFont::Assign(const TFont& s) {
   FColor = s.FColor;
   FCharset = s.FCharset;
   FOrientation = s.FOrientation;
-  if (handle) FHandle.reset();
+  if (handle) ReleaseHandle();
   Changed();
+}
+
+TFont::~TFont() { ReleaseHandle(); }
+
+void TFont::ReleaseHandle() {
+  if (FHandle) Fonts().Release(FHandle);
+  FHandle = nullptr;
 }
 
 HFONT TFont::Handle() {
@@ -165,11 +239,11 @@ HFONT TFont::Handle() {
     lf.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
     // Face names longer than LOGFONT holds are cut rather than overrun.
     lstrcpynA(lf.lfFaceName, FName.c_str(), LF_FACESIZE);
-    FHandle.reset(CreateFontIndirectA(&lf));
+    FHandle = Fonts().Acquire(lf, lf.lfFaceName, static_cast<int>(FStyle));
     // Out of GDI resources: draw with the system font rather than with nothing.
     if (!FHandle) return static_cast<HFONT>(GetStockObject(SYSTEM_FONT));
   }
-  return FHandle.get();
+  return FHandle;
 }
 
 // ---- TPen ----

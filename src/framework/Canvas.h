@@ -12,6 +12,9 @@ class TCanvas;
 class TGraphic;
 class TBitmap;
 
+// How many font objects the program's fonts share now: one for each set of values in use.
+long HeldFonts();
+
 // Screen resolution the font sizes are converted with (the classic small-fonts setting).
 constexpr int FontPixelsPerInch = 96;
 
@@ -46,6 +49,7 @@ class TFont : public TGraphicsObject {
 
  public:
   TFont() = default;
+  ~TFont() override;
   TFont(const TFont&) = delete;
   TFont& operator=(const TFont&) = delete;
 
@@ -69,7 +73,8 @@ class TFont : public TGraphicsObject {
   void Assign(const TFont& source);
   bool Equals(const TFont& other) const;
 
-  // Created on first use from the values and kept until one of them changes.
+  // Made on first use from the values, or shared with every other font of the same values,
+  // and let go when one of them changes. The object goes with the last font using it.
   HFONT Handle();
 
  private:
@@ -82,7 +87,8 @@ class TFont : public TGraphicsObject {
   TColor FColor = clWindowText;
   int FCharset = DEFAULT_CHARSET;
   int FOrientation = 0;
-  FontHandle FHandle;
+  HFONT FHandle = nullptr;  // shared, counted
+  void ReleaseHandle();
 };
 
 enum TPenStyle { psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame };

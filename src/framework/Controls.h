@@ -38,8 +38,9 @@ enum : UINT {
   CN_DRAWITEM,  // WM_DRAWITEM reflected to the owner-drawn control
   CM_ACTIVATE,    // the application became active (raised after the system's notice)
   CM_DEACTIVATE,  // and inactive
-  CM_SESSIONEND,  // to the application window's hooks: the session ends (wParam TRUE), or goes
-                  // on after all (FALSE); see TApplication::SessionMessage
+  CM_SESSIONEND,  // to the application window's hooks: the session ends (wParam TRUE; lParam
+                  // TRUE once it is certain), or goes on after all (FALSE); see
+                  // TApplication::SessionMessage
 };
 
 TShiftState KeysToShiftState(WPARAM keys);

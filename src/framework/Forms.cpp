@@ -793,8 +793,10 @@ void TApplication::Notification(TComponent* AComponent, TOperation Operation) {
 void TApplication::Minimize() {
   if (!FHandle || IsIconic(FHandle)) return;
   // Windows hides owned windows with their owner; not every system does it for a window of
-  // no size, so the main form is hidden here too.
+  // no size, so the main form is hidden here too, and the program's other windows (a dialog
+  // left open) go with it until it is restored.
   if (FMainForm && FMainForm->HandleAllocated()) ShowWindow(FMainForm->Handle(), SW_HIDE);
+  ShowOwnedPopups(FHandle, FALSE);
   ShowWindow(FHandle, SW_MINIMIZE);
   if (OnMinimize) CallGuarded(this, [&] { OnMinimize(this); });
 }
@@ -808,6 +810,8 @@ void TApplication::Restore() {
 }
 
 void TApplication::ShowRestoredMainForm() {
+  // The windows that went with the application come back behind the main form.
+  if (FHandle) ShowOwnedPopups(FHandle, TRUE);
   if (FMainForm && FMainForm->HandleAllocated() && FMainForm->Visible()) {
     ShowWindow(FMainForm->Handle(), SW_SHOW);
     SetActiveWindow(FMainForm->Handle());
@@ -896,14 +900,14 @@ LRESULT TApplication::AppWndProc(UINT msg, WPARAM wp, LPARAM lp) {
 
 LRESULT TApplication::SessionMessage(UINT msg, WPARAM wp) {
   // Each top-level window of the program gets the notices; the first one to arrive acts.
-  auto tell = [this](bool ending) {
+  auto tell = [this](bool ending, bool certain) {
     LRESULT r = 0;
-    FHooks.Call(this, CM_SESSIONEND, ending, 0, r);
+    FHooks.Call(this, CM_SESSIONEND, ending, certain, r);
   };
   if (msg == WM_QUERYENDSESSION) {
     if (FSessionState == 0) {
       FSessionState = 1;
-      tell(true);
+      tell(true, false);
     }
     return TRUE;
   }
@@ -911,12 +915,12 @@ LRESULT TApplication::SessionMessage(UINT msg, WPARAM wp) {
   if (wp) {
     if (FSessionState != 2) {
       FSessionState = 2;
-      tell(true);
+      tell(true, true);
       Terminate();
     }
   } else if (FSessionState == 1) {
     FSessionState = 0;
-    tell(false);
+    tell(false, false);
   }
   return 0;
 }

@@ -231,9 +231,10 @@ class TApplication : public TComponent {
   // WM_QUERYENDSESSION and WM_ENDSESSION, from whichever of the program's windows gets them
   // first. The session's end is a close: Windows may end the process as soon as they have been
   // answered, so the components store what they must before that (CM_SESSIONEND to the
-  // application window's hooks, once per notice) and the message loop is ended. The answer to
-  // the query is yes. A session end that is called off (WM_ENDSESSION with FALSE after the
-  // query) tells the hooks again, with wParam FALSE, so that they take back what they let go.
+  // application window's hooks, once per notice, lParam TRUE at WM_ENDSESSION) and the message
+  // loop is ended. The answer to the query is yes. A session end that is called off
+  // (WM_ENDSESSION with FALSE after the query) tells the hooks again, with wParam FALSE, so that
+  // they take back what they let go.
   LRESULT SessionMessage(UINT msg, WPARAM wp);
   bool SessionEnding() const { return FSessionState != 0; }
 

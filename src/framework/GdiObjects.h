@@ -38,7 +38,8 @@ class UniqueHandle {
     if (h) ++Free::held;
   }
   ~UniqueHandle() { reset(); }
-  UniqueHandle(UniqueHandle&& o) noexcept : FHandle(o.release()) {}
+  // The count stays: the handle only changes owner.
+  UniqueHandle(UniqueHandle&& o) noexcept : FHandle(std::exchange(o.FHandle, nullptr)) {}
   UniqueHandle& operator=(UniqueHandle&& o) noexcept {
     if (this != &o) reset(o.release());
     return *this;

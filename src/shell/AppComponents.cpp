@@ -74,16 +74,14 @@ void TOneInstance::Loaded() {
     FSaveFormClose = f->OnClose;
     f->OnClose = [this](TObject* s, TCloseAction& a) { FormClose(s, a); };
   }
-  // The session's end is a close too: the next start after it must not find this copy.
+  // The session's end is a close too, but only once it is certain: while the question is out,
+  // a start still finds this copy and brings it forward, so that a log-off called off by
+  // another program leaves one copy. A process ended before that leaves the mutex abandoned,
+  // which the next start takes over.
   if (Application && !FHooked) {
     FHooked = true;
-    Application->HookMainWindow(this, [this](UINT msg, WPARAM wp, LPARAM, LRESULT&) {
-      if (msg == CM_SESSIONEND) {
-        if (wp)
-          ReleaseInstance();
-        else
-          TakeInstanceBack();
-      }
+    Application->HookMainWindow(this, [this](UINT msg, WPARAM wp, LPARAM lp, LRESULT&) {
+      if (msg == CM_SESSIONEND && wp && lp) ReleaseInstance();
       return false;
     });
   }

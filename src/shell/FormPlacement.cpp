@@ -115,25 +115,37 @@ placement::Rect ToRect(const RECT& r) { return placement::Rect{r.left, r.top, r.
 
 bool IsMainForm(TForm* f) { return Application && (Application->MainForm() == f || !Application->MainForm()); }
 
-// Whether the caption strip of a normal rectangle (in the placement's workspace coordinates)
-// can be reached on some screen.
-bool CaptionReachable(TForm* form, const placement::Rect& r) {
+// Where a normal rectangle (in the placement's workspace coordinates) goes so that its title bar
+// can be taken hold of on some screen; nothing when it lies on no screen at all.
+std::optional<placement::Rect> ReachablePlace(TForm* form, const placement::Rect& r) {
   HWND h = form->Handle();
+  LONG style = GetWindowLongA(h, GWL_STYLE), exStyle = GetWindowLongA(h, GWL_EXSTYLE);
+  bool tool = exStyle & WS_EX_TOOLWINDOW;
   // Workspace coordinates start at the work area's corner, except for tool windows.
   RECT wa{0, 0, 0, 0};
-  if (!(GetWindowLongA(h, GWL_EXSTYLE) & WS_EX_TOOLWINDOW)) SystemParametersInfoA(SPI_GETWORKAREA, 0, &wa, 0);
+  if (!tool) SystemParametersInfoA(SPI_GETWORKAREA, 0, &wa, 0);
   RECT wr{};
   GetWindowRect(h, &wr);
   POINT origin{0, 0};
   ClientToScreen(h, &origin);
-  int captionHeight = origin.y - wr.top;
-  if (captionHeight <= 0) captionHeight = GetSystemMetrics(SM_CYCAPTION);
-  int64_t left = int64_t{r.left} + wa.left, top = int64_t{r.top} + wa.top;
-  int64_t right = int64_t{r.right} + wa.left, bottom = top + captionHeight;
+  placement::Frame frame;
+  frame.border = std::max<LONG>(0, origin.x - wr.left);
+  frame.captionHeight = GetSystemMetrics(tool ? SM_CYSMCAPTION : SM_CYCAPTION);
+  frame.iconWidth = GetSystemMetrics(tool ? SM_CXSMSIZE : SM_CXSIZE);
+  if (style & WS_SYSMENU) {
+    if (!tool && !(exStyle & WS_EX_DLGMODALFRAME)) frame.icon = frame.iconWidth;
+    int buttons = 1 + ((style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX)) ? 2 : (exStyle & WS_EX_CONTEXTHELP) ? 1 : 0);
+    frame.buttons = buttons * frame.iconWidth;
+  }
   const int64_t lo = INT32_MIN, hi = INT32_MAX;
-  if (left < lo || top < lo || right > hi || bottom > hi) return false;
-  RECT strip{static_cast<LONG>(left), static_cast<LONG>(top), static_cast<LONG>(right), static_cast<LONG>(bottom)};
-  return placement::CaptionReachable(ToRect(strip), WorkAreasFor(strip));
+  int64_t left = int64_t{r.left} + wa.left, top = int64_t{r.top} + wa.top;
+  int64_t right = int64_t{r.right} + wa.left, bottom = int64_t{r.bottom} + wa.top;
+  if (left < lo || top < lo || right > hi || bottom > hi) return std::nullopt;
+  placement::Rect screen{static_cast<int32_t>(left), static_cast<int32_t>(top), static_cast<int32_t>(right),
+                         static_cast<int32_t>(bottom)};
+  auto place = placement::ReachablePlace(screen, frame, WorkAreas());
+  if (!place) return std::nullopt;
+  return placement::Rect{place->left - wa.left, place->top - wa.top, place->right - wa.left, place->bottom - wa.top};
 }
 
 }  // namespace
@@ -144,7 +156,7 @@ TMonitorApi& MonitorApi() {
   static TMonitorApi api = [] {
     TMonitorApi a;
     if (HMODULE user = GetModuleHandleA("user32.dll")) {
-      a.FromRect = reinterpret_cast<decltype(a.FromRect)>(reinterpret_cast<void*>(GetProcAddress(user, "MonitorFromRect")));
+      a.Enum = reinterpret_cast<decltype(a.Enum)>(reinterpret_cast<void*>(GetProcAddress(user, "EnumDisplayMonitors")));
       a.GetInfo = reinterpret_cast<decltype(a.GetInfo)>(reinterpret_cast<void*>(GetProcAddress(user, "GetMonitorInfoA")));
     }
     return a;
@@ -152,18 +164,28 @@ TMonitorApi& MonitorApi() {
   return api;
 }
 
-std::vector<placement::Rect> WorkAreasFor(const RECT& r) {
+std::vector<placement::Rect> WorkAreas() {
   const TMonitorApi& api = MonitorApi();
-  if (api.FromRect && api.GetInfo) {
-    HANDLE monitor = api.FromRect(&r, 0 /* MONITOR_DEFAULTTONULL */);
-    if (!monitor) return {};  // on no screen at all
-    struct {
-      DWORD cbSize;
-      RECT rcMonitor, rcWork;
-      DWORD dwFlags;
-    } info{};
-    info.cbSize = sizeof info;
-    if (api.GetInfo(monitor, &info)) return {ToRect(info.rcWork)};
+  std::vector<placement::Rect> areas;
+  if (api.Enum && api.GetInfo) {
+    struct Walk {
+      const TMonitorApi* api;
+      std::vector<placement::Rect>* areas;
+    } walk{&api, &areas};
+    api.Enum(nullptr, nullptr,
+             [](HANDLE monitor, HDC, RECT*, LPARAM lp) WINAPI -> BOOL {
+               auto* w = reinterpret_cast<Walk*>(lp);
+               struct {
+                 DWORD cbSize;
+                 RECT rcMonitor, rcWork;
+                 DWORD dwFlags;
+               } info{};
+               info.cbSize = sizeof info;
+               if (w->api->GetInfo(monitor, &info)) w->areas->push_back(ToRect(info.rcWork));
+               return TRUE;
+             },
+             reinterpret_cast<LPARAM>(&walk));
+    if (!areas.empty()) return areas;
   }
   RECT wa;
   if (SystemParametersInfoA(SPI_GETWORKAREA, 0, &wa, 0)) return {ToRect(wa)};
@@ -364,8 +386,12 @@ void TFormPlacement::RestoreFormPlacement() {
   FWasSaved = false;
   struct MarkRestored {
     TFormPlacement* self;
-    ~MarkRestored() { self->FWasRestored = true; }
+    ~MarkRestored() {
+      self->FWasRestored = true;
+      self->FRestoring = false;
+    }
   } mark{this};
+  FRestoring = true;
   TForm* f = Form();
   if (!f) return;
   auto store = OpenStore(false);
@@ -418,8 +444,10 @@ void TFormPlacement::ReadPlacementValues(TPropStore& store) {
       bool keepSize = f->BorderStyle() != bsSizeable && f->BorderStyle() != bsSizeToolWin;
       auto rect = placement::NormalRect(norm, keepSize, f->Width(), f->Height());
       // A position on no screen (another resolution, a monitor gone) is not applied: the
-      // window stays where the form puts it, and is saved from there.
-      if (rect && CaptionReachable(f, *rect)) {
+      // window stays where the form puts it, and is saved from there. One whose title bar
+      // cannot be taken hold of is moved onto the screen.
+      if (rect) rect = ReachablePlace(f, *rect);
+      if (rect) {
         if (f->Position() == poScreenCenter || f->Position() == poDesktopCenter) f->SetPosition(poDesigned);
         wp.rcNormalPosition = RECT{rect->left, rect->top, rect->right, rect->bottom};
         SetWindowPlacement(h, &wp);

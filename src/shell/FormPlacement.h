@@ -77,6 +77,8 @@ class TFormPlacement : public TComponent {
   // Restores now; marks the placement restored on every path.
   void RestoreFormPlacement();
   bool Restored() const { return FWasRestored; }
+  // While the stored values are being put back (their setters run as they are read).
+  bool Restoring() const { return FRestoring; }
 
   TNotifyEvent OnSavePlacement, OnRestorePlacement;
 
@@ -109,7 +111,7 @@ class TFormPlacement : public TComponent {
   bool FUseRegistry = false;
   int FVersion = 0;
 
-  bool FWasRestored = false, FWasSaved = false, FSavingOnDestroy = false;
+  bool FWasRestored = false, FWasSaved = false, FSavingOnDestroy = false, FRestoring = false;
   bool FDefMaximize = false;
   bool FChained = false;
   bool FSessionHooked = false;
@@ -154,15 +156,14 @@ class TFormStorage : public TFormPlacement {
   TCollection FStoredValues;
 };
 
-// Where a window may be placed: the work areas of the monitors that a screen rectangle touches
-// (the one it touches most), or the desktop's work area where the system has no monitor
-// functions (Windows 95, NT 4.0). The monitor functions are looked up at run time; tests may
-// take them away.
+// Where windows may be placed: the work areas of all monitors, or the desktop's work area where
+// the system has no monitor functions (Windows 95, NT 4.0). The monitor functions are looked up
+// at run time; tests may take them away.
 struct TMonitorApi {
-  HANDLE(WINAPI* FromRect)(const RECT*, DWORD) = nullptr;
+  BOOL(WINAPI* Enum)(HDC, const RECT*, BOOL(CALLBACK*)(HANDLE, HDC, RECT*, LPARAM), LPARAM) = nullptr;
   BOOL(WINAPI* GetInfo)(HANDLE, void*) = nullptr;
 };
 TMonitorApi& MonitorApi();
-std::vector<placement::Rect> WorkAreasFor(const RECT& r);
+std::vector<placement::Rect> WorkAreas();
 
 void RegisterPlacementClasses();

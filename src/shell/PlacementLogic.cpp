@@ -84,16 +84,61 @@ std::optional<Rect> NormalRect(const Quad& stored, bool keepSize, int32_t width,
   return Rect{static_cast<int32_t>(left), static_cast<int32_t>(top), static_cast<int32_t>(right), static_cast<int32_t>(bottom)};
 }
 
-bool CaptionReachable(const Rect& strip, const std::vector<Rect>& workAreas) {
-  int64_t needW = std::min<int64_t>(kGripWidth, int64_t{strip.right} - strip.left);
-  int64_t needH = std::min<int64_t>(kGripHeight, int64_t{strip.bottom} - strip.top);
-  if (needW <= 0 || needH <= 0) return false;
-  for (const Rect& a : workAreas) {
-    int64_t w = int64_t{std::min(strip.right, a.right)} - std::max(strip.left, a.left);
-    int64_t h = int64_t{std::min(strip.bottom, a.bottom)} - std::max(strip.top, a.top);
-    if (w >= needW && h >= needH) return true;
+namespace {
+int32_t Clip(int64_t v) {
+  return static_cast<int32_t>(std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
+}
+
+int64_t Overlap(int64_t lo1, int64_t hi1, int64_t lo2, int64_t hi2) { return std::min(hi1, hi2) - std::max(lo1, lo2); }
+
+// One axis of MoveInto: the far edge in first, then the near one, which wins.
+int64_t ShiftInto(int64_t lo, int64_t hi, int64_t areaLo, int64_t areaHi) {
+  int64_t shift = 0;
+  if (hi > areaHi) shift = areaHi - hi;
+  if (lo + shift < areaLo) shift = areaLo - lo;
+  return shift;
+}
+}  // namespace
+
+Rect DragArea(const Rect& w, const Frame& f) {
+  int64_t left = int64_t{w.left} + f.border, right = int64_t{w.right} - f.border;
+  int64_t top = int64_t{w.top} + f.border, bottom = top + f.captionHeight;
+  if (right - left > int64_t{f.icon} + f.buttons) {
+    left += f.icon;
+    right -= f.buttons;
   }
+  return Rect{Clip(left), Clip(top), Clip(right), Clip(bottom)};
+}
+
+bool CaptionReachable(const Rect& window, const Frame& frame, const std::vector<Rect>& workAreas) {
+  Rect d = DragArea(window, frame);
+  int64_t width = int64_t{d.right} - d.left, height = int64_t{d.bottom} - d.top;
+  if (width <= 0 || height <= 0) return false;
+  int64_t needW = std::min(width, int64_t{kGripIcons} * std::max(frame.iconWidth, 1));
+  for (const Rect& a : workAreas)
+    if (Overlap(d.left, d.right, a.left, a.right) >= needW && Overlap(d.top, d.bottom, a.top, a.bottom) >= height)
+      return true;
   return false;
+}
+
+Rect MoveInto(const Rect& w, const Rect& a) {
+  int64_t dx = ShiftInto(w.left, w.right, a.left, a.right), dy = ShiftInto(w.top, w.bottom, a.top, a.bottom);
+  return Rect{Clip(w.left + dx), Clip(w.top + dy), Clip(w.right + dx), Clip(w.bottom + dy)};
+}
+
+std::optional<Rect> ReachablePlace(const Rect& window, const Frame& frame, const std::vector<Rect>& workAreas) {
+  const Rect* best = nullptr;
+  double bestArea = 0;  // a product of two 33-bit spans
+  for (const Rect& a : workAreas) {
+    int64_t w = Overlap(window.left, window.right, a.left, a.right), h = Overlap(window.top, window.bottom, a.top, a.bottom);
+    if (w > 0 && h > 0 && static_cast<double>(w) * static_cast<double>(h) > bestArea) {
+      bestArea = static_cast<double>(w) * static_cast<double>(h);
+      best = &a;
+    }
+  }
+  if (!best) return std::nullopt;
+  if (CaptionReachable(window, frame, workAreas)) return window;
+  return MoveInto(window, *best);
 }
 
 }  // namespace placement

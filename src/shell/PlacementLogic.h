@@ -1,5 +1,5 @@
 // Window placement as stored text: numbers, the position words, the state, the rectangle that is
-// applied and whether its caption can be reached. Stored text comes from the registry, where
+// applied and where it must go so that its title bar can be reached. Stored text comes from the registry, where
 // anything may have been written, so nothing here trusts it.
 #pragma once
 #include <array>
@@ -39,9 +39,26 @@ struct Rect {
 // left, bottom not below top) or does not fit 32-bit coordinates.
 std::optional<Rect> NormalRect(const Quad& stored, bool keepSize, int32_t width, int32_t height);
 
-// Whether a grip of the caption strip (at least kGripWidth by kGripHeight pixels, or the whole
-// strip when smaller) lies within one of the work areas.
-constexpr int32_t kGripWidth = 24, kGripHeight = 8;
-bool CaptionReachable(const Rect& strip, const std::vector<Rect>& workAreas);
+// What a window's frame is made of, for finding its title bar: the frame's thickness, the bar's
+// height, the system-menu icon at its left and the caption buttons at its right (0 where there
+// are none), and the width of one caption icon, the measure of a grip.
+struct Frame {
+  int32_t border = 0, captionHeight = 0, icon = 0, buttons = 0, iconWidth = 0;
+};
+// A user can move a window back only by the part of its title bar between the icon and the
+// buttons: a grip of kGripIcons icon widths (the whole part when narrower) and the bar's full
+// height must lie on one work area.
+constexpr int32_t kGripIcons = 3;
+// The part of the title bar of a window at `window` that drags it (the whole bar when nothing is
+// left between icon and buttons). Coordinates beyond 32 bits are clipped.
+Rect DragArea(const Rect& window, const Frame& frame);
+bool CaptionReachable(const Rect& window, const Frame& frame, const std::vector<Rect>& workAreas);
+// The window shifted as little as it takes to lie wholly on the work area; one larger than the
+// area keeps its left and top edges on it, so that its title bar does.
+Rect MoveInto(const Rect& window, const Rect& workArea);
+// Where a window put back at `window` goes: nowhere when it lies on no work area at all (a
+// position from another arrangement of screens); where it is when its title bar can be taken
+// hold of; else onto the work area it covers most.
+std::optional<Rect> ReachablePlace(const Rect& window, const Frame& frame, const std::vector<Rect>& workAreas);
 
 }  // namespace placement

@@ -75,6 +75,45 @@ std::vector<Icon> Icons(DWORD pid) {
   return out;
 }
 
+// Whether a running copy holds the single-instance mutex (taken and let go again when free).
+bool InstanceHeld() {
+  HANDLE instance = OpenMutexA(SYNCHRONIZE, FALSE, "Default.OneInstance.Velmora");
+  if (!instance) return false;
+  DWORD r = WaitForSingleObject(instance, 0);
+  if (r == WAIT_OBJECT_0 || r == WAIT_ABANDONED) ReleaseMutex(instance);
+  CloseHandle(instance);
+  return r == WAIT_TIMEOUT;
+}
+
+// Windows asks every top-level window of the program whether the session may end.
+void AskToEndSession(DWORD pid) {
+  for (HWND h : TopWindows(pid, nullptr)) {
+    DWORD_PTR answer = 0;
+    ASSERT_TRUE(SendMessageTimeoutA(h, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL, 5000, &answer));
+    EXPECT_NE(answer, 0u) << ClassOf(h);  // yes, the session may end
+  }
+}
+
+// A second start: it shows nothing, ends by itself, and brings the running copy forward.
+void StartDuplicate(const Up& first) {
+  Program dup;
+  ASSERT_TRUE(dup.Start(g_winver, true));
+  bool seen = false;
+  DWORD code = 1;
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        seen = seen || HasVisibleWindow(dup.pi.dwProcessId);  // no window, no message box
+        return dup.WaitExit(0, &code);
+      },
+      10000))
+      << "the second copy did not end";
+  EXPECT_FALSE(seen);
+  EXPECT_EQ(code, 0u);
+  ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(first.main) && IsWindowVisible(first.app); }, 5000));
+  ASSERT_TRUE(Settle(first.main));
+  EXPECT_EQ(GetForegroundWindow(), first.main);
+}
+
 }  // namespace
 
 TEST(Shell, ThePlacementIsStoredAsTextOnCloseAndTheNextStartPutsTheWindowBack) {
@@ -145,24 +184,11 @@ TEST(Shell, ASecondStartEndsUnseenAndBringsTheFirstForwardAlsoFromTheTray) {
   ASSERT_TRUE(Send(first.main, WM_SYSCOMMAND, SC_MINIMIZE, 0));
   ASSERT_FALSE(IsWindowVisible(first.main));
   auto before = Stored();
+  // The second round finds the first copy on the screen rather than in the tray.
   for (int round = 0; round < 2; ++round) {
-    Program dup;
-    ASSERT_TRUE(dup.Start(g_winver, true));
-    bool seen = false;
-    DWORD code = 1;
-    ASSERT_TRUE(WaitFor(
-        [&] {
-          seen = seen || HasVisibleWindow(dup.pi.dwProcessId);  // no window, no message box
-          return dup.WaitExit(0, &code);
-        },
-        10000))
-        << "the second copy did not end";
-    EXPECT_FALSE(seen);
-    EXPECT_EQ(code, 0u);
-    ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(first.main) && IsWindowVisible(first.app); }, 5000)) << "round " << round;
-    ASSERT_TRUE(Settle(first.main));
-    EXPECT_EQ(GetForegroundWindow(), first.main) << "round " << round;
-    // The second round finds the first copy on the screen rather than in the tray.
+    SCOPED_TRACE("round " + std::to_string(round));
+    StartDuplicate(first);
+    if (HasFatalFailure()) return;
   }
   EXPECT_EQ(Stored(), before);
   first.Close();
@@ -224,11 +250,8 @@ TEST(Shell, TheSessionsEndIsAClosePlacementKeptAndNoIconLeftWhenTheProcessIsEnde
     ASSERT_EQ(icons.size(), 2u);
     // Windows asks every top-level window of the program; then it may end it at any moment.
     std::vector<HWND> windows = TopWindows(pid, nullptr);
-    for (HWND h : windows) {
-      DWORD_PTR answer = 0;
-      ASSERT_TRUE(SendMessageTimeoutA(h, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL, 5000, &answer));
-      EXPECT_NE(answer, 0u) << ClassOf(h);  // yes, the session may end
-    }
+    AskToEndSession(pid);
+    if (HasFatalFailure()) return;
     // By the time the question is answered the program has done what its close would do.
     WINDOWPLACEMENT wp{};
     wp.length = sizeof wp;
@@ -237,12 +260,10 @@ TEST(Shell, TheSessionsEndIsAClosePlacementKeptAndNoIconLeftWhenTheProcessIsEnde
     auto v = Stored();
     EXPECT_EQ(v["NormPos"].second.substr(0, at.size()), at);
     for (const Icon& i : icons) EXPECT_FALSE(HasIcon(i)) << "icon " << i.id;
-    HANDLE instance = OpenMutexA(SYNCHRONIZE, FALSE, "Default.OneInstance.Velmora");
-    ASSERT_NE(instance, nullptr);
-    EXPECT_EQ(WaitForSingleObject(instance, 0), static_cast<DWORD>(WAIT_OBJECT_0)) << "the instance is still held";
-    ReleaseMutex(instance);
-    CloseHandle(instance);
+    // The copy is still the one a start finds until the end is certain.
+    EXPECT_TRUE(InstanceHeld());
     for (HWND h : windows) Send(h, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    EXPECT_FALSE(InstanceHeld());
     r.p.Kill();
     r.main = nullptr;
     for (const Icon& i : icons) EXPECT_FALSE(HasIcon(i)) << "icon " << i.id;
@@ -255,4 +276,55 @@ TEST(Shell, TheSessionsEndIsAClosePlacementKeptAndNoIconLeftWhenTheProcessIsEnde
   EXPECT_EQ(r.left, moved.left);
   EXPECT_EQ(r.top, moved.top);
   again.Close();
+}
+
+TEST(SessionEnd, ALogOffCalledOffAfterAStartLeavesOneCopyWithBothIcons) {
+  Up first;
+  first.Start();
+  DWORD pid = first.p.pi.dwProcessId;
+  // In the tray, where a user who sees no icon any more starts the program again.
+  ASSERT_TRUE(Send(first.main, WM_SYSCOMMAND, SC_MINIMIZE, 0));
+  ASSERT_EQ(Icons(pid).size(), 2u);
+  std::vector<HWND> windows = TopWindows(pid, nullptr);
+  AskToEndSession(pid);
+  if (HasFatalFailure()) return;
+  EXPECT_TRUE(Icons(pid).empty());
+  // The question is still out: the start brings the running copy back, as any second start.
+  StartDuplicate(first);
+  if (HasFatalFailure()) return;
+  // Another program refused: the session goes on.
+  for (HWND h : windows) Send(h, WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF);
+  EXPECT_TRUE(WaitFor([&] { return Icons(pid).size() == 2u; }, 5000)) << Icons(pid).size() << " icons";
+  EXPECT_FALSE(first.p.WaitExit(0));
+  EXPECT_TRUE(InstanceHeld());
+  // One copy, and the next start still finds it.
+  StartDuplicate(first);
+  if (HasFatalFailure()) return;
+  EXPECT_EQ(Icons(pid).size(), 2u);
+  first.Close();
+}
+
+TEST(TrayAndDialogs, TheSystemInformationDialogGoesIntoTheTrayWithTheProgramAndComesBackWithIt) {
+  Up r;
+  r.Start();
+  DWORD pid = r.p.pi.dwProcessId;
+  HWND button = FindChild(r.main, "TFlatButton", "&System info...");
+  ASSERT_NE(button, nullptr);
+  PostMessageA(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+  PostMessageA(button, WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
+  HWND dialog = FindTopWindow(pid, "TfrmKSI_Overview", nullptr, 60000);
+  ASSERT_NE(dialog, nullptr);
+  ASSERT_TRUE(Settle(dialog, 60000));
+  ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(dialog) != 0; }, 10000));
+  // Into the tray: nothing of the program stays on the screen.
+  ASSERT_TRUE(Send(r.main, WM_SYSCOMMAND, SC_MINIMIZE, 0));
+  EXPECT_FALSE(IsWindowVisible(dialog));
+  EXPECT_FALSE(HasVisibleWindow(pid));
+  // A double-click on the plain icon brings the window and the dialog back.
+  auto icons = Icons(pid);
+  ASSERT_EQ(icons.size(), 2u);
+  for (const Icon& i : icons)
+    if (i.id == 1) PostMessageA(i.owner, WM_USER + 1024, 1, WM_LBUTTONDBLCLK);
+  EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(r.main) && IsWindowVisible(dialog); }, 10000));
+  r.Close();
 }

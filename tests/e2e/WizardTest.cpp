@@ -1,6 +1,7 @@
 // The optimization wizard from outside: stored choices, the walk through its pages, the tuning
-// it writes for each version mode, the restart question answered No, and the logon entry.
-// Tuning values land in the test prefix's registry only, and are removed before and after.
+// it writes for each version mode, the restart question answered No, and the logon entry that
+// only the user makes. Tuning values land in the test prefix's registry only, and are removed
+// before and after.
 #include <gtest/gtest.h>
 #include <string>
 #include "Driver.h"
@@ -171,38 +172,67 @@ TEST_F(WizardTuning, LineSpeedsGiveTheirConnectionCounts) {
   }
 }
 
-TEST(WizardLogon, EntryFollowsTheBoxAndSurvivesAProgramRestart) {
+namespace {
+
+// The logon entry as the registry holds it.
+std::string LogonEntry() { return Value(HKEY_CURRENT_USER, kRun, "velmora.exe"); }
+
+// Started, the wizard opened at the page of the logon box, and the box's tick toggled by Space,
+// as a click does (a click needs the pointer over the box).
+struct LogonRun : WizardRun {
+  void ToThePage() {
+    Start();
+    if (::testing::Test::HasFatalFailure()) return;
+    Open();
+    if (::testing::Test::HasFatalFailure()) return;
+    Click(Button("&Next >"));
+    Click(Button("&Next >"));
+  }
+  void Toggle() {
+    HWND box = FindChild(wizard, "TFlatCheckBox", "&Automatically start Velmora when I log into the system");
+    ASSERT_NE(box, nullptr);
+    ASSERT_TRUE(Send(box, WM_KEYDOWN, VK_SPACE, 0));
+  }
+};
+
+}  // namespace
+
+TEST(WizardLogon, OnlyTheUsersTickMakesTheEntryNeitherTheStoredChoiceNorCancel) {
   CleanTuning();
   DeleteUserKey("Velmora");
+  // Ticked once, then the entry removed elsewhere (msconfig, a reinstall that kept the settings).
   Store("FlatCheckBox6_Checked", "True");
-  std::string exe = ExeDir() + "velmora.exe";
+  const std::string entry = "s:\"" + ExeDir() + "velmora.exe\"";
   {
-    WizardRun run;
-    run.Start();
+    LogonRun run;
+    run.ToThePage();
     if (HasFatalFailure()) return;
-    // Not at start: the stored box comes back when the wizard is shown.
-    EXPECT_EQ(Value(HKEY_CURRENT_USER, kRun, "velmora.exe"), "<none>");
-    run.Open();
-    if (HasFatalFailure()) return;
-    EXPECT_EQ(Value(HKEY_CURRENT_USER, kRun, "velmora.exe"), "s:\"" + exe + "\"");
+    EXPECT_EQ(LogonEntry(), "<none>");
     run.Click(run.Button("&Cancel"));
     EXPECT_FALSE(IsWindowVisible(run.wizard));
+    EXPECT_EQ(LogonEntry(), "<none>");
+    // The box showed that there is none, and that is what the close kept.
+    EXPECT_EQ(Value(HKEY_CURRENT_USER, kSettings, "FlatCheckBox6_Checked"), "s:False");
     run.Close();
   }
-  // A new start leaves the entry where it is.
-  WizardRun run;
-  run.Start();
+  EXPECT_EQ(LogonEntry(), "<none>");
+  // The user ticks it: the entry is made at once and outlives Cancel and the program.
+  {
+    LogonRun run;
+    run.ToThePage();
+    if (HasFatalFailure()) return;
+    run.Toggle();
+    EXPECT_EQ(LogonEntry(), entry);
+    run.Click(run.Button("&Cancel"));
+    run.Close();
+  }
+  // A new start leaves the entry where it is; the box shows it and unticking removes it.
+  LogonRun run;
+  run.ToThePage();
   if (HasFatalFailure()) return;
-  EXPECT_EQ(Value(HKEY_CURRENT_USER, kRun, "velmora.exe"), "s:\"" + exe + "\"");
-  run.Open();
-  if (HasFatalFailure()) return;
-  run.Click(run.Button("&Next >"));
-  run.Click(run.Button("&Next >"));
-  HWND box = FindChild(run.wizard, "TFlatCheckBox", "&Automatically start Velmora when I log into the system");
-  ASSERT_NE(box, nullptr);
-  // Space toggles it, as a click does (a click needs the pointer over the box).
-  ASSERT_TRUE(Send(box, WM_KEYDOWN, VK_SPACE, 0));
-  EXPECT_EQ(Value(HKEY_CURRENT_USER, kRun, "velmora.exe"), "<none>");
+  EXPECT_EQ(LogonEntry(), entry);
+  run.Toggle();
+  EXPECT_EQ(LogonEntry(), "<none>");
   // Closed with its close box: the unticked box is what is kept.
   ASSERT_TRUE(Send(run.wizard, WM_CLOSE, 0, 0));
   EXPECT_EQ(Value(HKEY_CURRENT_USER, kSettings, "FlatCheckBox6_Checked"), "s:False");

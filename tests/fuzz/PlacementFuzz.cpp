@@ -65,8 +65,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   placement::Quad q = placement::ParseQuad(text, {100, 100, 531, 343});
   std::vector<placement::Rect> areas{{0, 0, 1024, 740}, {q[2], q[3], q[0], q[1]}};
   for (bool keepSize : {false, true})
-    if (auto r = placement::NormalRect(q, keepSize, 431, 243)) placement::CaptionReachable({r->left, r->top, r->right, r->top + 22}, areas);
-  placement::CaptionReachable({q[0], q[1], q[2], q[3]}, areas);
+    if (auto r = placement::NormalRect(q, keepSize, 431, 243)) placement::ReachablePlace(*r, {3, 18, 18, 54, 18}, areas);
+  placement::ReachablePlace({q[0], q[1], q[2], q[3]}, {q[1], q[0], q[3], q[2], q[0]}, areas);
   placement::StateFromShowCmd(placement::IntOr(text, 0), placement::State::Normal);
 
   TOneValueStore store;

@@ -62,20 +62,96 @@ TEST(PlacementGeometry, TheNormalRectangleKeepsAFixedWindowsSizeAndRefusesEmptyO
   EXPECT_FALSE(NormalRect({0, INT_MAX, 0, 0}, true, 431, 243));
 }
 
-TEST(PlacementGeometry, ACaptionNeedsAGripInsideAWorkArea) {
+// A single-border window of 431 x 243 with the classic metrics: 3-pixel frame, 18-pixel title bar,
+// an 18-pixel icon, minimise, maximise and close buttons.
+const Frame kFrame{3, 18, 18, 54, 18};
+
+Rect At(int32_t x, int32_t y) { return Rect{x, y, x + 431, y + 243}; }
+
+TEST(PlacementGeometry, TheTitleBarDragsBetweenItsIconAndItsButtons) {
+  Rect d = DragArea(At(100, 50), kFrame);
+  EXPECT_EQ(d.left, 100 + 3 + 18);
+  EXPECT_EQ(d.right, 531 - 3 - 54);
+  EXPECT_EQ(d.top, 53);
+  EXPECT_EQ(d.bottom, 71);
+  // Nothing left between them: the whole bar.
+  Rect tiny = DragArea({0, 0, 60, 40}, kFrame);
+  EXPECT_EQ(tiny.left, 3);
+  EXPECT_EQ(tiny.right, 57);
+  // Far out, the edges are clipped rather than wrapped.
+  Rect far = DragArea({INT_MAX - 10, INT_MAX - 10, INT_MAX, INT_MAX}, kFrame);
+  EXPECT_EQ(far.bottom, INT_MAX);
+}
+
+TEST(PlacementGeometry, ACaptionNeedsAGripOfThreeIconsAndTheWholeBarHeightOnOneWorkArea) {
   std::vector<Rect> screens{{0, 0, 1024, 740}, {1024, 0, 2048, 768}};
-  EXPECT_TRUE(CaptionReachable({300, 200, 731, 222}, screens));
-  EXPECT_TRUE(CaptionReachable({2000, 10, 2431, 32}, screens));  // on the second screen
   std::vector<Rect> one{screens[0]};
-  EXPECT_TRUE(CaptionReachable({1000, 0, 1431, 22}, one));  // 24 pixels still on the screen
-  EXPECT_FALSE(CaptionReachable({1001, 0, 1431, 22}, one));  // 23
-  EXPECT_FALSE(CaptionReachable({5000, 5000, 5431, 5022}, screens));
-  EXPECT_FALSE(CaptionReachable({300, 735, 731, 757}, one));  // 5 rows above the taskbar
-  EXPECT_FALSE(CaptionReachable({300, -21, 731, 1}, screens));
-  EXPECT_TRUE(CaptionReachable({0, 0, 10, 5}, screens));  // smaller than a grip, wholly inside
-  EXPECT_FALSE(CaptionReachable({0, 0, 431, 22}, {}));
-  EXPECT_FALSE(CaptionReachable({INT_MIN, INT_MIN, INT_MAX, INT_MAX}, {}));
-  EXPECT_TRUE(CaptionReachable({INT_MIN, INT_MIN, INT_MAX, INT_MAX}, screens));
+  EXPECT_TRUE(CaptionReachable(At(300, 200), kFrame, one));
+  EXPECT_TRUE(CaptionReachable(At(1500, 10), kFrame, screens));  // on the second screen
+  // 1000,740 on a 1024 x 768 screen: what is left on it is the frame and the icon.
+  EXPECT_FALSE(CaptionReachable(At(1000, 740), kFrame, {{0, 0, 1024, 768}}));
+  // The drag area starts at x + 21: 54 pixels of it are needed, not the 24 that showed the icon.
+  EXPECT_TRUE(CaptionReachable(At(1024 - 21 - 54, 100), kFrame, one));
+  EXPECT_FALSE(CaptionReachable(At(1024 - 21 - 53, 100), kFrame, one));
+  // At the left edge the buttons are what stays on the screen: they do not count either.
+  EXPECT_TRUE(CaptionReachable(At(-(431 - 3 - 54 - 54), 100), kFrame, one));
+  EXPECT_FALSE(CaptionReachable(At(-(431 - 3 - 54 - 53), 100), kFrame, one));
+  // The full bar height: the bar's last row on the taskbar is not enough.
+  EXPECT_TRUE(CaptionReachable(At(300, 740 - 3 - 18), kFrame, one));
+  EXPECT_FALSE(CaptionReachable(At(300, 740 - 3 - 17), kFrame, one));
+  EXPECT_FALSE(CaptionReachable(At(300, -4), kFrame, one));
+  // Where the next screen begins lower, the part of the bar beside it does not count.
+  EXPECT_FALSE(CaptionReachable(At(1024 - 21 - 30, 100), kFrame, {{0, 0, 1024, 740}, {1024, 200, 2048, 968}}));
+  // A bar narrower than a grip needs all of its drag area.
+  EXPECT_TRUE(CaptionReachable({0, 0, 60, 40}, kFrame, one));
+  EXPECT_FALSE(CaptionReachable(At(300, 200), kFrame, {}));
+  EXPECT_FALSE(CaptionReachable({INT_MIN, INT_MIN, INT_MAX, INT_MAX}, kFrame, {}));
+  EXPECT_FALSE(CaptionReachable(At(300, 200), {3, 0, 18, 54, 18}, one));  // no bar at all
+}
+
+TEST(PlacementGeometry, AWindowThatCannotBeTakenBackIsMovedOntoTheScreenItCoversMost) {
+  std::vector<Rect> screens{{0, 0, 1024, 740}, {1024, 0, 2048, 768}};
+  // Reachable: left where it is, also half off the bottom.
+  EXPECT_EQ(ReachablePlace(At(300, 600), kFrame, screens)->top, 600);
+  // 1000,740 on one screen: moved in, wholly on it.
+  auto r = ReachablePlace(At(1000, 740), kFrame, {{0, 0, 1024, 768}});
+  ASSERT_TRUE(r);
+  EXPECT_EQ(r->left, 1024 - 431);
+  EXPECT_EQ(r->top, 768 - 243);
+  EXPECT_EQ(r->right - r->left, 431);
+  EXPECT_EQ(r->bottom - r->top, 243);
+  // Bar above the screen: down to its top edge, the left kept.
+  r = ReachablePlace(At(200, -100), kFrame, screens);
+  ASSERT_TRUE(r);
+  EXPECT_EQ(r->left, 200);
+  EXPECT_EQ(r->top, 0);
+  EXPECT_TRUE(CaptionReachable(*r, kFrame, screens));
+  // Over the seam of two screens with the bar above both: onto the one it covers most.
+  r = ReachablePlace(At(900, -10), kFrame, screens);
+  ASSERT_TRUE(r);
+  EXPECT_EQ(r->left, 1024);
+  EXPECT_EQ(r->top, 0);
+  // On no screen at all: not placed.
+  EXPECT_FALSE(ReachablePlace(At(5000, 5000), kFrame, screens));
+  EXPECT_FALSE(ReachablePlace(At(300, 200), kFrame, {}));
+  EXPECT_FALSE(ReachablePlace({INT_MIN, INT_MIN, INT_MIN + 10, INT_MIN + 10}, kFrame, screens));
+}
+
+TEST(PlacementGeometry, MovingInKeepsTheSizeAndALargerWindowsTopLeftCorner) {
+  Rect a{0, 0, 640, 480};
+  Rect m = MoveInto({600, 450, 700, 500}, a);
+  EXPECT_EQ(m.left, 540);
+  EXPECT_EQ(m.top, 430);
+  m = MoveInto({-50, -60, 50, 40}, a);
+  EXPECT_EQ(m.left, 0);
+  EXPECT_EQ(m.top, 0);
+  m = MoveInto({100, 100, 900, 700}, a);  // larger than the area
+  EXPECT_EQ(m.left, 0);
+  EXPECT_EQ(m.top, 0);
+  EXPECT_EQ(m.right, 800);
+  m = MoveInto({INT_MIN, INT_MIN, INT_MAX, INT_MAX}, {-100, -100, 100, 100});
+  EXPECT_EQ(m.left, -100);
+  EXPECT_EQ(m.right, INT_MAX);  // clipped, not wrapped
 }
 
 // ---------------------------------------------------------------- stored properties

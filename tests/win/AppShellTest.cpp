@@ -275,7 +275,7 @@ TEST_F(Shell, TheInstanceIsLetGoOnceTheMainWindowsCloseIsAcceptedAndTakenBackWhe
   EXPECT_TRUE(FreeForOthers(name));
 }
 
-TEST_F(Shell, TheSessionsEndIsToldOnceFromAnyWindowAndTheInstanceGoesWithIt) {
+TEST_F(Shell, TheSessionsEndIsToldOnceFromAnyWindowAndTheInstanceGoesOnlyWhenItIsCertain) {
   // Windows sends the notices to every top-level window: the application's, the forms', and the
   // hidden ones; whichever comes first acts, once per notice.
   auto* form = new TForm(app);
@@ -287,18 +287,19 @@ TEST_F(Shell, TheSessionsEndIsToldOnceFromAnyWindowAndTheInstanceGoesWithIt) {
   const std::string name = "Default.OneInstance." + title;
   std::vector<std::string> told;
   int key = 0;
-  app->HookMainWindow(&key, [&](UINT msg, WPARAM wp, LPARAM, LRESULT&) {
-    if (msg == CM_SESSIONEND) told.push_back(wp ? "ends" : "goes on");
+  app->HookMainWindow(&key, [&](UINT msg, WPARAM wp, LPARAM lp, LRESULT&) {
+    if (msg == CM_SESSIONEND) told.push_back(!wp ? "goes on" : lp ? "ends" : "may end");
     return false;
   });
   EXPECT_EQ(SendMessageA(form->Handle(), WM_QUERYENDSESSION, 0, 0), TRUE);
   EXPECT_EQ(SendMessageA(app->Handle(), WM_QUERYENDSESSION, 0, 0), TRUE);
-  EXPECT_EQ(told, std::vector<std::string>{"ends"});
-  EXPECT_FALSE(one->OwnsInstance());
-  EXPECT_TRUE(FreeForOthers(name));
-  // Another program refused: the session goes on, and so does this copy.
+  EXPECT_EQ(told, std::vector<std::string>{"may end"});
+  // While the question is out a start still finds this copy.
+  EXPECT_TRUE(one->OwnsInstance());
+  EXPECT_FALSE(FreeForOthers(name));
+  // Another program refused: the session goes on, and so does this copy, the only one.
   SendMessageA(app->Handle(), WM_ENDSESSION, FALSE, 0);
-  EXPECT_EQ(told, (std::vector<std::string>{"ends", "goes on"}));
+  EXPECT_EQ(told, (std::vector<std::string>{"may end", "goes on"}));
   EXPECT_TRUE(one->OwnsInstance());
   EXPECT_FALSE(FreeForOthers(name));
   Pump();
@@ -306,14 +307,42 @@ TEST_F(Shell, TheSessionsEndIsToldOnceFromAnyWindowAndTheInstanceGoesWithIt) {
   // The real end: asked, then ended (told again, in case the question never came), and the
   // message loop ends without waiting for anything.
   SendMessageA(app->Handle(), WM_QUERYENDSESSION, 0, 0);
+  EXPECT_TRUE(one->OwnsInstance());
   SendMessageA(form->Handle(), WM_ENDSESSION, TRUE, 0);
   SendMessageA(app->Handle(), WM_ENDSESSION, TRUE, 0);
-  EXPECT_EQ(told, (std::vector<std::string>{"ends", "goes on", "ends", "ends"}));
+  EXPECT_EQ(told, (std::vector<std::string>{"may end", "goes on", "may end", "ends"}));
   EXPECT_FALSE(one->OwnsInstance());
+  EXPECT_TRUE(FreeForOthers(name));
   EXPECT_TRUE(app->SessionEnding());
   Pump();
   EXPECT_TRUE(quit);
   app->UnhookMainWindow(&key);
+}
+
+TEST_F(Shell, TheProgramsOtherWindowsGoWithItWhenItIsMinimisedAndComeBackWithIt) {
+  auto* main = new TForm(app);
+  app->AddForm(main);
+  auto* dialog = new TForm(app);
+  auto* closed = new TForm(app);
+  main->Show();
+  dialog->Show();
+  closed->Show();
+  closed->Hide();
+  app->Minimize();
+  EXPECT_FALSE(IsWindowVisible(main->Handle()));
+  EXPECT_FALSE(IsWindowVisible(dialog->Handle()));
+  EXPECT_TRUE(dialog->Visible());  // still open, only out of sight
+  app->Restore();
+  EXPECT_TRUE(IsWindowVisible(main->Handle()));
+  EXPECT_TRUE(IsWindowVisible(dialog->Handle()));
+  EXPECT_FALSE(IsWindowVisible(closed->Handle()));  // what was closed stays closed
+  // Restored from outside (a second start's OpenIcon): the same.
+  app->Minimize();
+  OpenIcon(app->Handle());
+  Pump();
+  EXPECT_TRUE(IsWindowVisible(main->Handle()));
+  EXPECT_TRUE(IsWindowVisible(dialog->Handle()));
+  EXPECT_FALSE(IsWindowVisible(closed->Handle()));
 }
 
 TEST_F(Shell, TheFlatHintsShowHintHandlerWorksBehindTheApplicationEvents) {

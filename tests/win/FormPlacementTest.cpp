@@ -349,20 +349,46 @@ TEST_F(Placement, SizeLimitsAndNoResizeWorkThroughTheFormsOwnHook) {
   EXPECT_EQ(mmi.ptMinTrackSize.x, 1);  // unhooked
 }
 
-TEST_F(Placement, WorkAreasComeFromTheMonitorOrTheDesktopWithoutMonitorFunctions) {
-  RECT onScreen{10, 10, 100, 30}, nowhere{-5000, -5000, -4900, -4980};
+TEST_F(Placement, WorkAreasComeFromTheMonitorsOrTheDesktopWithoutMonitorFunctions) {
   RECT wa;
   SystemParametersInfoA(SPI_GETWORKAREA, 0, &wa, 0);
   TMonitorApi saved = MonitorApi();
-  ASSERT_TRUE(saved.FromRect && saved.GetInfo);  // Wine has them in every version mode
-  EXPECT_EQ(WorkAreasFor(onScreen).size(), 1u);
-  EXPECT_TRUE(WorkAreasFor(nowhere).empty());
+  ASSERT_TRUE(saved.Enum && saved.GetInfo);  // Wine has them in every version mode
+  auto areas = WorkAreas();
+  ASSERT_GE(areas.size(), 1u);
+  EXPECT_EQ(areas[0].bottom - areas[0].top, wa.bottom - wa.top);
   MonitorApi() = TMonitorApi{};  // Windows 95, NT 4.0
-  auto areas = WorkAreasFor(nowhere);
+  areas = WorkAreas();
   MonitorApi() = saved;
   ASSERT_EQ(areas.size(), 1u);
   EXPECT_EQ(areas[0].right, wa.right);
   EXPECT_EQ(areas[0].bottom, wa.bottom);
+}
+
+TEST_F(Placement, AWindowWhoseTitleBarCannotBeTakenHoldOfIsMovedOntoTheScreen) {
+  RECT wa;
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &wa, 0);
+  TMonitorApi saved = MonitorApi();
+  for (bool monitors : {true, false}) {
+    if (!monitors) MonitorApi() = TMonitorApi{};
+    // 24 pixels left of the screen at the right and 28 at the bottom: the icon and the frame.
+    PutPos("NormPos", std::to_string(wa.right - 24) + "," + std::to_string(wa.bottom - 28) + ",0,0");
+    auto* f = Make();
+    f->Show();
+    RECT r = WindowRect(f);
+    EXPECT_EQ(r.right, wa.right) << monitors;
+    EXPECT_EQ(r.bottom, wa.bottom) << monitors;
+    EXPECT_EQ(r.right - r.left, f->Width());
+    ASSERT_TRUE(f->CloseQuery());
+    delete f;
+    // Its title bar all on the screen, the rest below: left where it was put.
+    PutPos("NormPos", "40," + std::to_string(wa.bottom - 60) + ",0,0");
+    f = Make();
+    f->Show();
+    EXPECT_EQ(WindowRect(f).top, wa.bottom - 60) << monitors;
+    delete f;
+  }
+  MonitorApi() = saved;
 }
 
 TEST(WindowHook, SeesMessagesBeforeAndAfterTheControlAndLeavesWithIt) {

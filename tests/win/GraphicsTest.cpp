@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 #include <cstring>
+#include <functional>
+#include <memory>
 #include <vector>
 #include "framework/Exception.h"
 #include "framework/Graphics.h"
@@ -261,11 +263,14 @@ TEST(GraphicsFont, ChangesRecreateTheHandleAndEqualValuesAreIgnored) {
     EXPECT_EQ(s, &f);
     ++changes;
   };
+  // A face of its own: fonts of the same values share one object with others of the process.
+  f.SetName("Velmora Test Face");
+  changes = 0;
   HFONT h1 = f.Handle();
   ASSERT_NE(h1, nullptr);
   EXPECT_EQ(f.Handle(), h1);
   f.SetHeight(-11);
-  f.SetName("MS Sans Serif");
+  f.SetName("Velmora Test Face");
   f.SetStyle(0);
   EXPECT_EQ(changes, 0);
 
@@ -299,6 +304,48 @@ TEST(GraphicsFont, ChangesRecreateTheHandleAndEqualValuesAreIgnored) {
   EXPECT_EQ(changes, 1);
 }
 
+TEST(GraphicsFont, FontsOfTheSameValuesShareOneObjectThatGoesWithTheLast) {
+  long before = HeldFonts(), gdi = HeldGdiObjects();
+  auto a = std::make_unique<TFont>(), b = std::make_unique<TFont>();
+  a->SetName("Arial");
+  b->SetName("Arial");
+  a->SetHeight(-23);
+  b->SetHeight(-23);
+  HFONT h = a->Handle();
+  EXPECT_EQ(b->Handle(), h);
+  EXPECT_EQ(HeldFonts(), before + 1);
+  EXPECT_EQ(HeldGdiObjects(), gdi + 1);
+  // Colour is no part of the object; style, size, face, charset and angle are.
+  b->SetColor(clRed);
+  EXPECT_EQ(b->Handle(), h);
+  for (auto change : std::initializer_list<std::function<void(TFont&)>>{
+           [](TFont& f) { f.SetStyle(FontStyleBit(fsBold)); }, [](TFont& f) { f.SetHeight(-24); },
+           [](TFont& f) { f.SetName("Courier New"); }, [](TFont& f) { f.SetCharset(SYMBOL_CHARSET); },
+           [](TFont& f) { f.SetOrientation(900); }}) {
+    TFont c;
+    c.Assign(*a);
+    EXPECT_EQ(c.Handle(), h);
+    change(c);
+    EXPECT_NE(c.Handle(), h);
+    EXPECT_EQ(HeldFonts(), before + 2);
+  }
+  EXPECT_EQ(HeldFonts(), before + 1);
+  // Selected in a context through one canvas while the other font lets go: still there.
+  TBitmap bmp;
+  bmp.SetSize(8, 8);
+  bmp.Canvas().Font().Assign(*a);
+  bmp.Canvas().TextOut(0, 0, "x");
+  EXPECT_EQ(GetCurrentObject(bmp.Canvas().Handle(), OBJ_FONT), h);
+  a.reset();
+  b.reset();
+  EXPECT_NE(GetObjectType(h), 0u);
+  bmp.Canvas().TextOut(0, 0, "y");
+  bmp.Canvas().Font().SetHeight(-11);
+  EXPECT_EQ(GetObjectType(h), 0u);  // the last one gone
+  bmp.Canvas().TextOut(0, 0, "z");
+  EXPECT_EQ(HeldFonts(), before + 1);  // the canvas's new one
+}
+
 TEST(GraphicsFont, ClassTablesSetPropertiesByName) {
   TFont f;
   auto set = [](TObject& o, const char* prop, const char* text) {
@@ -329,6 +376,7 @@ TEST(GraphicsCanvas, ReselectsAfterAChangeAndNeverFreesASelectedHandle) {
   TBitmap b;
   Fill(b, 10, 10, clWhite);
   TCanvas& c = b.Canvas();
+  c.Font().SetName("Velmora Test Face");  // an object of its own, not shared
   int small = c.TextHeight("Ag");
   HFONT before = static_cast<HFONT>(GetCurrentObject(c.Handle(), OBJ_FONT));
   c.Font().SetHeight(-30);
@@ -692,7 +740,9 @@ TEST(GraphicsHandles, OwnersFreeWhatTheyHold) {
   HPEN raw = CreatePen(PS_SOLID, 1, 0);
   {
     PenHandle a(raw);
+    long held = HeldGdiObjects();
     PenHandle b(std::move(a));
+    EXPECT_EQ(HeldGdiObjects(), held);  // one handle, one count, whoever owns it
     EXPECT_EQ(a.get(), nullptr);
     EXPECT_EQ(b.get(), raw);
     EXPECT_NE(GetObjectType(raw), 0u);

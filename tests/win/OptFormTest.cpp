@@ -377,14 +377,15 @@ TEST_F(OptForm, StoredChoicesComeBackAtEveryShowAndAreSavedOnClose) {
     reg.WriteString("FlatCheckBox6_Checked", "True");
     reg.WriteString("NetBar_Position", "3");
   }
-  // Loading left the logon entry alone; the show restores the box, and with it the entry.
+  // Neither loading nor showing writes the logon entry: the box shows that there is none, and
+  // closing keeps what it showed.
   EXPECT_EQ(Value(HKEY_CURRENT_USER, run.c_str(), name.c_str()), "<none>");
   f->Show();
   EXPECT_TRUE(f->OptimizeNet());
   EXPECT_EQ(f->MtLightsNET->LedState(), 1u << lsGreen);
   EXPECT_EQ(f->NetBar->Position(), 3);
-  EXPECT_EQ(Value(HKEY_CURRENT_USER, run.c_str(), name.c_str()), "s:\"" + app->ExeName() + "\"");
-  f->FlatCheckBox6->SetChecked(false);
+  EXPECT_FALSE(f->FlatCheckBox6->Checked());
+  EXPECT_EQ(Value(HKEY_CURRENT_USER, run.c_str(), name.c_str()), "<none>");
   f->NetBar->SetPosition(4);
   SendMessageA(f->Handle(), WM_CLOSE, 0, 0);
   EXPECT_EQ(Value(HKEY_CURRENT_USER, "\\Velmora\\OptWizSettings", "FlatCheckBox1_Checked"), "s:False");
@@ -470,9 +471,11 @@ TEST_F(OptForm, WhereNothingCanBeFreedTheMemoryOptionIsOffAndSaysWhy) {
   EXPECT_EQ(f->MaxRAM->Caption(), "50");
 }
 
-TEST_F(OptForm, TheLogonBoxShowsWhetherTheEntryIsThereWhenItsPageIsShown) {
+TEST_F(OptForm, TheLogonBoxShowsTheEntryAsItIsAndOnlyTheUsersTickOrFinishChangesIt) {
   const std::string run = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
   const std::string name = app->ExeName().substr(app->ExeName().find_last_of('\\') + 1);
+  auto entry = [&] { return Value(HKEY_CURRENT_USER, run.c_str(), name.c_str()); };
+  const std::string quoted = "s:\"" + app->ExeName() + "\"";
   // An entry from before (unquoted, as older versions wrote it) while the stored box says no.
   {
     TRegistry reg;
@@ -480,16 +483,18 @@ TEST_F(OptForm, TheLogonBoxShowsWhetherTheEntryIsThereWhenItsPageIsShown) {
     reg.WriteString(name, app->ExeName());
   }
   f->Show();
+  EXPECT_TRUE(f->FlatCheckBox6->Checked());
   f->Wizard1->SelectNextPage(true);
   f->Wizard1->SelectNextPage(true);
   ASSERT_EQ(f->Wizard1->ActivePage(), f->InteriorWizardPage2);
   EXPECT_TRUE(f->FlatCheckBox6->Checked());
-  EXPECT_EQ(Value(HKEY_CURRENT_USER, run.c_str(), name.c_str()), "s:\"" + app->ExeName() + "\"");
+  EXPECT_EQ(entry(), "s:" + app->ExeName());  // shown, not written
   // Unticking it removes the entry the box showed.
   f->FlatCheckBox6->SetChecked(false);
-  EXPECT_EQ(Value(HKEY_CURRENT_USER, run.c_str(), name.c_str()), "<none>");
+  EXPECT_EQ(entry(), "<none>");
   // Removed elsewhere while the wizard is open: the box follows at the page's next showing.
   f->FlatCheckBox6->SetChecked(true);
+  EXPECT_EQ(entry(), quoted);
   {
     TRegistry reg;
     reg.OpenKey(run, false);
@@ -498,5 +503,37 @@ TEST_F(OptForm, TheLogonBoxShowsWhetherTheEntryIsThereWhenItsPageIsShown) {
   f->Wizard1->SelectNextPage(false);
   f->Wizard1->SelectNextPage(true);
   EXPECT_FALSE(f->FlatCheckBox6->Checked());
-  EXPECT_EQ(Value(HKEY_CURRENT_USER, run.c_str(), name.c_str()), "<none>");
+  EXPECT_EQ(entry(), "<none>");
+  // Ticked again although the component still counts on its entry: written all the same.
+  f->FlatCheckBox6->SetChecked(true);
+  EXPECT_EQ(entry(), quoted);
+  SendMessageA(f->Handle(), WM_CLOSE, 0, 0);
+
+  // Stored yes, no entry: the stored choice does not bring it back, and Cancel leaves none.
+  {
+    TRegistry reg;
+    reg.OpenKey(run, false);
+    reg.DeleteValue(name);
+    reg.OpenKey("\\Velmora\\OptWizSettings", true);
+    reg.WriteString("FlatCheckBox6_Checked", "True");
+  }
+  f->Show();
+  EXPECT_FALSE(f->FlatCheckBox6->Checked());
+  SendMessageA(f->Wizard1->CancelButton()->Handle(), BM_CLICK, 0, 0);
+  EXPECT_FALSE(f->Showing());
+  EXPECT_EQ(entry(), "<none>");
+
+  // An old unquoted entry is written as this version writes it at Finish.
+  {
+    TRegistry reg;
+    reg.OpenKey(run, true);
+    reg.WriteString(name, app->ExeName());
+  }
+  ASSERT_TRUE(RunJob());
+  EXPECT_EQ(entry(), quoted);
+  {
+    TRegistry reg;
+    reg.OpenKey(run, false);
+    reg.DeleteValue(name);
+  }
 }
