@@ -83,7 +83,7 @@ TEST(SysInfoCpuDumps, AMalformedFileIsRefusedNamingTheLine) {
   EXPECT_TRUE(dumps[1].Leaves.empty());
   // No leaf at all is a processor without CPUID.
   const std::vector<std::string> none = CpuDumpReport(dumps[1]);
-  EXPECT_EQ(none.back(), "[dialog] 1 x x86 processor without CPUID - 0 MHz");
+  EXPECT_EQ(none.back(), "[dialog] x86 processor without CPUID - 0 MHz");
 }
 
 TEST(SysInfoCpuDumps, TheRecordedProcessorAnswersLikeTheRealOne) {
@@ -128,7 +128,7 @@ TEST(SysInfoCpuDumps, EveryRecordedProcessorIsIdentifiedAsItIs) {
       {"coppermine", "Pentium III E"}, {"cascades", "Pentium III Xeon"}, {"k5-ssa5", "K5"},
       {"athlonxp-palomino", "Athlon XP"}, {"cx-6x86-530", "6x86 and 6x86L"},
       {"cx-mii-300", "M-II (PR300-433)"}, {"rise-mp6-521", "mP6"}, {"sis550", "SiS 550"},
-      {"qemu-486", "i80486DX4"}, {"qemu-pentium2", "Pentium II Xeon"}};
+      {"qemu-486", "i80486DX4"}, {"qemu-pentium2", "Pentium II"}};
   const std::pair<const char*, const char*> features[] = {
       {"_3DNOW", "3D Now! extensions"}, {"EX_3DNOW", "Enhanced 3D Now! extensions"},
       {"EX_MMX", "Enhanced MMX extensions"}, {"SIMD", "SIMD instructions"},
