@@ -234,15 +234,15 @@ const TRow kRows[] = {
     {cvAMD, 15, 0x18, 0x18, "Oakville (90 nm)", 0, {.Brand = "Mobile"}},
     {cvAMD, 15, 0x1C, 0x1C, "Oakville (90 nm)", 0, {.Brand = "Mobile"}},
     {cvAMD, 15, 0x18, 0x1F, "Winchester (90 nm)", 68500000, {}},
-    {cvAMD, 15, 0x21, 0x21, "Egypt (90 nm)", 0, {.Brand = "Opteron Processor 8##"}},
-    {cvAMD, 15, 0x21, 0x21, "Denmark (90 nm)", 0, {.Brand = "Opteron Processor 1##"}},
+    {cvAMD, 15, 0x21, 0x21, "Egypt (90 nm)", 0, {.Brand = "Opteron 8##"}},
+    {cvAMD, 15, 0x21, 0x21, "Denmark (90 nm)", 0, {.Brand = "Opteron 1##"}},
     {cvAMD, 15, 0x21, 0x21, "Italy (90 nm)", 0, {}},
     {cvAMD, 15, 0x23, 0x23, "Denmark (90 nm)", 0, {.Brand = "Opteron"}},
     {cvAMD, 15, 0x23, 0x23, "Toledo (90 nm)", 233200000, {}},
     {cvAMD, 15, 0x24, 0x24, "Lancaster (90 nm)", 0, {.Brand = "Turion"}},
     {cvAMD, 15, 0x24, 0x24, "Newark (90 nm)", 0, {}},
-    {cvAMD, 15, 0x25, 0x25, "Venus (90 nm)", 0, {.Brand = "Opteron Processor 1##"}},
-    {cvAMD, 15, 0x25, 0x25, "Athens (90 nm)", 0, {.Brand = "Opteron Processor 8##"}},
+    {cvAMD, 15, 0x25, 0x25, "Venus (90 nm)", 0, {.Brand = "Opteron 1##"}},
+    {cvAMD, 15, 0x25, 0x25, "Athens (90 nm)", 0, {.Brand = "Opteron 8##"}},
     {cvAMD, 15, 0x25, 0x25, "Troy (90 nm)", 0, {}},
     {cvAMD, 15, 0x27, 0x27, "Venus (90 nm)", 0, {.Brand = "Opteron"}},
     {cvAMD, 15, 0x27, 0x27, "San Diego (90 nm)", 0, {}},
@@ -392,7 +392,8 @@ std::vector<std::string> Words(const std::string& text) {
     while (i < text.size() && !IsWordChar(text[i])) ++i;
     std::string w;
     while (i < text.size() && IsWordChar(text[i])) w += Lower(text[i++]);
-    if (!w.empty() && w != "r" && w != "tm") words.push_back(w);
+    // The marks and the filler word say nothing: "Opteron(tm) Processor 6276" is "Opteron 6276".
+    if (!w.empty() && w != "r" && w != "tm" && w != "processor") words.push_back(w);
   }
   return words;
 }

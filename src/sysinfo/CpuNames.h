@@ -17,7 +17,7 @@ struct TCpuCodeName {
 bool FindCpuCodeName(const TCpuNameKey& key, TCpuCodeName& found);
 
 // Brand-string matching as the table uses it: the text is cut into words (letters, digits,
-// '-' and '+'), "(R)" and "(TM)" dropped. patterns holds alternatives split by '|', each a run of
+// '-' and '+'), "(R)", "(TM)" and the word "Processor" dropped. patterns holds alternatives split by '|', each a run of
 // words that must follow one another; in a pattern word '#' stands for a digit (or the 'x' of
 // "22xx") and a final '*' for any rest of the word. Case does not count.
 bool CpuBrandMatches(const std::string& brand, const char* patterns);

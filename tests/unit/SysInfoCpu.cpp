@@ -162,6 +162,18 @@ TEST(SysInfoCpu, TheNameTableKnowsTheClassicIntelProcessors) {
     EXPECT_EQ(cpu->CodeName(), c.Code) << std::hex << c.Signature;
     EXPECT_EQ(cpu->Transistors(), c.Transistors) << std::hex << c.Signature;
   }
+
+  // Katmai and Tanner share family 6 model 7: the Xeon alone carries 1 or 2 MB of level 2 and
+  // never a level 3. A virtual machine's Pentium III (QEMU: 2 MB of level 2 beside 16 MB of
+  // level 3, a hypervisor present) is not a Xeon.
+  TFakeProbe tanner = Intel(0x673, 2, Regs(0x01, 0, 0, 0x0C080644), kP3Features);
+  EXPECT_EQ(Gathered(tanner)->VendorID(), "Pentium III Xeon");
+  EXPECT_EQ(Gathered(tanner)->CodeName(), "Tanner (0.25 \xB5m)");
+  TFakeProbe qemu = Intel(0x673, 2, Regs(0x01, 0, 0x4D, 0x002C307D), kP3Features);
+  EXPECT_EQ(Gathered(qemu)->CodeName(), "Katmai (0.25 \xB5m)");
+  tanner.Leaves[1].Ecx = 1u << 31;  // the same caches under a hypervisor
+  EXPECT_EQ(Gathered(tanner)->VendorID(), "Pentium III");
+  EXPECT_EQ(Gathered(tanner)->CodeName(), "Katmai (0.25 \xB5m)");
 }
 
 namespace {
