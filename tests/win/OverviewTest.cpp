@@ -151,6 +151,15 @@ class Overview : public ::testing::Test {
     return dynamic_cast<T*>(f->FindComponent(name));
   }
   std::string Text(const char* name) { return C<TControl>(name)->Caption(); }
+  // Plays one recorded processor, which the system counts count times, and fills the pages.
+  void ShowProcessor(const char* dump, int count) {
+    std::vector<TCpuDump> dumps;
+    std::string error;
+    ASSERT_TRUE(ParseCpuDumps(dump, dumps, error)) << error;
+    TCpuDumpProbe probe(dumps[0]);
+    info->CPU()->Gather(probe, count);
+    f->RefreshPages();
+  }
   TApplication* app = nullptr;
   TKSystemInfo* info = nullptr;
   TfrmKSI_Overview* f = nullptr;
@@ -231,9 +240,7 @@ TEST_F(Overview, PagesShowTheCategoriesValues) {
 TEST_F(Overview, CpuPageNamesTheProcessorOnceAndShowsALevel3OnlyWhereThereIsOne) {
   // Two recorded processors played through the seam: a Pentium 4 Extreme Edition (trace cache,
   // level 3) and a Pentium III without either.
-  std::vector<TCpuDump> dumps;
-  std::string error;
-  ASSERT_TRUE(ParseCpuDumps(
+  ShowProcessor(
       "CPU p4ee\nMHZ 3466\n"
       "LEAF 0 0 00000002 756E6547 6C65746E 49656E69\n"
       "LEAF 1 0 00000F25 00020809 00004400 BFEBFBFF\n"
@@ -241,16 +248,8 @@ TEST_F(Overview, CpuPageNamesTheProcessorOnceAndShowsALevel3OnlyWhereThereIsOne)
       "LEAF 80000000 0 80000004 0 0 0\n"
       "LEAF 80000002 0 20202020 20202020 20202020 6E492020\n"
       "LEAF 80000003 0 286C6574 50202952 69746E65 52286D75\n"
-      "LEAF 80000004 0 20342029 20555043 36342E33 007A4847\nEND\n"
-      "CPU p3\nMHZ 733\n"
-      "LEAF 0 0 00000002 756E6547 6C65746E 49656E69\n"
-      "LEAF 1 0 00000683 00000002 00000000 0387FBFF\n"
-      "LEAF 2 0 03020101 00000000 00000000 0C040882\nEND\n",
-      dumps, error))
-      << error;
-  TCpuDumpProbe p4(dumps[0]);
-  info->CPU()->Gather(p4, 2);
-  f->RefreshPages();
+      "LEAF 80000004 0 20342029 20555043 36342E33 007A4847\nEND\n",
+      2);
   // Two logical processors of one Hyper-Threading package: the processor is named once.
   EXPECT_EQ(Text("lCPUName"), "Intel(R) Pentium(R) 4 CPU 3.46GHz - 3466 MHz");
   EXPECT_EQ(Text("lCodeName"), "Code Name: Gallatin (0.13 \xB5m)");
@@ -270,9 +269,12 @@ TEST_F(Overview, CpuPageNamesTheProcessorOnceAndShowsALevel3OnlyWhereThereIsOne)
   EXPECT_GT(l3->Top(), l2->Top());
   EXPECT_LE(l3->Top() + l3->Height(), l3->Parent()->ClientHeight());
 
-  TCpuDumpProbe p3(dumps[1]);
-  info->CPU()->Gather(p3, 2);
-  f->RefreshPages();
+  ShowProcessor(
+      "CPU p3\nMHZ 733\n"
+      "LEAF 0 0 00000002 756E6547 6C65746E 49656E69\n"
+      "LEAF 1 0 00000683 00000002 00000000 0387FBFF\n"
+      "LEAF 2 0 03020101 00000000 00000000 0C040882\nEND\n",
+      2);
   // Two Pentium III are two packages.
   EXPECT_EQ(Text("lCPUName"), "2 x Intel Pentium III E - 733 MHz");
   EXPECT_EQ(Text("lCores"), "Packages: 2  Cores: 1  Threads: 1 per package");
@@ -285,9 +287,7 @@ TEST_F(Overview, CpuPageNamesTheProcessorOnceAndShowsALevel3OnlyWhereThereIsOne)
 
 TEST_F(Overview, CpuPageMarksAVirtualProcessorAndListsItsInstructionSets) {
   // A generic KVM processor whose system has not turned AVX on (XCR0 holds x87 and SSE only).
-  std::vector<TCpuDump> dumps;
-  std::string error;
-  ASSERT_TRUE(ParseCpuDumps(
+  ShowProcessor(
       "CPU kvm\nMHZ 2000\n"
       "LEAF 0 0 00000001 756E6547 6C65746E 49656E69\n"
       "LEAF 1 0 00000F61 00000800 98000001 078BFBFF\n"
@@ -297,11 +297,7 @@ TEST_F(Overview, CpuPageMarksAVirtualProcessorAndListsItsInstructionSets) {
       "LEAF 80000002 0 6D6D6F43 4B206E6F 70204D56 65636F72\n"
       "LEAF 80000003 0 726F7373 0 0 0\n"
       "XCR0 3\nEND\n",
-      dumps, error))
-      << error;
-  TCpuDumpProbe kvm(dumps[0]);
-  info->CPU()->Gather(kvm, 1);
-  f->RefreshPages();
+      1);
   EXPECT_EQ(Text("lCPUName"), "Intel Common KVM processor - 2000 MHz (virtual)");
   EXPECT_EQ(Text("lCodeName"), "Code Name: ");
   EXPECT_EQ(Text("lTransistors"), "Transistors:");
