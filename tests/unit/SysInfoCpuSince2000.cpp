@@ -102,69 +102,42 @@ TEST(SysInfoCpuSince2000, PublishedSignaturesGetTheirCodeNames) {
     int64_t Transistors;
   } cases[] = {
       // NetBurst, told apart by cache, cores and brand
-      {Key(cvIntel, 15, 1, 2, "Intel(R) Pentium(R) 4 CPU 1.80GHz", 256), "Willamette (0.18 \xB5m)", 42000000},
       {Key(cvIntel, 15, 4, 3, "Intel(R) Pentium(R) 4 CPU 3.00GHz", 2048), "Prescott 2M (90 nm)", 169000000},
       {Key(cvIntel, 15, 4, 4, "Intel(R) Pentium(R) D CPU 2.80GHz", 1024, 0, 2), "Smithfield (90 nm)", 230000000},
-      {Key(cvIntel, 15, 6, 2, "Intel(R) Pentium(R) 4 CPU 3.00GHz", 2048, 0, 1), "Cedar Mill (65 nm)", 188000000},
       {Key(cvIntel, 15, 6, 4, "Intel(R) Celeron(R) CPU 3.20GHz", 512), "Cedar Mill-512 (65 nm)", 188000000},
-      {Key(cvIntel, 15, 6, 8, "Intel(R) Xeon(R) CPU 7140M @ 3.40GHz", 1024, 16384), "Tulsa (65 nm)", 1328000000},
       // Core and Core 2
       {Key(cvIntel, 6, 0x0F, 6, "Intel(R) Core(TM)2 CPU T7200 @ 2.00GHz", 4096), "Merom (65 nm)", 291000000},
-      {Key(cvIntel, 6, 0x0F, 13, "Intel(R) Core(TM)2 CPU 4300 @ 1.80GHz", 2048), "Allendale (65 nm)", 167000000},
       {Key(cvIntel, 6, 0x0F, 6, "Intel(R) Xeon(R) CPU 5160 @ 3.00GHz", 4096), "Woodcrest (65 nm)", 291000000},
-      {Key(cvIntel, 6, 0x0F, 7, "Intel(R) Xeon(R) CPU E5345 @ 2.33GHz", 4096), "Clovertown (65 nm)", 582000000},
-      {Key(cvIntel, 6, 0x0F, 11, "Intel(R) Core(TM)2 Quad CPU Q6600 @ 2.40GHz", 4096), "Kentsfield (65 nm)", 582000000},
       {Key(cvIntel, 6, 0x17, 10, "Intel(R) Core(TM)2 Duo CPU E8400 @ 3.00GHz", 6144), "Wolfdale (45 nm)", 410000000},
       {Key(cvIntel, 6, 0x17, 10, "Intel(R) Core(TM)2 Duo CPU E7500 @ 2.93GHz", 3072), "Wolfdale-3M (45 nm)", 0},
-      {Key(cvIntel, 6, 0x17, 10, "Intel(R) Core(TM)2 Quad CPU Q9550 @ 2.83GHz", 6144), "Yorkfield (45 nm)", 820000000},
       {Key(cvIntel, 6, 0x17, 6, "Intel(R) Core(TM)2 Duo CPU T9400 @ 2.53GHz", 6144), "Penryn (45 nm)", 410000000},
-      {Key(cvIntel, 6, 0x17, 6, "Intel(R) Xeon(R) CPU E5450 @ 3.00GHz", 6144), "Harpertown (45 nm)", 820000000},
       // Core i and Xeon
       {Key(cvIntel, 6, 0x1A, 5, "Intel(R) Xeon(R) CPU X5570 @ 2.93GHz"), "Gainestown (45 nm)", 731000000},
       {Key(cvIntel, 6, 0x1E, 5, "Intel(R) Core(TM) i7 CPU Q 720 @ 1.60GHz"), "Clarksfield (45 nm)", 774000000},
       {Key(cvIntel, 6, 0x25, 5, "Intel(R) Core(TM) i5 CPU M 520 @ 2.40GHz"), "Arrandale (32 nm)", 382000000},
-      {Key(cvIntel, 6, 0x25, 2, "Intel(R) Core(TM) i3 CPU 530 @ 2.93GHz"), "Clarkdale (32 nm)", 382000000},
       {Key(cvIntel, 6, 0x3F, 2, "Intel(R) Core(TM) i7-5960X CPU @ 3.00GHz"), "Haswell-E (22 nm)", 2600000000},
-      {Key(cvIntel, 6, 0x3F, 2, "Intel(R) Xeon(R) CPU E5-2690 v3 @ 2.60GHz"), "Haswell-EP (22 nm)", 0},
       {Key(cvIntel, 6, 0x55, 4, "Intel(R) Xeon(R) Gold 6148 CPU @ 2.40GHz"), "Skylake-SP (14 nm)", 0},
       {Key(cvIntel, 6, 0x55, 7, "Intel(R) Xeon(R) Gold 6248 CPU @ 2.50GHz"), "Cascade Lake-SP (14 nm)", 0},
       {Key(cvIntel, 6, 0x55, 7, "Intel(R) Core(TM) i9-10980XE CPU @ 3.00GHz"), "Cascade Lake-X (14 nm)", 0},
-      {Key(cvIntel, 6, 0x9E, 9, "Intel(R) Core(TM) i7-7700HQ CPU @ 2.80GHz"), "Kaby Lake-H (14 nm)", 0},
-      {Key(cvIntel, 6, 0x9E, 12, "Intel(R) Core(TM) i9-9900K CPU @ 3.60GHz"), "Coffee Lake-S (14 nm)", 0},
       {Key(cvIntel, 6, 0x8E, 10, "Intel(R) Core(TM) i7-8550U CPU @ 1.80GHz"), "Kaby Lake-R (14 nm)", 0},
-      {Key(cvIntel, 6, 0x8E, 12, "Intel(R) Core(TM) i7-10510U CPU @ 1.80GHz"), "Comet Lake-U (14 nm)", 0},
-      {Key(cvIntel, 6, 0x97, 2, "12th Gen Intel(R) Core(TM) i9-12900K"), "Alder Lake-S (Intel 7)", 0},
       {Key(cvIntel, 6, 0xB7, 1, "13th Gen Intel(R) Core(TM) i9-13980HX"), "Raptor Lake-HX (Intel 7)", 0},
       {Key(cvIntel, 6, 0xAA, 4, "Intel(R) Core(TM) Ultra 7 155H"), "Meteor Lake-H (Intel 4)", 0},
-      {Key(cvIntel, 6, 0xC6, 2, "Intel(R) Core(TM) Ultra 9 285K"), "Arrow Lake-S (TSMC N3B)", 0},
-      {Key(cvIntel, 6, 0xAD, 1, "Intel(R) Xeon(R) 6980P"), "Granite Rapids (Intel 3)", 0},
       // Atom
       {Key(cvIntel, 6, 0x1C, 10, "Intel(R) Atom(TM) CPU N450 @ 1.66GHz", 512, 0, 1), "Pineview (45 nm)", 123000000},
-      {Key(cvIntel, 6, 0x1C, 2, "Intel(R) Atom(TM) CPU Z520 @ 1.33GHz"), "Silverthorne (45 nm)", 47000000},
       {Key(cvIntel, 6, 0x4D, 8, "Intel(R) Atom(TM) CPU C2758 @ 2.40GHz"), "Rangeley (22 nm)", 0},
-      {Key(cvIntel, 6, 0xBE, 0, "Intel(R) N100"), "Alder Lake-N (Intel 7)", 0},
       // AMD K8 to Zen 5
       {Key(cvAMD, 15, 0x23, 2, "AMD Athlon(tm) 64 X2 Dual Core Processor 4800+"), "Toledo (90 nm)", 233200000},
       {Key(cvAMD, 15, 0x4B, 2, "AMD Athlon(tm) 64 X2 Dual Core Processor 5000+", 512), "Windsor (90 nm)", 153800000},
       {Key(cvAMD, 15, 0x41, 2, "Dual-Core AMD Opteron(tm) Processor 2218"), "Santa Rosa (90 nm)", 0},
-      {Key(cvAMD, 15, 0x7F, 2, "AMD Sempron(tm) Processor LE-1250"), "Sparta (65 nm)", 0},
       {Key(cvAMD, 16, 0x02, 3, "AMD Phenom(tm) 8450 Triple-Core Processor"), "Toliman (65 nm)", 463000000},
-      {Key(cvAMD, 16, 0x02, 3, "Quad-Core AMD Opteron(tm) Processor 2356"), "Barcelona (65 nm)", 463000000},
       {Key(cvAMD, 16, 0x04, 2, "AMD Phenom(tm) II X3 720 Processor"), "Heka (45 nm)", 758000000},
-      {Key(cvAMD, 16, 0x0A, 0, "AMD Phenom(tm) II X6 1090T Processor"), "Thuban (45 nm)", 904000000},
       {Key(cvAMD, 21, 0x01, 2, "AMD Opteron(TM) Processor 6276"), "Interlagos (32 nm)", 0},
-      {Key(cvAMD, 21, 0x02, 0, "AMD FX(tm)-8350 Eight-Core Processor"), "Vishera (32 nm)", 1200000000},
-      {Key(cvAMD, 21, 0x30, 1, "AMD A10-7850K Radeon R7, 12 Compute Cores 4C+8G"), "Kaveri (28 nm)", 2410000000},
       {Key(cvAMD, 22, 0x00, 1, "AMD A6-1450 APU with Radeon(TM) HD Graphics"), "Temash (28 nm)", 0},
-      {Key(cvAMD, 20, 0x01, 0, "AMD C-50 Processor"), "Ontario (40 nm)", 0},
       {Key(cvAMD, 23, 0x08, 2, "AMD Ryzen Threadripper 2990WX 32-Core Processor"), "Colfax (12 nm)", 0},
-      {Key(cvAMD, 23, 0x71, 0, "AMD Ryzen 9 3900X 12-Core Processor"), "Matisse (7 nm)", 0},
       {Key(cvAMD, 25, 0x50, 0, "AMD Ryzen 5 5625U with Radeon Graphics"), "Barcel\xF3 (7 nm)", 10700000000},
       {Key(cvAMD, 25, 0x61, 2, "AMD Ryzen 9 7945HX with Radeon Graphics"), "Dragon Range (5 nm)", 0},
       {Key(cvAMD, 25, 0x18, 1, "AMD Ryzen Threadripper 7980X 64-Cores"), "Storm Peak (5 nm)", 0},
-      {Key(cvAMD, 25, 0x11, 1, "AMD EPYC 9654 96-Core Processor"), "Genoa (5 nm)", 0},
       {Key(cvAMD, 26, 0x44, 0, "AMD Ryzen 9 9950X 16-Core Processor"), "Granite Ridge (4 nm)", 0},
-      {Key(cvAMD, 26, 0x24, 0, "AMD Ryzen AI 9 HX 370 w/ Radeon 890M"), "Strix Point (4 nm)", 0},
   };
   for (const auto& c : cases) {
     const TCpuName n = LookupCpuName(c.Key);
@@ -195,12 +168,7 @@ TEST(SysInfoCpuSince2000, BrandWordsAreMatchedAsWholeWords) {
 
 TEST(SysInfoCpuSince2000, HypervisorsAreNamedByTheirVendorText) {
   EXPECT_EQ(CpuHypervisorName(std::string("KVMKVMKVM\0\0\0", 12)), "KVM");
-  EXPECT_EQ(CpuHypervisorName("Microsoft Hv"), "Microsoft Hyper-V");
-  EXPECT_EQ(CpuHypervisorName("VMwareVMware"), "VMware");
-  EXPECT_EQ(CpuHypervisorName("VBoxVBoxVBox"), "VirtualBox");
-  EXPECT_EQ(CpuHypervisorName("TCGTCGTCGTCG"), "QEMU (TCG)");
   EXPECT_EQ(CpuHypervisorName(" lrpepyh  vr"), "Parallels");
-  EXPECT_EQ(CpuHypervisorName("bhyve bhyve "), "bhyve");
   // An unknown one by its own printable text; rubbish or nothing is "Unknown".
   EXPECT_EQ(CpuHypervisorName("NewVisor 1.0"), "NewVisor 1.0");
   EXPECT_EQ(CpuHypervisorName(std::string(12, '\0')), "Unknown");
