@@ -111,6 +111,14 @@ n=0
 for page in machine os cpu memory display apm media network devices printers engines drives timezone processes \
             startup software; do
   import -window root -crop "${w}x${h}+${x}+${y}" +repage "$out/sysinfo-$(printf %02d $n)-$page.png"
+  if [ "$page" = cpu ]; then
+    # The CPU page's second sub-page: Tab into its tab strip, Ctrl+Tab, and back the same way.
+    xdotool key Tab ctrl+Tab
+    sleep 0.7
+    import -window root -crop "${w}x${h}+${x}+${y}" +repage "$out/sysinfo-$(printf %02d $n)-$page-features.png"
+    xdotool key ctrl+shift+Tab shift+Tab
+    sleep 0.3
+  fi
   xdotool key ctrl+Tab
   sleep 0.7
   n=$((n + 1))

@@ -41,6 +41,9 @@ class TNoClock : public TCpuProbe {
   uint64_t TimeStamp() override { return 0; }
   bool RaisePriority(int&) override { return false; }
   void RestorePriority(int) override {}
+  uint64_t XGetBv(uint32_t index) override { return FReal.XGetBv(index); }
+  bool EachProcessor(const std::function<void()>& visit) override { return FReal.EachProcessor(visit); }
+  bool SystemProcessors(TProcessorCount& n) override { return FReal.SystemProcessors(n); }
 
  private:
   TCpuProbe& FReal;

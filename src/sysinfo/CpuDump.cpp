@@ -33,6 +33,16 @@ bool ParseHex(const std::string& s, uint32_t& v) {
   return true;
 }
 
+bool ParseHex64(const std::string& s, uint64_t& v) {
+  uint32_t high = 0, low = 0;
+  if (s.size() > 16) return false;
+  const size_t split = s.size() > 8 ? s.size() - 8 : 0;
+  if ((split > 0 && !ParseHex(s.substr(0, split), high)) || !ParseHex(s.substr(split), low))
+    return false;
+  v = static_cast<uint64_t>(high) << 32 | low;
+  return true;
+}
+
 bool ParseMhz(const std::string& s, int& v) {
   if (s.empty() || s.size() > 7) return false;
   v = 0;
@@ -113,6 +123,11 @@ bool ParseCpuDumps(const std::string& text, std::vector<TCpuDump>& dumps, std::s
         if (l.Leaf == leaf.Leaf && l.Subleaf == leaf.Subleaf)
           return Fail(error, lineNo, "this leaf and subleaf were given before in CPU " + cur.Id);
       cur.Leaves.push_back(leaf);
+    } else if (key == "XCR0") {
+      if (cur.HasXcr0) return Fail(error, lineNo, "a second XCR0 in CPU " + cur.Id);
+      if (w.size() != 2 || !ParseHex64(w[1], cur.Xcr0))
+        return Fail(error, lineNo, "XCR0 takes one hexadecimal number of up to 16 digits");
+      cur.HasXcr0 = true;
     } else if (key == "END") {
       if (w.size() != 1) return Fail(error, lineNo, "END takes nothing after it");
       if (!hasMhz) return Fail(error, lineNo, "CPU " + cur.Id + " has no MHZ");
@@ -143,10 +158,23 @@ const TCpuDumpLeaf* TCpuDumpProbe::Find(uint32_t leaf, uint32_t subleaf) const {
 TCpuidRegs TCpuDumpProbe::Cpuid(uint32_t leaf, uint32_t subleaf) {
   if (const TCpuDumpLeaf* l = Find(leaf, subleaf)) return l->Regs;
   if (const TCpuDumpLeaf* l = Find(leaf, 0)) return TakesSubleaf(leaf) ? TCpuidRegs{} : l->Regs;
+  // The hypervisor's range is there when leaf 1 says a hypervisor is; what it did not record
+  // answers zeros, as any leaf inside an announced range.
+  if ((leaf & 0xF0000000u) == 0x40000000u) {
+    const TCpuDumpLeaf* l1 = Find(1, 0);
+    if (l1 && (l1->Regs.Ecx & 0x80000000u)) return {};
+  }
   const bool basic = leaf < 0x80000000u;
   if (basic ? leaf <= FMaxLeaf : FMaxExtLeaf != 0 && leaf <= FMaxExtLeaf) return {};
   const TCpuDumpLeaf* top = Find(FMaxLeaf, 0);
   return top ? top->Regs : TCpuidRegs{};
+}
+
+uint64_t TCpuDumpProbe::XGetBv(uint32_t index) {
+  if (index != 0) return 0;
+  if (FDump.HasXcr0) return FDump.Xcr0;
+  if (const TCpuDumpLeaf* l = Find(0xD, 0)) return static_cast<uint64_t>(l->Regs.Edx) << 32 | l->Regs.Eax;
+  return 0x3;  // x87 and SSE, which XSAVE always covers
 }
 
 bool TCpuDumpProbe::CounterFrequency(int64_t& perSecond) {
@@ -169,6 +197,7 @@ std::vector<std::string> CpuDumpReport(const TCpuDump& dump) {
   cpu.Report(report);
   std::vector<std::string> lines;
   for (int i = 0; i < report.Count(); ++i) lines.push_back(report[i]);
-  lines.push_back("[dialog] " + CpuHeadline(cpu.Count(), cpu.Vendor(), cpu.VendorID(), cpu.Frequency()));
+  lines.push_back("[dialog] " + CpuHeadline(cpu.Packages(), cpu.Vendor(), cpu.VendorID(), cpu.Frequency(),
+                                             !cpu.Hypervisor().empty()));
   return lines;
 }

@@ -1,7 +1,9 @@
 // Files of recorded CPUID answers, one block per processor:
-//   CPU <id> / MHZ <clock> / VENDOR <text> / LEAF <leaf> <subleaf> <eax> <ebx> <ecx> <edx> / END
-// (numbers of LEAF lines hexadecimal), and a probe that plays such a processor to the
-// identification, its time-stamp counter running at the recorded clock.
+//   CPU <id> / MHZ <clock> / VENDOR <text> / LEAF <leaf> <subleaf> <eax> <ebx> <ecx> <edx> /
+//   XCR0 <value> / END
+// (numbers of LEAF and XCR0 lines hexadecimal; XCR0, the state the recording system had turned
+// on, is optional), and a probe that plays such a processor to the identification, its
+// time-stamp counter running at the recorded clock.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -18,6 +20,8 @@ struct TCpuDump {
   int Mhz = 0;
   std::string Vendor;  // as the file writes it; the identification reads leaf 0
   std::vector<TCpuDumpLeaf> Leaves;
+  bool HasXcr0 = false;
+  uint64_t Xcr0 = 0;
   int Line = 0;        // of its CPU line
 };
 
@@ -40,6 +44,9 @@ class TCpuDumpProbe : public TCpuProbe {
     return true;
   }
   void RestorePriority(int) override {}
+  // The recorded XCR0; without one, what leaf 0xD says the processor can save, which is what a
+  // system that turned XSAVE on enables.
+  uint64_t XGetBv(uint32_t index) override;
 
  private:
   const TCpuDumpLeaf* Find(uint32_t leaf, uint32_t subleaf) const;

@@ -2,6 +2,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include "sysinfo/CpuNames.h"
 
 namespace {
 struct TFeatureInfo {
@@ -154,13 +155,18 @@ void ForEachDescriptor(uint32_t reg, bool skipLowByte, auto&& f) {
 int ClampKB(uint64_t kb) { return kb > INT_MAX ? INT_MAX : static_cast<int>(kb); }
 
 // ---- The name table ----
-TCpuName Row(const char* name, const char* code, int transistors) {
+TCpuName Row(const char* name, const char* code, int64_t transistors) {
   TCpuName n;
   n.Name = name;
   n.CodeName = code;
   n.Transistors = transistors;
   return n;
 }
+
+// The Slot 2 Xeons of the Pentium II and III carried 1 or 2 MB of level 2 and no level 3. A
+// virtual machine that names such a signature gives its own cache sizes (QEMU: 2 MB of level 2
+// beside 16 MB of level 3), which tell nothing of the Xeon.
+bool XeonCache(const TCpuNameKey& k) { return k.Level2 > 512 && k.Level3 == 0 && !k.Hypervisor; }
 
 TCpuName IntelFamily6(const TCpuNameKey& k) {
   if (k.ExtModel != 0) return {};  // the era rows know no extended models
@@ -176,14 +182,14 @@ TCpuName IntelFamily6(const TCpuNameKey& k) {
       return Row("Pentium II", "Klamath (0.35 \xB5m)", 7500000);
     case 4: return Row("Pentium II", "P55CT (P54 OverDrive)", 3100000);
     case 5:
-      if (k.Level2 > 512) return Row("Pentium II Xeon", "Deschutes (0.25 \xB5m)", 7500000);
+      if (XeonCache(k)) return Row("Pentium II Xeon", "Deschutes (0.25 \xB5m)", 7500000);
       if (k.Level2 == 0) return Row("Celeron", "Covington (0,25\xB5m)", 7500000);
       return Row("Pentium II", "Deschutes (0,25\xB5m)", 7500000);
     case 6:
       if (k.Level2 < 256) return Row("Celeron A", "Mendocino (0.25 \xB5m)", 19000000);
       return Row("Pentium II PE (mobile)", "Dixon (0.25 \xB5m)", 27400000);
     case 7:
-      if (k.Level2 > 512) return Row("Pentium III Xeon", "Tanner (0.25 \xB5m)", 9500000);
+      if (XeonCache(k)) return Row("Pentium III Xeon", "Tanner (0.25 \xB5m)", 9500000);
       return Row("Pentium III", "Katmai (0.25 \xB5m)", 9500000);
     case 8:
       switch (k.Brand) {
@@ -274,7 +280,9 @@ TCpuName AmdName(const TCpuNameKey& k) {
           return Row("K6-II", "Chomper (0.25 \xB5m)", 9300000);
         case 9: return Row("K6-III", "Sharptooth (0.25 \xB5m)", 21300000);
         case 10: return Row("Geode GX/LX", "", 0);
-        case 13: return Row(k.Level2 == 128 ? "K6-II+" : "K6-III+", "", 0);
+        case 13:
+          if (k.Level2 == 128) return Row("K6-II+", "K6-2+ (0.18 \xB5m)", 0);
+          return Row("K6-III+", "K6-III+ (0.18 \xB5m)", 0);
         default: return {};
       }
     case 6:
@@ -346,7 +354,12 @@ TCpuName OtherName(const TCpuNameKey& k) {
     case cvIDT:
       if (k.Family != 5) return {};
       if (m == 4) return Row("WinChip", "C6 (0.35 \xB5m)", 5400000);
-      if (m == 8) return Row("WinChip 2x", "W2x (0.35-0.25 \xB5m)", 5900000);
+      if (m == 8) {
+        // The WinChip 2 by stepping: 2A from 7, 2B (0.25 um) from 10.
+        if (k.Stepping >= 10) return Row("WinChip 2x", "W2B (0.25 \xB5m)", 5900000);
+        if (k.Stepping >= 7) return Row("WinChip 2x", "W2A (0.35 \xB5m)", 5900000);
+        return Row("WinChip 2x", "W2 (0.35 \xB5m)", 5900000);
+      }
       if (m == 9) return Row("WinChip 3", "W3 (0.25 \xB5m)", 9000000);
       return {};
     case cvVIA: return ViaName(k);
@@ -548,7 +561,7 @@ bool AddDeterministicCache(const TCpuidRegs& r, unsigned want, TCacheSizes& c) {
     case clL1Code: c.L1Code = size, c.TraceCache = false; break;
     case clL1Unified: c.Level1 = size; break;
     case clL2: c.Level2 = size; break;
-    default: c.Level3 = size; break;
+    default: c.Level3 = size, c.L3Sharing = static_cast<int>((r.Eax >> 14) & 0xFFF) + 1; break;
   }
   return true;
 }
@@ -612,12 +625,20 @@ const char* IntelBrandName(int brand, uint32_t signature) {
 }
 
 TCpuName LookupCpuName(const TCpuNameKey& k) {
+  TCpuName n;
   switch (k.Vendor) {
-    case cvIntel: return IntelName(k);
-    case cvAMD: return AmdName(k);
-    case cvCyrix: return CyrixName(k);
-    default: return OtherName(k);
+    case cvIntel: n = IntelName(k); break;
+    case cvAMD: n = AmdName(k); break;
+    case cvCyrix: n = CyrixName(k); break;
+    default: n = OtherName(k); break;
   }
+  TCpuCodeName since2000;
+  if (n.CodeName.empty() && FindCpuCodeName(k, since2000)) {
+    n.CodeName = since2000.Code;
+    n.Transistors = since2000.Transistors;
+  }
+  if (IsGenericVirtualBrand(k.BrandString)) n.CodeName.clear(), n.Transistors = 0;
+  return n;
 }
 
 std::string CpuBrandName(const std::string& brandString) {
@@ -653,12 +674,38 @@ TCpuName NameCpu(const TCpuNameKey& key, bool hasCpuid, const std::string& vendo
   return n;
 }
 
-std::string CpuHeadline(int count, const std::string& vendor, const std::string& name, int mhz) {
+std::string CpuHeadline(int packages, const std::string& vendor, const std::string& name, int mhz,
+                        bool virtualMachine) {
   const std::string n = Trimmed(name);
   std::string who = Trimmed(vendor);
   if (!who.empty() && HasWord(n, who)) who.clear();
   if (!n.empty()) who = who.empty() ? n : who + " " + n;
-  return std::to_string(count) + " x " + who + " - " + std::to_string(mhz) + " MHz";
+  std::string line = packages > 1 ? std::to_string(packages) + " x " + who : who;
+  line += " - " + std::to_string(mhz) + " MHz";
+  if (virtualMachine) line += " (virtual)";
+  return line;
+}
+
+std::string CpuHypervisorName(const std::string& vendorText) {
+  static const struct {
+    const char* Text;
+    const char* Name;
+  } kHypervisors[] = {
+      {"KVMKVMKVM", "KVM"},           {"Linux KVM Hv", "KVM"},
+      {"Microsoft Hv", "Microsoft Hyper-V"}, {"VMwareVMware", "VMware"},
+      {"VBoxVBoxVBox", "VirtualBox"}, {"TCGTCGTCGTCG", "QEMU (TCG)"},
+      {"XenVMMXenVMM", "Xen"},        {"prl hyperv", "Parallels"},
+      {"lrpepyh  vr", "Parallels"},   {"bhyve bhyve", "bhyve"},
+      {"ACRNACRNACRN", "ACRN"},       {"QNXQVMBSQG", "QNX Hypervisor"},
+      {"HAXMHAXMHAXM", "Intel HAXM"}, {"Jailhouse", "Jailhouse"},
+      {"OpenBSDVMM58", "OpenBSD vmm"}, {"UnisysSpar64", "Unisys s-Par"},
+      {"SRESRESRESRE", "LMHS"},       {"EVMMEVMMEVMM", "Intel KGT"},
+  };
+  const std::string t = Trimmed(vendorText);
+  for (const auto& h : kHypervisors)
+    if (t == h.Text) return h.Name;
+  const std::string own = CpuBrandName(t);
+  return own.empty() ? "Unknown" : own;
 }
 
 std::string CpuSerialText(uint32_t leaf1Eax, uint32_t leaf3Edx, uint32_t leaf3Ecx) {
@@ -701,9 +748,14 @@ void IntelCaches(TCpuProbe& p, TCpuIdentity& id) {
   if (id.MaxLeaf >= 4) {
     // A split level 1 leaves no room for a unified one.
     if (c.Known & (clL1Data | clL1Code)) c.Known |= clL1Unified;
+    // The level 3 comes from the deterministic list wherever it lists caches at all; one
+    // without a level 3 says there is none.
+    const bool listed = (p.Cpuid(4, 0).Eax & 0x1F) != 0;
+    if (listed) c.Known &= ~clL3, c.Level3 = 0;
     const unsigned want = ~c.Known & (clL1Data | clL1Code | clL1Unified | clL2 | clL3);
     for (uint32_t sub = 0; want && sub < 32; ++sub)
       if (!AddDeterministicCache(p.Cpuid(4, sub), want, c)) break;
+    if (listed) c.Known |= clL3;
   }
   // Intel gives the level 2 in 0x80000006 as AMD does: the last word where nothing else did.
   if (!(c.Known & clL2) && id.MaxExtLeaf >= 0x80000006u) {
@@ -722,6 +774,17 @@ void ExtendedCaches(TCpuProbe& p, TCpuIdentity& id, bool cyrixLayout) {
   const bool has6 = id.MaxExtLeaf >= 0x80000006u;
   id.Cache = DecodeAmdCache(id.Signature, id.CacheRegs, has6,
                             has6 ? p.Cpuid(0x80000006u, 0) : TCpuidRegs{});
+  // With the topology extensions AMD lists its caches as Intel's leaf 4 does, and the level 3
+  // is taken from there: 0x80000006 does not give it right on every Zen.
+  const bool amdRules = id.VendorIndex == cvAMD || id.VendorIndex == cvHygon;
+  if (!amdRules || !Bit(id.IsaRegs.Ext1.Ecx, 22) || id.MaxExtLeaf < 0x8000001Du) return;
+  TCacheSizes listed;
+  uint32_t sub = 0;
+  while (sub < 32 && AddDeterministicCache(p.Cpuid(0x8000001Du, sub), clL3, listed)) ++sub;
+  if (sub == 0) return;
+  id.Cache.Level3 = listed.Level3;
+  id.Cache.L3Sharing = listed.L3Sharing;
+  id.Cache.Known |= clL3;
 }
 }  // namespace
 
@@ -766,6 +829,38 @@ TCpuIdentity IdentifyCpu(TCpuProbe& p) {
     id.Serial = CpuSerialText(r1.Eax, r3.Edx, r3.Ecx);
   }
 
+  TCpuIsaRegs& isa = id.IsaRegs;
+  isa.Leaf1 = r1;
+  isa.Ext1 = ext1;
+  if (id.MaxLeaf >= 7) {
+    isa.Leaf7 = p.Cpuid(7, 0);
+    if (isa.Leaf7.Eax >= 1) isa.Leaf7Sub1 = p.Cpuid(7, 1);
+  }
+  // XGETBV is an illegal instruction until the system has turned XSAVE on.
+  if (Bit(r1.Ecx, 27)) isa.Xcr0 = p.XGetBv(0);
+  id.Isa = DecodeCpuIsa(isa);
+
+  // The hypervisor range exists only where leaf 1 says a hypervisor is there; elsewhere
+  // Intel's processors answer with the data of their highest basic leaf.
+  if (Bit(r1.Ecx, 31)) {
+    const TCpuidRegs h = p.Cpuid(0x40000000u, 0);
+    char text[12];
+    std::memcpy(text, &h.Ebx, 4);
+    std::memcpy(text + 4, &h.Ecx, 4);
+    std::memcpy(text + 8, &h.Edx, 4);
+    id.Hypervisor = CpuHypervisorName(std::string(text, 12));
+  }
+
+  TCpuTopologyInput topo;
+  topo.AmdRules = id.VendorIndex == cvAMD || id.VendorIndex == cvHygon;
+  topo.Family = id.Signature.EffectiveFamily();
+  topo.MaxLeaf = id.MaxLeaf;
+  topo.MaxExtLeaf = id.MaxExtLeaf;
+  topo.Leaf1 = r1;
+  topo.Leaf7 = isa.Leaf7;
+  topo.Ext1 = ext1;
+  id.Topology = ReadLeafTopology(p, topo);
+
   switch (id.VendorIndex) {
     case cvIntel: IntelCaches(p, id); break;
     case cvAMD:
@@ -778,6 +873,13 @@ TCpuIdentity IdentifyCpu(TCpuProbe& p) {
     // The GX1 is a Cyrix design; the later Geodes follow AMD.
     case cvNSC: ExtendedCaches(p, id, id.Signature.Family == 5 && id.Signature.Model == 4); break;
     default: break;
+  }
+  // A deterministic leaf describes one level 3; a package may have several (one per core
+  // complex on Zen), and the report gives the package's.
+  TCacheSizes& c = id.Cache;
+  if (c.Level3 > 0 && c.L3Sharing > 0 && id.Topology.ThreadsPerPackage > c.L3Sharing) {
+    c.L3Count = (id.Topology.ThreadsPerPackage + c.L3Sharing - 1) / c.L3Sharing;
+    c.Level3 = ClampKB(static_cast<uint64_t>(c.Level3) * static_cast<uint64_t>(c.L3Count));
   }
   return id;
 }

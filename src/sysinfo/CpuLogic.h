@@ -5,28 +5,9 @@
 #pragma once
 #include <cstdint>
 #include <string>
-
-struct TCpuidRegs {
-  uint32_t Eax = 0, Ebx = 0, Ecx = 0, Edx = 0;
-};
-
-class TCpuProbe {
- public:
-  virtual ~TCpuProbe() = default;
-  // The ID flag of EFLAGS can be toggled, so CPUID exists.
-  virtual bool HasCpuid() = 0;
-  // CPUID with EAX = leaf and ECX = subleaf; leaves without subleaves ignore the latter.
-  virtual TCpuidRegs Cpuid(uint32_t leaf, uint32_t subleaf) = 0;
-  // Ticks per second of the high-resolution counter; false when there is none.
-  virtual bool CounterFrequency(int64_t& perSecond) = 0;
-  virtual int64_t Counter() = 0;
-  // RDTSC. Called only when the processor reports a time-stamp counter.
-  virtual uint64_t TimeStamp() = 0;
-  // Raises the calling thread to time-critical priority. False when the priority cannot be
-  // read: then nothing was changed and nothing is restored.
-  virtual bool RaisePriority(int& saved) = 0;
-  virtual void RestorePriority(int saved) = 0;
-};
+#include "sysinfo/CpuIsa.h"
+#include "sysinfo/CpuProbe.h"
+#include "sysinfo/CpuTopology.h"
 
 // The features in the order of the published properties and of the report.
 enum TCpuFeature {
@@ -80,6 +61,9 @@ struct TCacheSizes {
   bool TraceCache = false;
   unsigned Known = 0;        // TCacheLevel bits
   bool AskLeaf4 = false;     // leaf 2 gave descriptor 0xFF
+  // Logical processors sharing one level 3, where a deterministic leaf gave it (0: unknown),
+  // and how many such level-3 caches a package has (Level3 counts them all).
+  int L3Sharing = 0, L3Count = 1;
 };
 // Adds the descriptors of one leaf-2 answer (registers with bit 31 set hold none; the low byte
 // of EAX is a count). The effective family and model tell what descriptor 0x49 is.
@@ -97,10 +81,14 @@ TCacheSizes DecodeCyrixCache(const TCpuidRegs& ext5);
 struct TCpuNameKey {
   int Vendor = 0, Family = 0, Model = 0, Stepping = 0, ExtFamily = 0, ExtModel = 0;
   int Frequency = 0, Level2 = 0, Type = 0, Brand = 0;
+  int Level3 = 0;            // KB of the package
+  int Cores = 0;             // per package; 0 when not known
+  bool Hypervisor = false;   // leaf 1 says the processor is a virtual one
+  std::string BrandString;   // as leaves 0x80000002-4 give it
 };
 struct TCpuName {
   std::string Name, CodeName;
-  int Transistors = 0;
+  int64_t Transistors = 0;  // today's dies pass two billion
 };
 // The table row of a processor: name, code name, transistors; all empty when there is none.
 TCpuName LookupCpuName(const TCpuNameKey& key);
@@ -113,9 +101,14 @@ std::string CpuBrandName(const std::string& brandString);
 // the code name and transistors come from the row.
 TCpuName NameCpu(const TCpuNameKey& key, bool hasCpuid, const std::string& vendorText,
                  const std::string& brandString);
-// The CPU page's first line: "2 x Intel Pentium III E - 733 MHz", without the vendor where the
-// name already says it.
-std::string CpuHeadline(int count, const std::string& vendor, const std::string& name, int mhz);
+// The CPU page's first line: "2 x Intel Xeon ... - 2400 MHz" for two packages, the processor
+// alone for one, without the vendor where the name already says it; a clock measured inside
+// a virtual machine is marked so.
+std::string CpuHeadline(int packages, const std::string& vendor, const std::string& name, int mhz,
+                        bool virtualMachine = false);
+// The hypervisor by the 12 characters of leaf 0x40000000 (EBX, ECX, EDX): "KVM", "VMware"...;
+// an unknown one by its own text, or "Unknown" when that is not printable.
+std::string CpuHypervisorName(const std::string& vendorText);
 
 // Six groups of four hexadecimal digits: leaf 1's EAX, then leaf 3's EDX and ECX.
 std::string CpuSerialText(uint32_t leaf1Eax, uint32_t leaf3Edx, uint32_t leaf3Ecx);
@@ -138,6 +131,10 @@ struct TCpuIdentity {
   std::string BrandString;
   TCacheSizes Cache;
   TCpuidRegs CacheRegs;    // the registers the cache sizes were decoded from
+  TCpuIsaRegs IsaRegs;     // leaves 1, 7 and 0x80000001 with XCR0
+  TCpuIsaSet Isa;
+  TCpuLeafTopology Topology;
+  std::string Hypervisor;  // empty on real hardware
   bool Has(TCpuFeature f) const { return (Features >> f) & 1u; }
 };
 TCpuIdentity IdentifyCpu(TCpuProbe& probe);

@@ -73,6 +73,9 @@ void TCPUFeatures::Report(TStrings& report) const {
   AddSection(report, "CPU Features");
   for (int f = 0; f < cfCount; ++f)
     AddBool(report, CpuFeatureLabel(static_cast<TCpuFeature>(f)), Has(static_cast<TCpuFeature>(f)));
+  for (int i = 0; i < isCount; ++i)
+    AddBool(report, CpuIsaName(static_cast<TCpuIsa>(i)), FIsa.Has(static_cast<TCpuIsa>(i)));
+  AddValue(report, "x86-64 level", static_cast<int64_t>(FIsa.Level));
 }
 
 void TCPUCache::Assign(const TCacheSizes& sizes, const TCpuidRegs& regs) {
@@ -81,6 +84,7 @@ void TCPUCache::Assign(const TCacheSizes& sizes, const TCpuidRegs& regs) {
   FLevel1 = sizes.Level1;
   FLevel2 = sizes.Level2;
   FLevel3 = sizes.Level3;
+  FL3Count = sizes.L3Count > 0 ? sizes.L3Count : 1;
   FTraceCache = sizes.TraceCache;
   FRegs = regs;
 }
@@ -114,8 +118,11 @@ void TCPU::Gather(TCpuProbe& probe, int count) {
   FVendorIndex = id.VendorIndex;
   FVendorEx = CpuVendorFullName(id.VendorIndex);
   FFeatures->Assign(id.Features, id.FeatureRegs);
+  FFeatures->AssignInstructionSets(id.Isa);
   FSerialNumber = id.Serial;
   FCache->Assign(id.Cache, id.CacheRegs);
+  FHypervisor = id.Hypervisor;
+  FTopology = GatherCpuTopology(probe, id.Topology, count);
   // RDTSC on a processor without it is an illegal instruction, not an error to catch.
   FClock = id.Has(cfTSC) ? MeasureClock(probe) : TClockResult{};
   FFrequency = FClock.Snapped;
@@ -134,6 +141,10 @@ void TCPU::Gather(TCpuProbe& probe, int count) {
   key.Level2 = id.Cache.Level2;
   key.Type = id.Signature.Type;
   key.Brand = id.Brand;
+  key.Level3 = id.Cache.Level3;
+  key.Cores = FTopology.Cores;
+  key.Hypervisor = !id.Hypervisor.empty();
+  key.BrandString = id.BrandString;
   const TCpuName name = NameCpu(key, id.HasCpuid, id.VendorText, id.BrandString);
   FVendorID = name.Name;
   FCodeName = name.CodeName;
@@ -150,9 +161,16 @@ void TCPU::Report(TStrings& report) const {
   AddValue(report, "Model", static_cast<int64_t>(FModel));
   AddValue(report, "Stepping", static_cast<int64_t>(FStepping));
   AddValue(report, "CodeName", FCodeName);
-  AddValue(report, "Transistors", static_cast<int64_t>(FTransistors));
+  AddValue(report, "Transistors", FTransistors);
   AddValue(report, "SerialNumber", FSerialNumber);
   AddBool(report, "FDIVBug", FFDIVBug);
+  // Keys of their own at the end of the section: readers of the ones above are not disturbed.
+  AddValue(report, "Packages", static_cast<int64_t>(FTopology.Packages));
+  AddValue(report, "Cores", static_cast<int64_t>(FTopology.Cores));
+  AddValue(report, "Threads", static_cast<int64_t>(FTopology.Threads));
+  AddValue(report, "PerformanceCores", static_cast<int64_t>(FTopology.PerformanceCores));
+  AddValue(report, "EfficientCores", static_cast<int64_t>(FTopology.EfficientCores));
+  AddValue(report, "Hypervisor", FHypervisor);
   FFeatures->Report(report);
   FCache->Report(report);
 }

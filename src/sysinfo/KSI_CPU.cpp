@@ -4,6 +4,7 @@
 #include "sysinfo/KSI_CPU.h"
 #include <windows.h>
 #include <cpuid.h>
+#include <vector>
 #include "sysinfo/SysInfoWin.h"
 
 namespace {
@@ -52,7 +53,76 @@ class TSystemCpuProbe : public TCpuProbe {
     return true;
   }
   void RestorePriority(int saved) override { SetThreadPriority(GetCurrentThread(), saved); }
+  uint64_t XGetBv(uint32_t index) override {
+    uint32_t low, high;
+    // The opcode, for assemblers that do not know the instruction.
+    asm volatile(".byte 0x0f, 0x01, 0xd0" : "=a"(low), "=d"(high) : "c"(index));
+    return static_cast<uint64_t>(high) << 32 | low;
+  }
+  bool EachProcessor(const std::function<void()>& visit) override;
+  bool SystemProcessors(TProcessorCount& count) override;
 };
+
+HMODULE Kernel() { return GetModuleHandleA("kernel32.dll"); }
+
+// The processors the process may run on: its affinity where the system says it (NT), else
+// every processor there is. A 32-bit mask reaches 32 of them.
+DWORD_PTR RunnableProcessors() {
+  using GetMask = BOOL(WINAPI*)(HANDLE, PDWORD_PTR, PDWORD_PTR);
+  static const auto get = reinterpret_cast<GetMask>(GetProcAddress(Kernel(), "GetProcessAffinityMask"));
+  DWORD_PTR process = 0, system = 0;
+  if (get && get(GetCurrentProcess(), &process, &system) && process) return process;
+  SYSTEM_INFO si;
+  ZeroMemory(&si, sizeof si);
+  GetSystemInfo(&si);
+  return si.dwActiveProcessorMask;
+}
+
+bool TSystemCpuProbe::EachProcessor(const std::function<void()>& visit) {
+  const auto pin = SysApi().SetThreadAffinityMask;
+  if (!pin) return false;
+  const DWORD_PTR runnable = RunnableProcessors();
+  HANDLE self = GetCurrentThread();
+  // Where the thread was allowed to run before the first pin; put back however the visit ends.
+  struct TRestore {
+    decltype(pin) Pin;
+    HANDLE Thread;
+    DWORD_PTR Mask = 0;
+    ~TRestore() {
+      if (Mask) Pin(Thread, Mask);
+    }
+  } restore{pin, self};
+  for (unsigned i = 0; i < 8 * sizeof(DWORD_PTR); ++i) {
+    const DWORD_PTR one = static_cast<DWORD_PTR>(1) << i;
+    if (!(runnable & one)) continue;
+    // The call returns on the processor it names: a thread pinned elsewhere is moved first.
+    const DWORD_PTR before = pin(self, one);
+    if (!before) return false;
+    if (!restore.Mask) restore.Mask = before;
+    visit();
+  }
+  return restore.Mask != 0;
+}
+
+bool TSystemCpuProbe::SystemProcessors(TProcessorCount& count) {
+  using GetInfo = BOOL(WINAPI*)(PSYSTEM_LOGICAL_PROCESSOR_INFORMATION, PDWORD);
+  static const auto get = reinterpret_cast<GetInfo>(GetProcAddress(Kernel(), "GetLogicalProcessorInformation"));
+  if (!get) return false;
+  DWORD bytes = 0;
+  if (get(nullptr, &bytes) || GetLastError() != ERROR_INSUFFICIENT_BUFFER || bytes == 0) return false;
+  std::vector<SYSTEM_LOGICAL_PROCESSOR_INFORMATION> info(bytes / sizeof info[0] + 1);
+  bytes = static_cast<DWORD>(info.size() * sizeof info[0]);
+  if (!get(info.data(), &bytes)) return false;
+  TProcessorCount n;
+  for (size_t i = 0; i < bytes / sizeof info[0]; ++i) {
+    if (info[i].Relationship == RelationProcessorPackage) ++n.Packages;
+    if (info[i].Relationship != RelationProcessorCore) continue;
+    ++n.Cores;
+    for (ULONG_PTR m = info[i].ProcessorMask; m; m &= m - 1) ++n.Logical;
+  }
+  count = n;
+  return n.Logical > 0;
+}
 
 TSystemCpuProbe gSystemProbe;
 TCpuProbe* gProbe = &gSystemProbe;

@@ -23,12 +23,17 @@ class TCPUFeatures : public TPersistent {
   // The registers of the last feature query.
   const TCpuidRegs& Registers() const { return FRegs; }
   void Assign(uint32_t bits, const TCpuidRegs& regs);
-  // "[CPU Features]" and one line per feature, 0 or 1.
+  // The instruction sets since SSE, as the system lets programs use them, and the x86-64 level.
+  const TCpuIsaSet& InstructionSets() const { return FIsa; }
+  void AssignInstructionSets(const TCpuIsaSet& isa) { FIsa = isa; }
+  // "[CPU Features]", one line per feature, then one per instruction set (0 or 1) and the
+  // x86-64 level last: the newer lines at the end, where readers of the first 24 expect nothing.
   void Report(TStrings& report) const;
 
  private:
   uint32_t FBits = 0;
   TCpuidRegs FRegs;
+  TCpuIsaSet FIsa;
 };
 
 class TCPUCache : public TPersistent {
@@ -42,6 +47,9 @@ class TCPUCache : public TPersistent {
  public:
   // L1Code counts thousands of micro-operations of a trace cache, not KB.
   bool TraceCache() const { return FTraceCache; }
+  // How many level-3 caches of Level3 / L3Count KB each the package has (one per core
+  // complex on Zen).
+  int L3Count() const { return FL3Count; }
   // The registers the sizes were decoded from.
   const TCpuidRegs& Registers() const { return FRegs; }
   void Assign(const TCacheSizes& sizes, const TCpuidRegs& regs);
@@ -51,6 +59,7 @@ class TCPUCache : public TPersistent {
  private:
   TCpuidRegs FRegs;
   bool FTraceCache = false;
+  int FL3Count = 1;
 };
 
 class TCPU : public TPersistent {
@@ -65,7 +74,7 @@ class TCPU : public TPersistent {
   KSI_VALUE(std::string, SerialNumber)
   KSI_VALUE(bool, FDIVBug)
   KSI_VALUE(std::string, CodeName)
-  KSI_VALUE(int, Transistors)
+  KSI_VALUE(int64_t, Transistors)  // 0 where none was published
 
  public:
   TCPU();
@@ -79,6 +88,13 @@ class TCPU : public TPersistent {
   void Gather(TCpuProbe& probe, int count);
   // "[CPU]", "[CPU Features]", "[CPU Cache]".
   void Report(TStrings& report) const;
+
+  // Packages, and cores and threads per package; the performance and efficient cores of a
+  // hybrid chip (0 and 0 on others).
+  const TCpuTopology& Topology() const { return FTopology; }
+  int Packages() const { return FTopology.Packages; }
+  // The hypervisor the processor runs under ("KVM", "VMware", ...); empty on real hardware.
+  const std::string& Hypervisor() const { return FHypervisor; }
 
   TCPUFeatures* Features() const { return FFeatures; }
   TCPUCache* Cache() const { return FCache; }
@@ -99,6 +115,8 @@ class TCPU : public TPersistent {
   TCpuSignature FSignature;
   std::string FBrandString;
   TClockResult FClock;
+  TCpuTopology FTopology;
+  std::string FHypervisor;
 };
 
 // The probe GetInfo uses: the system's own, or one a test installs (nullptr restores).

@@ -421,11 +421,14 @@ void TfrmKSI_Overview::FillOSPage() {
 
 void TfrmKSI_Overview::FillCPUPage() {
   TCPU* c = FSysInfo->CPU();
-  Put("lCPUName", CpuHeadline(c->Count(), c->Vendor(), c->VendorID(), c->Frequency()));
+  Put("lCPUName", CpuHeadline(c->Packages(), c->Vendor(), c->VendorID(), c->Frequency(),
+                              !c->Hypervisor().empty()));
   Put("lCPUFamily", Format("Family %d  Model %d  Stepping %d", c->Family(), c->Model(), c->Stepping()));
   Put("lCodeName", "Code Name: " + c->CodeName());
   Put("lVendor", "Vendor: " + c->VendorEx());
-  Put("lTransistors", Format("Transistors: %d", c->Transistors()));
+  // A count nobody published is left out rather than shown as 0.
+  Put("lTransistors", c->Transistors() > 0 ? "Transistors: " + std::to_string(c->Transistors())
+                                           : std::string("Transistors:"));
   Put("lSerial", "Serial Number: " + c->SerialNumber());
   TCPUCache* k = c->Cache();
   Put("lL1Data", Format("Level 1 Data Cache: %d Kb", k->L1Data()));
@@ -434,19 +437,34 @@ void TfrmKSI_Overview::FillCPUPage() {
                                  : Format("Level 1 Instruction Cache: %d Kb", k->L1Code()));
   Put("lL1Unified", Format("Level 1 Unified Cache: %d Kb", k->Level1()));
   Put("lL2Unified", Format("Level 2 Unified Cache: %d Kb", k->Level2()));
-  Put("lL3Unified", Format("Level 3 Unified Cache: %d Kb", k->Level3()));
+  std::string l3 = Format("Level 3 Unified Cache: %d Kb", k->Level3());
+  if (k->L3Count() > 1) l3 += Format(" (%d x %d Kb)", k->L3Count(), k->Level3() / k->L3Count());
+  Put("lL3Unified", l3);
   Find<TControl>("lL3Unified")->SetVisible(k->Level3() > 0);
-  auto* clb = Find<TCheckListBox>("clbFeatures");
+  Put("lCores", CpuCoresText(c->Topology()));
+  Put("lHypervisor", "Hypervisor: " + c->Hypervisor());
+  Find<TControl>("lHypervisor")->SetVisible(!c->Hypervisor().empty());
+
+  auto fill = [](TCheckListBox* clb, const std::vector<std::pair<std::string, bool>>& items) {
+    clb->Items().BeginUpdate();
+    clb->Items().Clear();
+    for (const auto& it : items) clb->Items().Add(it.first);
+    clb->Items().EndUpdate();
+    for (size_t i = 0; i < items.size(); ++i) clb->SetChecked(static_cast<int>(i), items[i].second);
+  };
+  // The classic flags are the report's first 24 lines of the section; the instruction sets
+  // have a list of their own.
   TStringList lines;
   c->Features()->Report(lines);
-  clb->Items().BeginUpdate();
-  clb->Items().Clear();
-  auto items = FlagItems(lines);
-  for (const auto& it : items) clb->Items().Add(it.first);
-  clb->Items().Add("FDIV Bug");
-  clb->Items().EndUpdate();
-  for (size_t i = 0; i < items.size(); ++i) clb->SetChecked(static_cast<int>(i), items[i].second);
-  clb->SetChecked(static_cast<int>(items.size()), c->FDIVBug());
+  auto classic = FlagItems(lines);
+  classic.resize(cfCount);
+  classic.emplace_back("FDIV Bug", c->FDIVBug());
+  fill(Find<TCheckListBox>("clbFeatures"), classic);
+  const TCpuIsaSet& isa = c->Features()->InstructionSets();
+  std::vector<std::pair<std::string, bool>> sets;
+  for (const TCpuIsaItem& it : CpuIsaItems(isa)) sets.emplace_back(it.Text, it.Checked);
+  fill(Find<TCheckListBox>("clbInstructionSets"), sets);
+  Put("lInstructionSets", CpuIsaCaption(isa));
 }
 
 void TfrmKSI_Overview::FillMemoryPage() {

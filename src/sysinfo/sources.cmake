@@ -5,6 +5,9 @@ list(APPEND VELMORA_PORTABLE_SOURCES
   ${DIR}/LedMeterLogic.cpp
   ${DIR}/SysInfoLogic.cpp
   ${DIR}/CpuLogic.cpp
+  ${DIR}/CpuIsa.cpp
+  ${DIR}/CpuTopology.cpp
+  ${DIR}/CpuNames.cpp
   ${DIR}/CpuReport.cpp
   ${DIR}/CpuDump.cpp
   ${DIR}/MemoryReport.cpp

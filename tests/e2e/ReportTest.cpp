@@ -77,6 +77,15 @@ std::map<std::string, std::string> HostCpu() {
   return info;
 }
 
+// The distinct "physical id" values of all processors: the packages Linux sees.
+std::set<std::string> HostPackages() {
+  std::set<std::string> ids;
+  std::ifstream in("Z:\\proc\\cpuinfo");
+  for (std::string line; std::getline(in, line);)
+    if (line.rfind("physical id", 0) == 0) ids.insert(line.substr(line.find(':') + 1));
+  return ids;
+}
+
 class Report : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -185,6 +194,30 @@ TEST_F(Report, ProcessorMatchesTheHost) {
       {"Built-In FPU", "fpu"}};
   for (const auto& [label, flag] : features)
     EXPECT_EQ(Value("CPU Features", label), flags.count(flag) ? "1" : "0") << flag;
+
+  // The instruction sets as Linux lists those its kernel lets programs use.
+  const std::pair<const char*, const char*> sets[] = {
+      {"SSE", "sse"}, {"SSE2", "sse2"}, {"SSE3", "pni"}, {"SSSE3", "ssse3"},
+      {"SSE4.1", "sse4_1"}, {"SSE4.2", "sse4_2"}, {"SSE4a", "sse4a"}, {"POPCNT", "popcnt"},
+      {"AES", "aes"}, {"PCLMULQDQ", "pclmulqdq"}, {"AVX", "avx"}, {"F16C", "f16c"},
+      {"FMA3", "fma"}, {"FMA4", "fma4"}, {"AVX2", "avx2"}, {"BMI1", "bmi1"}, {"BMI2", "bmi2"},
+      {"ADX", "adx"}, {"SHA", "sha_ni"}, {"AVX-512F", "avx512f"}, {"AVX-512CD", "avx512cd"},
+      {"AVX-512BW", "avx512bw"}, {"AVX-512DQ", "avx512dq"}, {"AVX-512VL", "avx512vl"},
+      {"AVX-512VNNI", "avx512_vnni"}, {"AVX-512BF16", "avx512_bf16"},
+      {"AVX-512FP16", "avx512_fp16"}, {"AVX-VNNI", "avx_vnni"}, {"AMX", "amx_tile"},
+      {"RDRAND", "rdrand"}, {"RDSEED", "rdseed"}, {"x86-64", "lm"}, {"NX", "nx"},
+      {"VT-x", "vmx"}, {"AMD-V", "svm"}};
+  for (const auto& [name, flag] : sets) EXPECT_EQ(Value("CPU Features", name), flags.count(flag) ? "1" : "0") << flag;
+  EXPECT_EQ(Value("CPU", "Hypervisor").empty(), !flags.count("hypervisor")) << Value("CPU", "Hypervisor");
+
+  // Packages, and cores and threads of each, as Linux counts them.
+  EXPECT_EQ(Value("CPU", "Packages"), std::to_string(std::max<size_t>(1, HostPackages().size())));
+  if (host.count("cpu cores")) {
+    EXPECT_EQ(Value("CPU", "Cores"), host.at("cpu cores"));
+  }
+  if (host.count("siblings")) {
+    EXPECT_EQ(Value("CPU", "Threads"), host.at("siblings"));
+  }
 }
 
 TEST_F(Report, MeasuredClockIsWithinTwoPercentOfTheHosts) {

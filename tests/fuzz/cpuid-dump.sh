@@ -6,6 +6,7 @@
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 fuzz_build cpuid-dump tests/fuzz/CpuDumpFuzz.cpp src/sysinfo/CpuDump.cpp src/sysinfo/CpuLogic.cpp \
+  src/sysinfo/CpuIsa.cpp src/sysinfo/CpuTopology.cpp src/sysinfo/CpuNames.cpp \
   src/sysinfo/CpuReport.cpp src/sysinfo/ReportText.cpp src/framework/Classes.cpp \
   src/framework/Strings.cpp src/framework/TypeInfo.cpp src/framework/Exception.cpp \
   src/framework/Events.cpp

@@ -148,11 +148,11 @@ TEST(SysInfoCpu, TheNameTableKnowsTheClassicIntelProcessors) {
       {0x513, 0, 0, "Pentium", "P5 (0,80\xB5m)", 3100000},
       {0x543, 0, 0, "Pentium MMX", "P55C (0,28\xB5m)", 4500000},
       {0x480, 0, 0, "i80486DX4", "P24C", 1600000},
-      // Family 15 without a brand string goes by the brand index.
-      {0xF13, 0x0B, 0, "Xeon MP", "", 0},
-      {0xF24, 0x0E, 0, "Mobile Pentium 4-M", "", 0},
-      {0xF24, 0x0A, 0, "Celeron", "", 0},
-      {0xF24, 0x00, 0, "Pentium 4", "", 0},
+      // Family 15 without a brand string goes by the brand index, and so does its code name.
+      {0xF13, 0x0B, 0, "Xeon MP", "Foster MP (0.18 \xB5m)", 0},
+      {0xF24, 0x0E, 0, "Mobile Pentium 4-M", "Northwood (0.13 \xB5m)", 55000000},
+      {0xF24, 0x0A, 0, "Celeron", "Northwood-128 (0.13 \xB5m)", 55000000},
+      {0xF24, 0x00, 0, "Pentium 4", "Northwood (0.13 \xB5m)", 55000000},
   };
   for (const Case& c : cases) {
     TFakeProbe p = Intel(c.Signature, 2, Regs(0x01, 0, 0, c.Descriptors), 0x10);
@@ -162,6 +162,18 @@ TEST(SysInfoCpu, TheNameTableKnowsTheClassicIntelProcessors) {
     EXPECT_EQ(cpu->CodeName(), c.Code) << std::hex << c.Signature;
     EXPECT_EQ(cpu->Transistors(), c.Transistors) << std::hex << c.Signature;
   }
+
+  // Katmai and Tanner share family 6 model 7: the Xeon alone carries 1 or 2 MB of level 2 and
+  // never a level 3. A virtual machine's Pentium III (QEMU: 2 MB of level 2 beside 16 MB of
+  // level 3, a hypervisor present) is not a Xeon.
+  TFakeProbe tanner = Intel(0x673, 2, Regs(0x01, 0, 0, 0x0C080644), kP3Features);
+  EXPECT_EQ(Gathered(tanner)->VendorID(), "Pentium III Xeon");
+  EXPECT_EQ(Gathered(tanner)->CodeName(), "Tanner (0.25 \xB5m)");
+  TFakeProbe qemu = Intel(0x673, 2, Regs(0x01, 0, 0x4D, 0x002C307D), kP3Features);
+  EXPECT_EQ(Gathered(qemu)->CodeName(), "Katmai (0.25 \xB5m)");
+  tanner.Leaves[1].Ecx = 1u << 31;  // the same caches under a hypervisor
+  EXPECT_EQ(Gathered(tanner)->VendorID(), "Pentium III");
+  EXPECT_EQ(Gathered(tanner)->CodeName(), "Katmai (0.25 \xB5m)");
 }
 
 namespace {
@@ -187,8 +199,8 @@ TEST(SysInfoCpu, TheBrandStringNamesTheProcessorAndTheExtendedBitsCount) {
   p.Leaf4[3] = Regs(0x04004163, 0x03C0003F, 0x3FFFF, 0);  // L3, 16 x 64 x 256K = 256 MB
   auto cpu = Gathered(p, 2);
   EXPECT_EQ(cpu->VendorID(), "Intel(R) Xeon(R) Processor");
-  EXPECT_EQ(cpu->CodeName(), "");
-  EXPECT_EQ(cpu->Transistors(), 0);
+  EXPECT_EQ(cpu->CodeName(), "Emerald Rapids (Intel 7)");
+  EXPECT_EQ(cpu->Transistors(), 0);  // Intel published none
   EXPECT_EQ(cpu->Family(), 6);
   EXPECT_EQ(cpu->Model(), 0xCF);
   EXPECT_EQ(cpu->Signature().Model, 0xF);
@@ -197,9 +209,12 @@ TEST(SysInfoCpu, TheBrandStringNamesTheProcessorAndTheExtendedBitsCount) {
   EXPECT_EQ(cpu->Cache()->Level1(), 0);
   EXPECT_EQ(cpu->Cache()->Level2(), 2048);
   EXPECT_EQ(cpu->Cache()->Level3(), 262144);
-  // The vendor is not written a second time before a name that has it.
+  // The vendor is not written a second time before a name that has it; two packages are
+  // counted, one is not.
   EXPECT_EQ(CpuHeadline(2, cpu->Vendor(), cpu->VendorID(), 2100),
             "2 x Intel(R) Xeon(R) Processor - 2100 MHz");
+  EXPECT_EQ(CpuHeadline(1, cpu->Vendor(), cpu->VendorID(), 2100, true),
+            "Intel(R) Xeon(R) Processor - 2100 MHz (virtual)");
 
   // A Penryn is model 23, not the Katmai of model 7; a brand string beats every row.
   TFakeProbe penryn = Intel(0x10676, 2, Regs(0x05B0B101, 0x005657F0, 0, 0x2CB4304E), 0x10);
@@ -222,7 +237,7 @@ TEST(SysInfoCpu, TheBrandStringNamesTheProcessorAndTheExtendedBitsCount) {
   auto duron = Gathered(k7);
   EXPECT_EQ(duron->VendorID(), "Duron");
   EXPECT_EQ(duron->CodeName(), "Applebred (0.13 \xB5m)");
-  EXPECT_EQ(CpuHeadline(1, duron->Vendor(), duron->VendorID(), 1400), "1 x AMD Duron - 1400 MHz");
+  EXPECT_EQ(CpuHeadline(1, duron->Vendor(), duron->VendorID(), 1400), "AMD Duron - 1400 MHz");
 }
 
 TEST(SysInfoCpu, NoProcessorIsLeftWithoutAName) {
@@ -247,7 +262,7 @@ TEST(SysInfoCpu, NoProcessorIsLeftWithoutAName) {
   rise.Leaves[1] = Regs(0x521, 0, 0, 0x00800011);
   auto mp6 = Gathered(rise);
   EXPECT_EQ(mp6->VendorID(), "mP6");
-  EXPECT_EQ(CpuHeadline(1, mp6->Vendor(), mp6->VendorID(), 200), "1 x Rise mP6 - 200 MHz");
+  EXPECT_EQ(CpuHeadline(1, mp6->Vendor(), mp6->VendorID(), 200), "Rise mP6 - 200 MHz");
   TFakeProbe sis;
   sis.Vendor("SiS SiS SiS ");
   sis.Leaves[1] = Regs(0x505, 0, 0, 0x00800111);
@@ -271,7 +286,7 @@ TEST(SysInfoCpu, NoProcessorIsLeftWithoutAName) {
   EXPECT_EQ(unknown->VendorID(), "SomeoneElse! Family 6 Model 5");
   EXPECT_EQ(unknown->Cache()->Level1(), 0);
   EXPECT_EQ(CpuHeadline(1, unknown->Vendor(), unknown->VendorID(), 0),
-            "1 x SomeoneElse! Family 6 Model 5 - 0 MHz");
+            "SomeoneElse! Family 6 Model 5 - 0 MHz");
   other.Vendor("\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0A\x0B\x0C");
   EXPECT_EQ(Gathered(other)->VendorID(), "x86 Family 6 Model 5");
 }
@@ -290,12 +305,12 @@ TEST(SysInfoCpu, VendorsAreToldByTheirTextFamilyAndBrand) {
   EXPECT_STREQ(CpuVendorShortName(cvVIA), "VIA");
   EXPECT_STREQ(CpuVendorFullName(cvNSC), "National Semiconductor");
 
-  EXPECT_EQ(CpuHeadline(1, "AMD", "AMD-K5(tm) Processor", 120), "1 x AMD-K5(tm) Processor - 120 MHz");
+  EXPECT_EQ(CpuHeadline(1, "AMD", "AMD-K5(tm) Processor", 120), "AMD-K5(tm) Processor - 120 MHz");
   EXPECT_EQ(CpuHeadline(1, "Intel", "Genuine Intel(R) CPU 3.46GHz", 3466),
-            "1 x Genuine Intel(R) CPU 3.46GHz - 3466 MHz");
-  EXPECT_EQ(CpuHeadline(1, "Intel", "Intelligent Engine", 5), "1 x Intel Intelligent Engine - 5 MHz");
+            "Genuine Intel(R) CPU 3.46GHz - 3466 MHz");
+  EXPECT_EQ(CpuHeadline(1, "Intel", "Intelligent Engine", 5), "Intel Intelligent Engine - 5 MHz");
   EXPECT_EQ(CpuHeadline(2, " Intel ", " Pentium III E ", 733), "2 x Intel Pentium III E - 733 MHz");
-  EXPECT_EQ(CpuHeadline(1, "", "Thing", 1), "1 x Thing - 1 MHz");
+  EXPECT_EQ(CpuHeadline(0, "", "Thing", 1), "Thing - 1 MHz");
 
   EXPECT_EQ(CpuBrandName("  Intel(R) Core(TM)2 Duo CPU     E6750  @ 2.66GHz  "),
             "Intel(R) Core(TM)2 Duo CPU E6750 @ 2.66GHz");
@@ -502,11 +517,13 @@ TEST(SysInfoCpu, TheClockEndsWithoutACounterOrWithOneThatStands) {
 }
 
 TEST(SysInfoCpu, ReportWritesTheThreeSectionsInOrder) {
+  // Two single-core Pentium III: two packages.
   TFakeProbe p = Intel(0x686, 2, Regs(0x01, 0, 0, 0x0C080682), kP3Features);
   auto cpu = Gathered(p, 2);
   TStringList r;
   cpu->Report(r);
-  ASSERT_EQ(r.Count(), 1 + 11 + 1 + cfCount + 1 + 4);
+  const int features = 1 + 11 + 6, cache = features + 1 + cfCount + isCount + 1;
+  ASSERT_EQ(r.Count(), cache + 1 + 4);
   EXPECT_EQ(r[0], "[CPU]");
   EXPECT_EQ(r[1], "Count=2");
   EXPECT_EQ(r[2], "Frequency=500");
@@ -519,13 +536,25 @@ TEST(SysInfoCpu, ReportWritesTheThreeSectionsInOrder) {
   EXPECT_EQ(r[9], "Transistors=28100000");
   EXPECT_EQ(r[10], "SerialNumber=");  // the serial leaf is not there
   EXPECT_EQ(r[11], "FDIVBug=0");
-  EXPECT_EQ(r[12], "[CPU Features]");
-  EXPECT_EQ(r[13], "3D Now! extensions=0");
-  EXPECT_EQ(r[16], "SIMD instructions=1");
-  EXPECT_EQ(r[12 + cfCount], "Built-In FPU=1");
-  EXPECT_EQ(r[13 + cfCount], "[CPU Cache]");
-  EXPECT_EQ(r[14 + cfCount], "Level 1 Data Cache=16");
-  EXPECT_EQ(r[17 + cfCount], "Level 2 Unified Cache=256");
+  // The newer keys come after every old one.
+  EXPECT_EQ(r[12], "Packages=2");
+  EXPECT_EQ(r[13], "Cores=1");
+  EXPECT_EQ(r[14], "Threads=1");
+  EXPECT_EQ(r[15], "PerformanceCores=0");
+  EXPECT_EQ(r[16], "EfficientCores=0");
+  EXPECT_EQ(r[17], "Hypervisor=");
+  EXPECT_EQ(r[features], "[CPU Features]");
+  EXPECT_EQ(r[features + 1], "3D Now! extensions=0");
+  EXPECT_EQ(r[features + 4], "SIMD instructions=1");
+  EXPECT_EQ(r[features + cfCount], "Built-In FPU=1");
+  EXPECT_EQ(r[features + cfCount + 1], "SSE=1");
+  EXPECT_EQ(r[features + cfCount + 2], "SSE2=0");
+  EXPECT_EQ(r[features + cfCount + 1 + isAVX512F], "AVX-512F=0");
+  EXPECT_EQ(r[features + cfCount + 1 + isX86_64], "x86-64=0");
+  EXPECT_EQ(r[cache - 1], "x86-64 level=0");
+  EXPECT_EQ(r[cache], "[CPU Cache]");
+  EXPECT_EQ(r[cache + 1], "Level 1 Data Cache=16");
+  EXPECT_EQ(r[cache + 4], "Level 2 Unified Cache=256");
   EXPECT_FALSE(FdivFlawed());
 
   // A level 3 adds its own line at the very end.
@@ -533,8 +562,8 @@ TEST(SysInfoCpu, ReportWritesTheThreeSectionsInOrder) {
   auto p4 = Gathered(gallatin);
   r.Clear();
   p4->Report(r);
-  ASSERT_EQ(r.Count(), 1 + 11 + 1 + cfCount + 1 + 5);
+  ASSERT_EQ(r.Count(), cache + 1 + 5);
   EXPECT_EQ(r[5], "Family=15");
-  EXPECT_EQ(r[15 + cfCount], "Level 1 Instruction Cache=12");
-  EXPECT_EQ(r[18 + cfCount], "Level 3 Unified Cache=2048");
+  EXPECT_EQ(r[cache + 2], "Level 1 Instruction Cache=12");
+  EXPECT_EQ(r[cache + 5], "Level 3 Unified Cache=2048");
 }

@@ -6,6 +6,7 @@
 #include <set>
 #include <sstream>
 #include "sysinfo/CpuDump.h"
+#include "sysinfo/KSI_CPU.h"
 
 namespace {
 std::vector<std::string> CsvFields(const std::string& line) {
@@ -37,6 +38,54 @@ std::string Error(const std::string& text) {
 std::string Lower(std::string s) {
   for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return s;
+}
+
+// A code name's comparable parts, letters and digits only: the part before "(", and each of
+// its "/" alternatives; with inner, what the brackets hold too ("Deschutes core (P6T)").
+std::set<std::string> NameParts(const std::string& name, bool inner) {
+  auto plain = [](const std::string& t) {
+    std::string out;
+    for (char c : t)
+      if (std::isalnum(static_cast<unsigned char>(c))) out += static_cast<char>(std::tolower(c));
+    return out;
+  };
+  std::set<std::string> parts;
+  const size_t open = name.find('(');
+  const std::string main = name.substr(0, open);
+  parts.insert(plain(main));
+  for (size_t at = 0, bar; at <= main.size(); at = bar + 1) {
+    bar = main.find('/', at);
+    if (bar == std::string::npos) bar = main.size();
+    parts.insert(plain(main.substr(at, bar - at)));
+  }
+  if (inner && open != std::string::npos)
+    parts.insert(plain(name.substr(open + 1, name.find(')', open) - open - 1)));
+  parts.erase("");
+  return parts;
+}
+
+bool SameCodeName(const std::string& expected, const std::string& ours) {
+  if (expected.empty()) return ours.empty();
+  const std::set<std::string> a = NameParts(expected, true), b = NameParts(ours, false);
+  for (const std::string& part : a)
+    if (b.count(part)) return true;
+  return false;
+}
+
+std::map<std::string, std::map<std::string, std::string>> ReadCsv(const std::string& text) {
+  std::map<std::string, std::map<std::string, std::string>> rows;
+  std::istringstream in(text);
+  std::string line;
+  std::getline(in, line);
+  const std::vector<std::string> head = CsvFields(line);
+  while (std::getline(in, line)) {
+    if (line.empty()) continue;
+    const std::vector<std::string> cells = CsvFields(line);
+    if (cells.size() != head.size()) continue;
+    auto& row = rows[cells[0]];
+    for (size_t i = 0; i < head.size(); ++i) row[head[i]] = cells[i];
+  }
+  return rows;
 }
 
 int CountWord(const std::string& text, const std::string& word) {
@@ -83,7 +132,7 @@ TEST(SysInfoCpuDumps, AMalformedFileIsRefusedNamingTheLine) {
   EXPECT_TRUE(dumps[1].Leaves.empty());
   // No leaf at all is a processor without CPUID.
   const std::vector<std::string> none = CpuDumpReport(dumps[1]);
-  EXPECT_EQ(none.back(), "[dialog] 1 x x86 processor without CPUID - 0 MHz");
+  EXPECT_EQ(none.back(), "[dialog] x86 processor without CPUID - 0 MHz");
 }
 
 TEST(SysInfoCpuDumps, TheRecordedProcessorAnswersLikeTheRealOne) {
@@ -128,7 +177,7 @@ TEST(SysInfoCpuDumps, EveryRecordedProcessorIsIdentifiedAsItIs) {
       {"coppermine", "Pentium III E"}, {"cascades", "Pentium III Xeon"}, {"k5-ssa5", "K5"},
       {"athlonxp-palomino", "Athlon XP"}, {"cx-6x86-530", "6x86 and 6x86L"},
       {"cx-mii-300", "M-II (PR300-433)"}, {"rise-mp6-521", "mP6"}, {"sis550", "SiS 550"},
-      {"qemu-486", "i80486DX4"}, {"qemu-pentium2", "Pentium II Xeon"}};
+      {"qemu-486", "i80486DX4"}, {"qemu-pentium2", "Pentium II"}};
   const std::pair<const char*, const char*> features[] = {
       {"_3DNOW", "3D Now! extensions"}, {"EX_3DNOW", "Enhanced 3D Now! extensions"},
       {"EX_MMX", "Enhanced MMX extensions"}, {"SIMD", "SIMD instructions"},
@@ -199,4 +248,219 @@ TEST(SysInfoCpuDumps, EveryRecordedProcessorIsIdentifiedAsItIs) {
     ++checked;
   }
   EXPECT_EQ(checked, static_cast<int>(dumps.size()));
+}
+
+namespace {
+// The shared collection, read once; empty when it is not there.
+const std::vector<TCpuDump>& Collection() {
+  static const std::vector<TCpuDump> dumps = [] {
+    std::vector<TCpuDump> d;
+    std::string error;
+    if (!ParseCpuDumps(ReadFile(VELMORA_SHARED_DIR "/cpuid/processors.txt"), d, error)) d.clear();
+    return d;
+  }();
+  return dumps;
+}
+
+const TCpuDump* Dump(const std::string& id) {
+  for (const TCpuDump& d : Collection())
+    if (d.Id == id) return &d;
+  return nullptr;
+}
+
+std::map<std::string, std::string> Values(const TCpuDump& dump) {
+  std::map<std::string, std::string> v;
+  for (const std::string& l : CpuDumpReport(dump))
+    if (size_t eq = l.find('='); eq != std::string::npos) v[l.substr(0, eq)] = l.substr(eq + 1);
+  return v;
+}
+
+TCpuidRegs& Leaf(TCpuDump& d, uint32_t leaf, uint32_t sub) {
+  for (TCpuDumpLeaf& l : d.Leaves)
+    if (l.Leaf == leaf && l.Subleaf == sub) return l.Regs;
+  d.Leaves.push_back({leaf, sub, {}});
+  return d.Leaves.back().Regs;
+}
+
+// Plays a recorded processor and notes every question that leaves 0, 0x80000000 and the
+// hypervisor bit of leaf 1 did not announce, and every XGETBV the system had not allowed.
+class TRangeProbe : public TCpuDumpProbe {
+ public:
+  explicit TRangeProbe(const TCpuDump& d) : TCpuDumpProbe(d), FDump(d) {
+    for (const TCpuDumpLeaf& l : d.Leaves) {
+      if (l.Leaf == 0) FMax = l.Regs.Eax;
+      if (l.Leaf == 0x80000000u && (l.Regs.Eax & 0xFFFF0000u) == 0x80000000u) FMaxExt = l.Regs.Eax;
+      if (l.Leaf == 1 && l.Subleaf == 0) FLeaf1Ecx = l.Regs.Ecx;
+    }
+  }
+  TCpuidRegs Cpuid(uint32_t leaf, uint32_t subleaf) override {
+    const bool ok = leaf == 0 || leaf == 0x80000000u || (leaf < 0x40000000u && leaf <= FMax) ||
+                    (leaf > 0x80000000u && leaf <= FMaxExt) ||
+                    (leaf == 0x40000000u && (FLeaf1Ecx >> 31));
+    if (!ok) Outside.push_back(leaf);
+    return TCpuDumpProbe::Cpuid(leaf, subleaf);
+  }
+  uint64_t XGetBv(uint32_t index) override {
+    if (!((FLeaf1Ecx >> 27) & 1)) Outside.push_back(0xFFFFFFFFu);
+    ++XGetBvCalls;
+    return TCpuDumpProbe::XGetBv(index);
+  }
+  std::vector<uint32_t> Outside;
+  int XGetBvCalls = 0;
+
+ private:
+  const TCpuDump& FDump;
+  uint32_t FMax = 0, FMaxExt = 0, FLeaf1Ecx = 0;
+};
+
+TCPU* Gather(TCPU& cpu, TCpuDumpProbe& probe) {
+  cpu.Gather(probe, 1);
+  return &cpu;
+}
+}  // namespace
+
+TEST(SysInfoCpuDumps, EveryRecordedProcessorHasItsCodeNameCoresAndThreads) {
+  const auto expected = ReadCsv(ReadFile(VELMORA_SHARED_DIR "/cpuid/expected.csv"));
+  const auto topology = ReadCsv(ReadFile(VELMORA_SHARED_DIR "/cpuid/topology.csv"));
+  if (Collection().empty() || expected.empty() || topology.empty()) GTEST_SKIP() << "no collection";
+  int named = 0, withName = 0, counted = 0;
+  for (const TCpuDump& d : Collection()) {
+    SCOPED_TRACE(d.Id);
+    ASSERT_TRUE(expected.count(d.Id) && topology.count(d.Id));
+    const auto& e = expected.at(d.Id);
+    const auto& t = topology.at(d.Id);
+    std::map<std::string, std::string> v = Values(d);
+    const std::string& code = e.at("expected_codename");
+    EXPECT_TRUE(SameCodeName(code, v["CodeName"])) << "\"" << v["CodeName"] << "\" for \"" << code << "\"";
+    if (!code.empty()) withName += 1, named += SameCodeName(code, v["CodeName"]);
+
+    // One processor of each recorded chip: one package; the leaves' figures where the table
+    // says they are the reference, the product's elsewhere (they differ only on hybrid chips).
+    const bool product = t.at("basis") == "product";
+    EXPECT_EQ(v["Packages"], "1");
+    EXPECT_EQ(v["Cores"], t.at(product ? "product_cores" : "leaves_cores"));
+    EXPECT_EQ(v["Threads"], t.at(product ? "product_threads" : "leaves_threads"));
+    if (t.at("hybrid").empty()) {
+      EXPECT_EQ(v["PerformanceCores"], "0");
+      EXPECT_EQ(v["EfficientCores"], "0");
+    }
+    counted += v["Cores"] == t.at(product ? "product_cores" : "leaves_cores") &&
+               v["Threads"] == t.at(product ? "product_threads" : "leaves_threads");
+    // A virtual machine's processor says so; the real ones do not.
+    EXPECT_EQ(v["Hypervisor"].empty(), e.at("kind") != "qemu") << v["Hypervisor"];
+    // The count is a number even where nobody published one.
+    EXPECT_FALSE(v["Transistors"].empty());
+  }
+  EXPECT_EQ(named, withName);
+  EXPECT_EQ(counted, static_cast<int>(Collection().size()));
+}
+
+TEST(SysInfoCpuDumps, NoLeafIsAskedThatTheProcessorDidNotAnnounce) {
+  if (Collection().empty()) GTEST_SKIP() << "no collection";
+  for (const TCpuDump& d : Collection()) {
+    TRangeProbe probe(d);
+    TCPU cpu;
+    Gather(cpu, probe);
+    EXPECT_TRUE(probe.Outside.empty()) << d.Id << " asked leaf " << std::hex << probe.Outside.front();
+  }
+}
+
+TEST(SysInfoCpuDumps, InstructionSetsAreTheLeavesBitsWhereTheSystemAllowsThem) {
+  if (Collection().empty()) GTEST_SKIP() << "no collection";
+  struct Case {
+    const char* Id;
+    const char* On;
+    const char* Off;
+    const char* Level;
+  } cases[] = {
+      {"coppermine", "SSE", "SSE2 x86-64 NX", "0"},
+      {"k6-2-cxt", "", "SSE x86-64", "0"},
+      {"athlon64-claw", "SSE SSE2 x86-64 NX", "SSE3 AMD-V", "1"},
+      {"conroe", "SSSE3 x86-64 NX VT-x", "SSE4.1 POPCNT AMD-V", "1"},
+      {"phenom2-deneb", "SSE4a POPCNT AMD-V", "SSSE3 VT-x", "1"},
+      {"sandybridge", "SSE4.2 AES PCLMULQDQ AVX POPCNT VT-x", "AVX2 F16C RDRAND", "2"},
+      {"skylake", "AVX2 FMA3 F16C BMI1 BMI2 ADX RDRAND RDSEED", "SHA AVX-512F FMA4 AMD-V", "3"},
+      {"ryzen-5950x", "AVX2 SHA SSE4a AMD-V RDSEED", "AVX-512F VT-x FMA4 AVX-VNNI", "3"},
+      {"alderlake", "AVX-VNNI AVX-512F AVX-512FP16 SHA", "AMX SSE4a", "4"},
+      // Recorded where the system had not turned XSAVE on: AVX is there but not usable.
+      {"hygon", "SSE4.2 AMD-V ADX", "AVX AVX2 FMA3 SHA", "2"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Id);
+    const TCpuDump* d = Dump(c.Id);
+    ASSERT_NE(d, nullptr);
+    std::map<std::string, std::string> v = Values(*d);
+    std::istringstream on(c.On), off(c.Off);
+    for (std::string w; on >> w;) EXPECT_EQ(v[w], "1") << w;
+    for (std::string w; off >> w;) EXPECT_EQ(v[w], "0") << w;
+    EXPECT_EQ(v["x86-64 level"], c.Level);
+  }
+}
+
+TEST(SysInfoCpuDumps, AvxAndLaterCountOnlyWhereTheSystemSavesTheirRegisters) {
+  const TCpuDump* skylake = Dump("skylake");
+  const TCpuDump* alder = Dump("alderlake");
+  if (!skylake || !alder) GTEST_SKIP() << "no collection";
+  {
+    TRangeProbe probe(*skylake);
+    TCPU cpu;
+    const TCpuIsaSet& isa = Gather(cpu, probe)->Features()->InstructionSets();
+    EXPECT_EQ(probe.XGetBvCalls, 1);
+    EXPECT_TRUE(isa.Has(isAVX2));
+    EXPECT_EQ(isa.Level, 3);
+  }
+  // The system saves only the SSE registers (Windows 7 before its first service pack).
+  TCpuDump sseOnly = *skylake;
+  sseOnly.HasXcr0 = true, sseOnly.Xcr0 = 0x3;
+  {
+    TCpuDumpProbe probe(sseOnly);
+    TCPU cpu;
+    const TCpuIsaSet& isa = Gather(cpu, probe)->Features()->InstructionSets();
+    for (TCpuIsa i : {isAVX, isAVX2, isFMA3, isF16C}) {
+      EXPECT_FALSE(isa.Has(i)) << CpuIsaName(i);
+      EXPECT_TRUE(isa.Withheld(i)) << CpuIsaName(i);
+    }
+    EXPECT_TRUE(isa.Has(isBMI2));  // general-purpose registers need nothing saved
+    EXPECT_TRUE(isa.Has(isAES));
+    EXPECT_EQ(isa.Level, 2);
+    EXPECT_EQ(CpuIsaCaption(isa), "Instruction sets, x86-64 level 2 (* not enabled by the system)");
+    EXPECT_EQ(CpuIsaItems(isa)[isAVX].Text, "AVX*");
+    EXPECT_FALSE(CpuIsaItems(isa)[isAVX].Checked);
+  }
+  // No XSAVE at all (Windows XP): XGETBV is never executed.
+  TCpuDump noXsave = *skylake;
+  Leaf(noXsave, 1, 0).Ecx &= ~(1u << 27);
+  {
+    TRangeProbe probe(noXsave);
+    TCPU cpu;
+    const TCpuIsaSet& isa = Gather(cpu, probe)->Features()->InstructionSets();
+    EXPECT_EQ(probe.XGetBvCalls, 0);
+    EXPECT_TRUE(probe.Outside.empty());
+    EXPECT_TRUE(isa.Withheld(isAVX));
+    EXPECT_TRUE(isa.Has(isSSE42));
+  }
+  // AVX saved, the AVX-512 registers not: level 3.
+  TCpuDump avxOnly = *alder;
+  avxOnly.HasXcr0 = true, avxOnly.Xcr0 = 0x7;
+  {
+    TCpuDumpProbe probe(avxOnly);
+    TCPU cpu;
+    const TCpuIsaSet& isa = Gather(cpu, probe)->Features()->InstructionSets();
+    EXPECT_TRUE(isa.Has(isAVXVNNI));
+    EXPECT_TRUE(isa.Withheld(isAVX512F));
+    EXPECT_TRUE(isa.Withheld(isAVX512FP16));
+    EXPECT_EQ(isa.Level, 3);
+  }
+  // The tiles of AMX want their own two state bits (a Sapphire Rapids' leaf 7 on this core).
+  TCpuDump tiles = *alder;
+  Leaf(tiles, 7, 0).Edx |= 1u << 24;
+  tiles.HasXcr0 = true, tiles.Xcr0 = 0xE7;
+  TCpuDump tilesSaved = tiles;
+  tilesSaved.Xcr0 = 0x600E7;
+  {
+    TCpuDumpProbe a(tiles), b(tilesSaved);
+    TCPU off, on;
+    EXPECT_TRUE(Gather(off, a)->Features()->InstructionSets().Withheld(isAMX));
+    EXPECT_TRUE(Gather(on, b)->Features()->InstructionSets().Has(isAMX));
+  }
 }

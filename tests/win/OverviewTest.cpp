@@ -151,6 +151,15 @@ class Overview : public ::testing::Test {
     return dynamic_cast<T*>(f->FindComponent(name));
   }
   std::string Text(const char* name) { return C<TControl>(name)->Caption(); }
+  // Plays one recorded processor, which the system counts count times, and fills the pages.
+  void ShowProcessor(const char* dump, int count) {
+    std::vector<TCpuDump> dumps;
+    std::string error;
+    ASSERT_TRUE(ParseCpuDumps(dump, dumps, error)) << error;
+    TCpuDumpProbe probe(dumps[0]);
+    info->CPU()->Gather(probe, count);
+    f->RefreshPages();
+  }
   TApplication* app = nullptr;
   TKSystemInfo* info = nullptr;
   TfrmKSI_Overview* f = nullptr;
@@ -231,9 +240,7 @@ TEST_F(Overview, PagesShowTheCategoriesValues) {
 TEST_F(Overview, CpuPageNamesTheProcessorOnceAndShowsALevel3OnlyWhereThereIsOne) {
   // Two recorded processors played through the seam: a Pentium 4 Extreme Edition (trace cache,
   // level 3) and a Pentium III without either.
-  std::vector<TCpuDump> dumps;
-  std::string error;
-  ASSERT_TRUE(ParseCpuDumps(
+  ShowProcessor(
       "CPU p4ee\nMHZ 3466\n"
       "LEAF 0 0 00000002 756E6547 6C65746E 49656E69\n"
       "LEAF 1 0 00000F25 00020809 00004400 BFEBFBFF\n"
@@ -241,17 +248,14 @@ TEST_F(Overview, CpuPageNamesTheProcessorOnceAndShowsALevel3OnlyWhereThereIsOne)
       "LEAF 80000000 0 80000004 0 0 0\n"
       "LEAF 80000002 0 20202020 20202020 20202020 6E492020\n"
       "LEAF 80000003 0 286C6574 50202952 69746E65 52286D75\n"
-      "LEAF 80000004 0 20342029 20555043 36342E33 007A4847\nEND\n"
-      "CPU p3\nMHZ 733\n"
-      "LEAF 0 0 00000002 756E6547 6C65746E 49656E69\n"
-      "LEAF 1 0 00000683 00000002 00000000 0387FBFF\n"
-      "LEAF 2 0 03020101 00000000 00000000 0C040882\nEND\n",
-      dumps, error))
-      << error;
-  TCpuDumpProbe p4(dumps[0]);
-  info->CPU()->Gather(p4, 2);
-  f->RefreshPages();
-  EXPECT_EQ(Text("lCPUName"), "2 x Intel(R) Pentium(R) 4 CPU 3.46GHz - 3466 MHz");
+      "LEAF 80000004 0 20342029 20555043 36342E33 007A4847\nEND\n",
+      2);
+  // Two logical processors of one Hyper-Threading package: the processor is named once.
+  EXPECT_EQ(Text("lCPUName"), "Intel(R) Pentium(R) 4 CPU 3.46GHz - 3466 MHz");
+  EXPECT_EQ(Text("lCodeName"), "Code Name: Gallatin (0.13 \xB5m)");
+  EXPECT_EQ(Text("lTransistors"), "Transistors: 178000000");
+  EXPECT_EQ(Text("lCores"), "Cores: 1  Threads: 2");
+  EXPECT_FALSE(C<TControl>("lHypervisor")->Visible());
   EXPECT_EQ(Text("lCPUFamily"), "Family 15  Model 2  Stepping 5");
   EXPECT_EQ(Text("lL1Data"), "Level 1 Data Cache: 8 Kb");
   EXPECT_EQ(Text("lL1Code"), "Level 1 Instruction Cache: 12 K\xB5ops (trace cache)");
@@ -265,15 +269,61 @@ TEST_F(Overview, CpuPageNamesTheProcessorOnceAndShowsALevel3OnlyWhereThereIsOne)
   EXPECT_GT(l3->Top(), l2->Top());
   EXPECT_LE(l3->Top() + l3->Height(), l3->Parent()->ClientHeight());
 
-  TCpuDumpProbe p3(dumps[1]);
-  info->CPU()->Gather(p3, 1);
-  f->RefreshPages();
-  EXPECT_EQ(Text("lCPUName"), "1 x Intel Pentium III E - 733 MHz");
+  ShowProcessor(
+      "CPU p3\nMHZ 733\n"
+      "LEAF 0 0 00000002 756E6547 6C65746E 49656E69\n"
+      "LEAF 1 0 00000683 00000002 00000000 0387FBFF\n"
+      "LEAF 2 0 03020101 00000000 00000000 0C040882\nEND\n",
+      2);
+  // Two Pentium III are two packages.
+  EXPECT_EQ(Text("lCPUName"), "2 x Intel Pentium III E - 733 MHz");
+  EXPECT_EQ(Text("lCores"), "Packages: 2  Cores: 1  Threads: 1 per package");
   EXPECT_EQ(Text("lL1Code"), "Level 1 Instruction Cache: 16 Kb");
   EXPECT_FALSE(l3->Visible());
   TStringList r;
   info->CPU()->Report(r);
   EXPECT_EQ(r[r.Count() - 1], "Level 2 Unified Cache=256");
+}
+
+TEST_F(Overview, CpuPageMarksAVirtualProcessorAndListsItsInstructionSets) {
+  // A generic KVM processor whose system has not turned AVX on (XCR0 holds x87 and SSE only).
+  ShowProcessor(
+      "CPU kvm\nMHZ 2000\n"
+      "LEAF 0 0 00000001 756E6547 6C65746E 49656E69\n"
+      "LEAF 1 0 00000F61 00000800 98000001 078BFBFF\n"
+      "LEAF 40000000 0 40000001 4B4D564B 564B4D56 0000004D\n"
+      "LEAF 80000000 0 80000004 0 0 0\n"
+      "LEAF 80000001 0 0 0 0 20100000\n"
+      "LEAF 80000002 0 6D6D6F43 4B206E6F 70204D56 65636F72\n"
+      "LEAF 80000003 0 726F7373 0 0 0\n"
+      "XCR0 3\nEND\n",
+      1);
+  EXPECT_EQ(Text("lCPUName"), "Intel Common KVM processor - 2000 MHz (virtual)");
+  EXPECT_EQ(Text("lCodeName"), "Code Name: ");
+  EXPECT_EQ(Text("lTransistors"), "Transistors:");
+  EXPECT_TRUE(C<TControl>("lHypervisor")->Visible());
+  EXPECT_EQ(Text("lHypervisor"), "Hypervisor: KVM");
+  EXPECT_EQ(Text("lInstructionSets"), "Instruction sets, x86-64 level 1 (* not enabled by the system)");
+
+  auto* sets = C<TCheckListBox>("clbInstructionSets");
+  ASSERT_EQ(sets->Items().Count(), static_cast<int>(isCount));
+  EXPECT_EQ(sets->Items()[isAVX], "AVX*");
+  EXPECT_FALSE(sets->Checked(isAVX));
+  EXPECT_EQ(sets->Items()[isSSE3], "SSE3");
+  EXPECT_TRUE(sets->Checked(isSSE3));
+  EXPECT_TRUE(sets->Checked(isX86_64));
+  EXPECT_FALSE(sets->Checked(isVTx));
+  EXPECT_EQ(C<TCheckListBox>("clbFeatures")->Items().Count(), static_cast<int>(cfCount) + 1);
+  // Every set is in sight at once: the last item lies inside the list, no scrolling needed.
+  f->pcMain->SetActivePageIndex(2);
+  C<TPageControl>("pcCPU")->SetActivePage(C<TTabSheet>("tsCPUFeatures"));
+  RECT item{}, client{};
+  SendMessageA(sets->Handle(), LB_GETITEMRECT, isCount - 1, reinterpret_cast<LPARAM>(&item));
+  GetClientRect(sets->Handle(), &client);
+  EXPECT_LE(item.right, client.right);
+  EXPECT_LE(item.bottom, client.bottom);
+  EXPECT_EQ(SendMessageA(sets->Handle(), LB_GETTOPINDEX, 0, 0), 0);
+  EXPECT_LE(sets->Top() + sets->Height(), sets->Parent()->ClientHeight());
 }
 
 TEST_F(Overview, DriveItemGainsItsLabelOnceAndFlagsCannotBeToggled) {

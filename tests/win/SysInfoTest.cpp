@@ -512,6 +512,38 @@ TEST_F(SysInfoSeams, AFailingCategoryShowsItsBoxAndTheGatheringGoesOn) {
   EXPECT_GT(info.Display()->HorzRes(), 0);
 }
 
+TEST(SysInfoPerVersion, EveryLogicalProcessorIsVisitedOnceAndThePinIsUndone) {
+  SYSTEM_INFO si;
+  GetSystemInfo(&si);
+  const int count = static_cast<int>(si.dwNumberOfProcessors);
+  using GetNumber = DWORD(WINAPI*)();
+  const auto number =
+      reinterpret_cast<GetNumber>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetCurrentProcessorNumber"));
+  HANDLE self = GetCurrentThread();
+  const DWORD_PTR all = si.dwActiveProcessorMask;
+  const DWORD_PTR before = SetThreadAffinityMask(self, all);
+  ASSERT_NE(before, 0u);
+
+  std::vector<DWORD> where;
+  ASSERT_TRUE(CpuProbe().EachProcessor([&] { where.push_back(number ? number() : 0); }));
+  ASSERT_EQ(static_cast<int>(where.size()), count);
+  for (int i = 0; number && i < count; ++i) EXPECT_EQ(where[i], static_cast<DWORD>(i));
+  EXPECT_EQ(SetThreadAffinityMask(self, before), all) << "the thread stays pinned";
+
+  TProcessorCount system;
+  ASSERT_TRUE(CpuProbe().SystemProcessors(system));
+  EXPECT_EQ(system.Logical, count);
+  EXPECT_GE(system.Packages, 1);
+  EXPECT_LE(system.Cores, system.Logical);
+
+  // Every logical processor is one thread of one package, counted once.
+  TCPU cpu;
+  cpu.GetInfo();
+  EXPECT_EQ(cpu.Packages() * cpu.Topology().Threads, count);
+  EXPECT_EQ(cpu.Packages(), system.Packages);
+  EXPECT_EQ(cpu.Packages() * cpu.Topology().Cores, system.Cores);
+}
+
 // A copy of this program that waits to be ended (started by the test below).
 TEST(SysInfoHelper, WaitsWhenStartedAsASecondCopy) {
   if (!GetEnvironmentVariableA("VELMORA_SYSINFO_WAIT", nullptr, 0)) return;
