@@ -53,8 +53,8 @@ class TCPUCache : public TPersistent {
   bool FTraceCache = false;
 };
 
-class TCPU : public TPersistent {
-  VELMORA_CLASS(TCPU, TPersistent)
+class TCPU : public TSysInfoCategory {
+  VELMORA_CLASS(TCPU, TSysInfoCategory)
   KSI_VALUE(int, Count)
   KSI_VALUE(std::string, VendorEx)
   KSI_VALUE(std::string, VendorID)  // the model name

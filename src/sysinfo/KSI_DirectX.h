@@ -7,8 +7,8 @@
 #include "framework/Strings.h"
 #include "sysinfo/SysInfoProps.h"
 
-class TDirectX : public TPersistent {
-  VELMORA_CLASS(TDirectX, TPersistent)
+class TDirectX : public TSysInfoCategory {
+  VELMORA_CLASS(TDirectX, TSysInfoCategory)
   KSI_VALUE(std::string, Version)
 
  public:

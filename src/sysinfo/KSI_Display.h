@@ -25,8 +25,8 @@ const char* TechnologyText(int code);
 // "1024 x 768 - 16 bit".
 std::string VideoModeText(uint32_t width, uint32_t height, uint32_t bitsPerPixel);
 
-class TDisplay : public TPersistent {
-  VELMORA_CLASS(TDisplay, TPersistent)
+class TDisplay : public TSysInfoCategory {
+  VELMORA_CLASS(TDisplay, TSysInfoCategory)
   KSI_VALUE(std::string, Adapter)
   KSI_VALUE(std::string, DAC)
   KSI_VALUE(std::string, Chipset)

@@ -7,8 +7,8 @@
 #include "framework/Strings.h"
 #include "sysinfo/SysInfoProps.h"
 
-class TMedia : public TPersistent {
-  VELMORA_CLASS(TMedia, TPersistent)
+class TMedia : public TSysInfoCategory {
+  VELMORA_CLASS(TMedia, TSysInfoCategory)
   KSI_VALUE(int, GamePortIndex)
   KSI_VALUE(int, SoundCardIndex)
 

@@ -19,8 +19,8 @@ class TWinsock : public TPersistent {
   void GetInfo();
 };
 
-class TNetwork : public TPersistent {
-  VELMORA_CLASS(TNetwork, TPersistent)
+class TNetwork : public TSysInfoCategory {
+  VELMORA_CLASS(TNetwork, TSysInfoCategory)
   KSI_VALUE(int, CardAdapterIndex)
 
  public:

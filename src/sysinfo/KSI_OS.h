@@ -9,6 +9,7 @@
 #include "probes/OsKind.h"
 #include "sysinfo/OsLogic.h"
 #include "sysinfo/ReportText.h"
+#include "sysinfo/SysInfoProps.h"
 
 class TTimeZone : public TPersistent {
   VELMORA_CLASS(TTimeZone, TPersistent)
@@ -67,8 +68,8 @@ class TNTSpecific : public TPersistent {
   uint16_t FSPMajor = 0, FSPMinor = 0;
 };
 
-class TOperatingSystem : public TPersistent {
-  VELMORA_CLASS(TOperatingSystem, TPersistent)
+class TOperatingSystem : public TSysInfoCategory {
+  VELMORA_CLASS(TOperatingSystem, TSysInfoCategory)
 
  public:
   TOperatingSystem();

@@ -28,12 +28,6 @@ std::string Trim(const std::string& s) { return TrimControls(s); }
 // A date, or nothing for the zero that stands for "no date".
 std::string DateText(TDateTime t) { return t == 0 ? std::string() : DateTimeText(t); }
 
-// The pages by number, as the page set counts them.
-enum : int { pgMachine, pgOS, pgCPU, pgMemory, pgDisplay, pgAPM, pgMedia, pgNetwork, pgDevices, pgPrinters, pgEngines,
-             pgDrives, pgTimeZone, pgProcesses, pgStartup, pgSoftware, pgAbout, pgCount };
-const int kFillOrder[] = {pgMachine, pgOS,     pgCPU,      pgMemory,    pgDisplay, pgAPM,     pgMedia,    pgNetwork,
-                          pgDevices, pgEngines, pgDrives, pgTimeZone, pgProcesses, pgPrinters, pgStartup, pgSoftware};
-
 // Startup tabs in order, and the location each one lists.
 const TStartupLocation kStartupTabs[] = {slUserStartup, slCommonStartup, slMachineRun, slUserRun, slRunOnce, slWinIni};
 
@@ -285,7 +279,7 @@ void TfrmKSI_Overview::FormCreate(TObject*) {
   FReport = std::make_unique<TStringList>();
   LoadIcons();
   SetPageSet(0xFFFF);
-  pcMain->SetActivePageIndex(pgMachine);
+  pcMain->SetActivePage(Find<TTabSheet>("tsMachine"));
   Find<TPageControl>("pcCPU")->SetActivePage(Find<TTabSheet>("tsCPUId"));
   Put("lAboutTitle", kSystemInfoTitle);
   Put("lAboutVersion", std::string("Version ") + kSystemInfoVersion);
@@ -327,31 +321,49 @@ void TfrmKSI_Overview::cmRefresh(TObject*) {
   RefreshPages();
 }
 
+// The pages that show the categories, in the order a refresh fills them: the tab sheet of the
+// dialog's description, how it is filled, and what its "Current Topic" report holds. A sheet
+// without a row (About) is neither filled nor reported.
+struct TfrmKSI_Overview::TPage {
+  const char* Sheet;
+  void (TfrmKSI_Overview::*Fill)();
+  void (*Report)(TKSystemInfo& info, TStrings& report);
+};
+
+namespace {
+template <class T>
+void ReportOf(TKSystemInfo& info, TStrings& report) {
+  info.Category<T>()->Report(report);
+}
+void ReportTimeZone(TKSystemInfo& info, TStrings& report) { info.OS()->TimeZone()->Report(report); }
+}  // namespace
+
+const TfrmKSI_Overview::TPage TfrmKSI_Overview::kPages[] = {
+    {"tsMachine", &TfrmKSI_Overview::FillMachinePage, ReportOf<TMachine>},
+    {"tsOS", &TfrmKSI_Overview::FillOSPage, ReportOf<TOperatingSystem>},
+    {"tsCPU", &TfrmKSI_Overview::FillCPUPage, ReportOf<TCPU>},
+    {"tsMemory", &TfrmKSI_Overview::FillMemoryPage, ReportOf<TMemory>},
+    {"tsDisplay", &TfrmKSI_Overview::FillDisplayPage, ReportOf<TDisplay>},
+    {"tsAPM", &TfrmKSI_Overview::FillAPMPage, ReportOf<TAPM>},
+    {"tsMedia", &TfrmKSI_Overview::FillMediaPage, ReportOf<TMedia>},
+    {"tsNetwork", &TfrmKSI_Overview::FillNetworkPage, ReportOf<TNetwork>},
+    {"tsDevices", &TfrmKSI_Overview::FillDevicesPage, ReportOf<TDevices>},
+    // The page shows DirectX too; its topic is the engines alone.
+    {"tsEngines", &TfrmKSI_Overview::FillEnginesPage, ReportOf<TEngines>},
+    {"tsDrives", &TfrmKSI_Overview::FillDrivesPage, ReportOf<TDisk>},
+    {"tsTimeZone", &TfrmKSI_Overview::FillTimeZonePage, ReportTimeZone},
+    {"tsProcesses", &TfrmKSI_Overview::FillProcessesPage, ReportOf<TProcesses>},
+    {"tsPrinters", &TfrmKSI_Overview::FillPrintersPage, ReportOf<TPrinters>},
+    {"tsStartup", &TfrmKSI_Overview::FillStartupPage, ReportOf<TStartup>},
+    {"tsSoftware", &TfrmKSI_Overview::FillSoftwarePage, ReportOf<TSoftware>},
+};
+
 void TfrmKSI_Overview::RefreshPages() {
   if (!FSysInfo) return;
   THourglass busy;
-  for (int page : kFillOrder)
-    if ((FPageSet >> page) & 1u) FillPage(page);
-}
-
-void TfrmKSI_Overview::FillPage(int page) {
-  switch (page) {
-    case pgMachine: FillMachinePage(); break;
-    case pgOS: FillOSPage(); break;
-    case pgCPU: FillCPUPage(); break;
-    case pgMemory: FillMemoryPage(); break;
-    case pgDisplay: FillDisplayPage(); break;
-    case pgAPM: FillAPMPage(); break;
-    case pgMedia: FillMediaPage(); break;
-    case pgNetwork: FillNetworkPage(); break;
-    case pgDevices: FillDevicesPage(); break;
-    case pgPrinters: FillPrintersPage(); break;
-    case pgEngines: FillEnginesPage(); break;
-    case pgDrives: FillDrivesPage(); break;
-    case pgTimeZone: FillTimeZonePage(); break;
-    case pgProcesses: FillProcessesPage(); break;
-    case pgStartup: tcStartupChange(tcStartup); break;
-    case pgSoftware: FillSoftwarePage(); break;
+  for (const TPage& p : kPages) {
+    int page = Find<TTabSheet>(p.Sheet)->PageIndex();
+    if (page >= 0 && page < 32 && ((FPageSet >> page) & 1u)) (this->*p.Fill)();
   }
 }
 
@@ -678,6 +690,8 @@ void TfrmKSI_Overview::FillSoftwarePage() {
   for (const std::string& s : FSysInfo->Software()->Installed()->Items()) AddRow(f.lv, s, "", oiSoftware);
 }
 
+void TfrmKSI_Overview::FillStartupPage() { tcStartupChange(tcStartup); }
+
 void TfrmKSI_Overview::tcStartupChange(TObject*) {
   ListFill f(lvStartup);
   int tab = tcStartup->TabIndex();
@@ -855,25 +869,9 @@ void TfrmKSI_Overview::cmReportCurrent(TObject*) {
 }
 
 void TfrmKSI_Overview::ReportCurrentPage(TStrings& r) {
-  TKSystemInfo& i = *FSysInfo;
-  switch (pcMain->ActivePageIndex()) {
-    case pgMachine: i.Machine()->Report(r); break;
-    case pgOS: i.OS()->Report(r); break;
-    case pgCPU: i.CPU()->Report(r); break;
-    case pgMemory: i.Memory()->Report(r); break;
-    case pgDisplay: i.Display()->Report(r); break;
-    case pgAPM: i.APM()->Report(r); break;
-    case pgMedia: i.Media()->Report(r); break;
-    case pgNetwork: i.Network()->Report(r); break;
-    case pgDevices: i.Devices()->Report(r); break;
-    case pgPrinters: i.Printers()->Report(r); break;
-    case pgEngines: i.Engines()->Report(r); break;
-    case pgDrives: i.Disk()->Report(r); break;
-    case pgTimeZone: i.OS()->TimeZone()->Report(r); break;
-    case pgProcesses: i.Processes()->Report(r); break;
-    case pgStartup: i.Startup()->Report(r); break;
-    case pgSoftware: i.Software()->Report(r); break;
-  }
+  TTabSheet* active = pcMain->ActivePage();
+  for (const TPage& p : kPages)
+    if (active && SameText(active->Name(), p.Sheet)) p.Report(*FSysInfo, r);
 }
 
 void TfrmKSI_Overview::SaveReport() {

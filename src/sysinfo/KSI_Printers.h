@@ -5,8 +5,8 @@
 #include "framework/Strings.h"
 #include "sysinfo/SysInfoProps.h"
 
-class TPrinters : public TPersistent {
-  VELMORA_CLASS(TPrinters, TPersistent)
+class TPrinters : public TSysInfoCategory {
+  VELMORA_CLASS(TPrinters, TSysInfoCategory)
   KSI_VALUE(int, DefaultIndex)
 
  public:

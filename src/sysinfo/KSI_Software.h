@@ -2,9 +2,10 @@
 #pragma once
 #include "framework/Classes.h"
 #include "framework/Strings.h"
+#include "sysinfo/SysInfoProps.h"
 
-class TSoftware : public TPersistent {
-  VELMORA_CLASS(TSoftware, TPersistent)
+class TSoftware : public TSysInfoCategory {
+  VELMORA_CLASS(TSoftware, TSysInfoCategory)
 
  public:
   TSoftware();
