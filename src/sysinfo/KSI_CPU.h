@@ -3,6 +3,7 @@
 // own on Windows (CPUID and RDTSC guarded, the high-resolution counter), or one a test installs.
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <string>
 #include "framework/Classes.h"
 #include "framework/Strings.h"
@@ -68,11 +69,6 @@ class TCPU : public TSysInfoCategory {
   KSI_VALUE(int, Transistors)
 
  public:
-  TCPU();
-  ~TCPU() override;
-  TCPU(const TCPU&) = delete;
-  TCPU& operator=(const TCPU&) = delete;
-
   // Gathers with the system's probe; a failure is shown as "TCPU.GetInfo".
   void GetInfo();
   // Everything from a probe and a processor count (what GetInfo does inside its guard).
@@ -80,8 +76,8 @@ class TCPU : public TSysInfoCategory {
   // "[CPU]", "[CPU Features]", "[CPU Cache]".
   void Report(TStrings& report) const;
 
-  TCPUFeatures* Features() const { return FFeatures; }
-  TCPUCache* Cache() const { return FCache; }
+  TCPUFeatures* Features() const { return FFeatures.get(); }
+  TCPUCache* Cache() const { return FCache.get(); }
   int VendorIndex() const { return FVendorIndex; }
   // "Intel", ...; empty for an unknown vendor.
   std::string Vendor() const { return CpuVendorShortName(FVendorIndex); }
@@ -93,8 +89,8 @@ class TCPU : public TSysInfoCategory {
   const TClockResult& Clock() const { return FClock; }
 
  private:
-  TCPUFeatures* FFeatures;
-  TCPUCache* FCache;
+  std::unique_ptr<TCPUFeatures> FFeatures = std::make_unique<TCPUFeatures>();
+  std::unique_ptr<TCPUCache> FCache = std::make_unique<TCPUCache>();
   int FVendorIndex = 0, FBrand = 0;
   TCpuSignature FSignature;
   std::string FBrandString;

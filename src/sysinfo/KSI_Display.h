@@ -46,12 +46,9 @@ class TDisplay : public TSysInfoCategory {
   KSI_VALUE(TCapSet, PolygonCaps)
   KSI_VALUE(TCapSet, TextCaps)
   KSI_VALUE(uint32_t, FontResolution)
+  KSI_LIST(Modes)
 
  public:
-  TDisplay();
-  ~TDisplay() override;
-  TDisplay(const TDisplay&) = delete;
-  TDisplay& operator=(const TDisplay&) = delete;
 
   void GetInfo();
   void Report(TStrings& report) const;
@@ -59,13 +56,11 @@ class TDisplay : public TSysInfoCategory {
   void ReportCaps(TStrings& report, TCapKind kind) const;
   TCapSet Caps(TCapKind kind) const;
 
-  TStrings* Modes() const { return FModes; }
   int WidthMM() const { return FWidthMM; }
   int HeightMM() const { return FHeightMM; }
 
  private:
   void ReadAdapter();
   void ReadScreen();
-  TStrings* FModes;
   int FWidthMM = 0, FHeightMM = 0;
 };

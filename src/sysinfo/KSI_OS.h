@@ -3,6 +3,7 @@
 // The classes and their reports need no Windows; GetInfo lives in the Windows-only source.
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <string>
 #include "framework/Classes.h"
 #include "framework/Strings.h"
@@ -72,11 +73,6 @@ class TOperatingSystem : public TSysInfoCategory {
   VELMORA_CLASS(TOperatingSystem, TSysInfoCategory)
 
  public:
-  TOperatingSystem();
-  ~TOperatingSystem() override;
-  TOperatingSystem(const TOperatingSystem&) = delete;
-  TOperatingSystem& operator=(const TOperatingSystem&) = delete;
-
   // Gathers everything; a failure is shown in a message box and the rest is skipped.
   void GetInfo();
   // Appends the "[Operating System]" .. "[Time Zone]" sections.
@@ -93,10 +89,10 @@ class TOperatingSystem : public TSysInfoCategory {
   const std::string& RegisteredUser() const { return FRegisteredUser; }
   const std::string& RegisteredOrg() const { return FRegisteredOrg; }
   const std::string& DVDRegion() const { return FDVDRegion; }
-  TTimeZone* TimeZone() const { return FTimeZone; }
-  TStrings* Environment() const { return FEnvironment; }
-  TStrings* Folders() const { return FFolders; }
-  TNTSpecific* NTSpecific() const { return FNTSpecific; }
+  TTimeZone* TimeZone() const { return FTimeZone.get(); }
+  TStrings* Environment() const { return FEnvironment.get(); }
+  TStrings* Folders() const { return FFolders.get(); }
+  TNTSpecific* NTSpecific() const { return FNTSpecific.get(); }
 
   // Stored descriptions may set these; GetInfo overwrites them.
   void SetMajorVersion(int v) { FMajorVersion = v; }
@@ -116,10 +112,10 @@ class TOperatingSystem : public TSysInfoCategory {
   int FMajorVersion = 0, FMinorVersion = 0, FBuildNumber = 0;
   std::string FPlatform, FVersion, FCSD, FProductID, FProductKey, FRegisteredUser,
       FRegisteredOrg, FDVDRegion;
-  TTimeZone* FTimeZone;
-  TStrings* FEnvironment;
-  TStrings* FFolders;
-  TNTSpecific* FNTSpecific;
+  std::unique_ptr<TTimeZone> FTimeZone = std::make_unique<TTimeZone>();
+  std::unique_ptr<TStrings> FEnvironment = std::make_unique<TStringList>();
+  std::unique_ptr<TStrings> FFolders = std::make_unique<TStringList>();
+  std::unique_ptr<TNTSpecific> FNTSpecific = std::make_unique<TNTSpecific>();
 
 };
 

@@ -8,6 +8,8 @@
 #include "framework/Dialogs.h"
 #include "framework/Exception.h"
 #include "framework/ExtCtrls.h"
+#include "framework/GdiObjects.h"
+#include "framework/Handles.h"
 #include "framework/Menus.h"
 #include "framework/StdCtrls.h"
 #include "probes/Kestrix_Routines.h"
@@ -52,17 +54,14 @@ HICON ShellIcon(int index) {
 // The shell's icons by index, each extracted once while the image lists are made.
 class TShellIcons {
  public:
-  ~TShellIcons() {
-    for (auto& i : FIcons) DestroyIcon(i.second);
-  }
   HICON Get(int index) {
-    HICON& h = FIcons[index];
-    if (!h) h = ShellIcon(index);
-    return h;
+    IconHandle& h = FIcons[index];
+    if (!h) h.reset(ShellIcon(index));
+    return h.get();
   }
 
  private:
-  std::map<int, HICON> FIcons;
+  std::map<int, IconHandle> FIcons;
 };
 
 // Shell icons for each device class kind (see the class kind table of the device category).
@@ -70,11 +69,8 @@ const int kKindShellIcons[kClassKindCount] = {
     25, 15, 8, 34, 11, 6, 6, 13, 21, 8, 21, 34, 21, 21, 7, 7, 21, 33, 34, 21, 21, 18, 21, 25, 0, 21, 21, 16, 8, 21, 40, 8, 15, 7, 21};
 
 bool TerminateById(uint32_t id) {
-  HANDLE h = OpenProcess(PROCESS_TERMINATE, FALSE, id);
-  if (!h) return false;
-  BOOL ok = TerminateProcess(h, 0);
-  CloseHandle(h);
-  return ok != FALSE;
+  KernelHandle h(OpenProcess(PROCESS_TERMINATE, FALSE, id));
+  return h && TerminateProcess(h.get(), 0);
 }
 
 TProcessTerminator s_terminator = TerminateById;
@@ -135,27 +131,28 @@ void WriteReportFile(const TStrings& lines, const std::string& fileName) {
   // Replacing would succeed on some systems; a file its owner made read-only stays as it is.
   DWORD attributes = GetFileAttributesA(fileName.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) SaveFailed(fileName, ERROR_ACCESS_DENIED);
+  // Every line ended by CR LF, in the 8-bit character set; a line that still carries a line
+  // break of its own cannot start another one. Made before the file, which a failure here would
+  // leave behind.
+  std::string text;
+  for (const std::string& line : lines.Items()) text += SingleLine(line) + "\r\n";
   std::string dir = SplitImageName(fileName).first;
   if (dir.empty()) dir = ".\\";
   char tmp[MAX_PATH + 16];
   if (!GetTempFileNameA(dir.c_str(), "vlm", 0, tmp)) SaveFailed(fileName, GetLastError());
-  HANDLE h = CreateFileA(tmp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) {
+  KernelHandle h(CreateFileA(tmp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!h) {
     DWORD e = GetLastError();
     DeleteFileA(tmp);
     SaveFailed(fileName, e);
   }
-  // Every line ended by CR LF, in the 8-bit character set; a line that still carries a line
-  // break of its own cannot start another one.
-  std::string text;
-  for (const std::string& line : lines.Items()) text += SingleLine(line) + "\r\n";
   auto write = s_writer ? s_writer : WriteFile;
   DWORD done = 0, error = 0;
   const char* p = text.data();
   size_t left = text.size();
   while (left > 0) {
     DWORD chunk = static_cast<DWORD>(left > 65536 ? 65536 : left);
-    if (!write(h, p, chunk, &done, nullptr) || done == 0) {
+    if (!write(h.get(), p, chunk, &done, nullptr) || done == 0) {
       error = GetLastError();
       if (error == 0) error = ERROR_DISK_FULL;  // nothing written and no reason: the disk is full
       break;
@@ -163,7 +160,7 @@ void WriteReportFile(const TStrings& lines, const std::string& fileName) {
     p += done;
     left -= done;
   }
-  if (!CloseHandle(h) && error == 0) error = GetLastError();
+  if (!h.Close() && error == 0) error = GetLastError();
   if (error == 0 && !ReplaceFile(tmp, fileName, error) && error == 0) error = ERROR_ACCESS_DENIED;
   if (error != 0) {
     DeleteFileA(tmp);
@@ -268,9 +265,8 @@ void TfrmKSI_Overview::LoadIcons() {
                                            "PRNNETDEF", nullptr, nullptr, nullptr};
   TShellIcons icons;
   for (int i = 0; i < oiCount; ++i) {
-    HICON own16 = own[i] ? static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), own[i], IMAGE_ICON, 16, 16, 0)) : nullptr;
-    ilIcons->AddIcon(own16 ? own16 : icons.Get(shell[i]));
-    if (own16) DestroyIcon(own16);
+    IconHandle own16(own[i] ? static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), own[i], IMAGE_ICON, 16, 16, 0)) : nullptr);
+    ilIcons->AddIcon(own16 ? own16.get() : icons.Get(shell[i]));
   }
   for (int k = 0; k < kClassKindCount; ++k) ilDevices->AddIcon(icons.Get(kKindShellIcons[k]));
 }

@@ -6,17 +6,9 @@
 
 class TSoftware : public TSysInfoCategory {
   VELMORA_CLASS(TSoftware, TSysInfoCategory)
+  KSI_LIST(Installed)
 
  public:
-  TSoftware();
-  ~TSoftware() override;
-  TSoftware(const TSoftware&) = delete;
-  TSoftware& operator=(const TSoftware&) = delete;
-
   void GetInfo();
   void Report(TStrings& report) const;
-  TStrings* Installed() const { return FInstalled; }
-
- private:
-  TStrings* FInstalled;
 };

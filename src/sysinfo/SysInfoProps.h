@@ -1,8 +1,11 @@
 // What the system-information categories share: their base class, and their published values
-// (a getter, a setter through which a stored snapshot loads, and the field, in one line each).
+// (a getter, a setter through which a stored snapshot loads, and the field, in one line each)
+// and string lists (owned by the category).
 #pragma once
+#include <memory>
 #include <string>
 #include "framework/Classes.h"
+#include "framework/Strings.h"
 
 // A category of the system-information component. Each has GetInfo(), which gathers it, and
 // Report(TStrings&), which appends its sections; the component's table calls both by the
@@ -19,3 +22,10 @@ class TSysInfoCategory : public TPersistent {
                                                    \
  private:                                          \
   Type F##Name{};
+
+#define KSI_LIST(Name)                                                 \
+ public:                                                               \
+  TStrings* Name() const { return F##Name.get(); }                     \
+                                                                       \
+ private:                                                              \
+  std::unique_ptr<TStrings> F##Name = std::make_unique<TStringList>();

@@ -2,11 +2,13 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <algorithm>
+#include <new>
 #include <string>
 #include <vector>
 #include "framework/Dialogs.h"
 #include "probes/KSI_CPUUsage.h"
 #include "framework/Exception.h"
+#include "framework/Handles.h"
 #include "probes/Kestrix_Routines.h"
 #include "probes/MemoryStatus.h"
 #include "sysinfo/KSystemInfo.h"
@@ -510,6 +512,31 @@ TEST_F(SysInfoSeams, AFailingCategoryShowsItsBoxAndTheGatheringGoesOn) {
   // What comes after the failures was gathered.
   EXPECT_GT(info.Processes()->ProcessCount(), 0);
   EXPECT_GT(info.Display()->HorzRes(), 0);
+}
+
+namespace {
+// A process list whose reading runs out of memory after its first entry.
+HANDLE gSnapshot = nullptr;
+HANDLE WINAPI EventSnapshot(DWORD, DWORD) { return gSnapshot = CreateEventA(nullptr, TRUE, FALSE, nullptr); }
+BOOL WINAPI OneProcess(HANDLE, TProcessEntry32* e) {
+  e->th32ProcessID = 4;
+  lstrcpyA(e->szExeFile, "one.exe");
+  return TRUE;
+}
+BOOL WINAPI OutOfMemory(HANDLE, TProcessEntry32*) { throw std::bad_alloc(); }
+}  // namespace
+
+TEST_F(SysInfoSeams, AGatheringThatFailsPartWayLetsGoOfItsHandles) {
+  SysApi().CreateToolhelp32Snapshot = EventSnapshot;
+  SysApi().Process32First = OneProcess;
+  SysApi().Process32Next = OutOfMemory;
+  const long held = HeldKernelHandles();
+  TProcesses processes;
+  processes.GetInfo();
+  ASSERT_EQ(boxes.Shown.size(), 1u);
+  EXPECT_EQ(boxes.Shown[0].rfind("TProcesses.GetInfo: ", 0), 0u);
+  EXPECT_EQ(HeldKernelHandles(), held);
+  EXPECT_FALSE(SetEvent(gSnapshot));  // closed
 }
 
 // A copy of this program that waits to be ended (started by the test below).
