@@ -17,6 +17,7 @@
 #include "sysinfo/KSystemInfo.h"
 #include "sysinfo/LedMeter.h"
 #include "sysinfo/OverviewLogic.h"
+#include "sysinfo/ReportLocale.h"
 #include "sysinfo/ReportText.h"
 
 using namespace overview;
@@ -357,6 +358,7 @@ const TfrmKSI_Overview::TPage TfrmKSI_Overview::kPages[] = {
 void TfrmKSI_Overview::RefreshPages() {
   if (!FSysInfo) return;
   THourglass busy;
+  InitReportLocale();  // the numbers and dates as the user's settings write them
   for (const TPage& p : kPages) {
     int page = Find<TTabSheet>(p.Sheet)->PageIndex();
     if (page >= 0 && page < 32 && ((FPageSet >> page) & 1u)) (this->*p.Fill)();
@@ -865,6 +867,7 @@ void TfrmKSI_Overview::cmReportCurrent(TObject*) {
 }
 
 void TfrmKSI_Overview::ReportCurrentPage(TStrings& r) {
+  InitReportLocale();
   TTabSheet* active = pcMain->ActivePage();
   for (const TPage& p : kPages)
     if (active && SameText(active->Name(), p.Sheet)) p.Report(*FSysInfo, r);

@@ -6,6 +6,7 @@
 #include <utility>
 #include "framework/Exception.h"
 #include "probes/KSI_CPUUsage.h"
+#include "sysinfo/ReportLocale.h"
 #include "sysinfo/SysInfoWin.h"
 
 namespace {
@@ -121,12 +122,13 @@ void TKSystemInfo::Clear() {
 }
 
 void TKSystemInfo::Refresh() {
-  InitProbes();  // the family flag and the locale's report formats
+  InitProbes();  // the family flag
   TGatherSession session;  // one reading of the device registry for all
   for (size_t i : kGatherOrder) kCategories[i].Gather(*this, *FCategories[i]);
 }
 
 void TKSystemInfo::Report(TStrings& report) {
+  InitReportLocale();
   for (size_t i : kReportOrder) kCategories[i].Report(*FCategories[i], report);
 }
 

@@ -12,6 +12,7 @@
 #include "probes/Kestrix_Routines.h"
 #include "probes/MemoryStatus.h"
 #include "sysinfo/KSystemInfo.h"
+#include "sysinfo/ReportText.h"
 #include "sysinfo/SysInfoWin.h"
 #include "SysInfoFixtures.h"
 
@@ -512,6 +513,18 @@ TEST_F(SysInfoSeams, AFailingCategoryShowsItsBoxAndTheGatheringGoesOn) {
   // What comes after the failures was gathered.
   EXPECT_GT(info.Processes()->ProcessCount(), 0);
   EXPECT_GT(info.Display()->HorzRes(), 0);
+}
+
+TEST(SysInfoReport, NumbersAreGroupedAsTheUsersSettingsSay) {
+  char sep[8] = {};
+  ASSERT_GT(GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_STHOUSAND, sep, sizeof sep), 0);
+  SetThousandSeparator("~");  // nobody has set the formats up before the report
+  TKSystemInfo info(nullptr);
+  info.Memory()->SetPageSize(65536);
+  TStringList r;
+  info.Report(r);
+  const std::vector<std::string> lines = r.Items();
+  EXPECT_NE(std::find(lines.begin(), lines.end(), std::string("PageSize=65") + sep + "536"), lines.end());
 }
 
 namespace {
