@@ -21,6 +21,7 @@
 #include "framework/Dialogs.h"
 #include "framework/FloatControl.h"
 #include "framework/GdiObjects.h"
+#include "framework/Handles.h"
 #include "framework/Threads.h"
 #include "instruments/MtScope.h"
 #include "instruments/MtThreads.h"
@@ -33,7 +34,7 @@ struct Figures {
   size_t crt = 0, crtBlocks = 0;    // the C runtime's heap: bytes in use, blocks
   size_t heaps = 0, heapBlocks = 0;  // every heap of the process
   long bitmapBytes = 0, bitmaps = 0;
-  long gdi = 0, fonts = 0, icons = 0, dcs = 0;
+  long gdi = 0, fonts = 0, icons = 0, dcs = 0, kernel = 0, keys = 0;
   int windows = 0;
   size_t resident = 0, peak = 0, priv = 0;
   // What the program itself holds: heap blocks and bitmap pixels.
@@ -99,6 +100,8 @@ Figures Now() {
   f.fonts = HeldFonts();
   f.icons = HeldIcons();
   f.dcs = HeldMemoryDCs();
+  f.kernel = HeldKernelHandles();
+  f.keys = HeldRegistryKeys();
   f.windows = ThreadWindows();
   PROCESS_MEMORY_COUNTERS m{};
   m.cb = sizeof m;
@@ -113,14 +116,15 @@ Figures Now() {
 double Kb(size_t bytes) { return static_cast<double>(bytes) / 1024.0; }
 
 void Header() {
-  std::printf("%-28s %9s %7s %9s %7s %9s %4s %5s %5s %5s %3s %4s %9s %9s\n", "", "C heap KB", "blocks", "heaps KB",
-              "blocks", "bitmap KB", "bmps", "GDI", "fonts", "icons", "DCs", "wnds", "resid. KB", "priv. KB");
+  std::printf("%-28s %9s %7s %9s %7s %9s %4s %5s %5s %5s %3s %4s %4s %4s %9s %9s\n", "", "C heap KB", "blocks",
+              "heaps KB", "blocks", "bitmap KB", "bmps", "GDI", "fonts", "icons", "DCs", "kern", "keys", "wnds",
+              "resid. KB", "priv. KB");
 }
 
 void Print(const char* when, const Figures& f) {
-  std::printf("%-28s %9.1f %7zu %9.1f %7zu %9.1f %4ld %5ld %5ld %5ld %3ld %4d %9.0f %9.0f\n", when, Kb(f.crt),
+  std::printf("%-28s %9.1f %7zu %9.1f %7zu %9.1f %4ld %5ld %5ld %5ld %3ld %4ld %4ld %4d %9.0f %9.0f\n", when, Kb(f.crt),
               f.crtBlocks, Kb(f.heaps), f.heapBlocks, Kb(static_cast<size_t>(f.bitmapBytes)), f.bitmaps, f.gdi, f.fonts,
-              f.icons, f.dcs, f.windows, Kb(f.resident), Kb(f.priv));
+              f.icons, f.dcs, f.kernel, f.keys, f.windows, Kb(f.resident), Kb(f.priv));
 }
 
 // Handles the messages that come in over ms milliseconds (paints, the fade, released forms).

@@ -1,6 +1,7 @@
 #include "flat/FlatButtons.h"
 #include "flat/FlatCheckBoxes.h"
 #include "flat/FlatHints.h"
+#include "framework/Accelerators.h"
 #include "framework/Bitmaps.h"
 #include "framework/Events.h"
 #include "framework/Forms.h"
@@ -153,7 +154,7 @@ void TFlatButton::Click() {
 }
 
 bool TFlatButton::DialogChar(char key) {
-  if (!Enabled() || !Visible() || !flat::IsAccel(key, Caption())) return false;
+  if (!Enabled() || !Visible() || !IsAccel(key, Caption())) return false;
   // A button that takes the focus gets it, as a press with the mouse gives it.
   if (TabStop() && CanFocus()) SetFocus();
   Click();

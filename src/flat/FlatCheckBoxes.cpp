@@ -1,6 +1,7 @@
 #include "flat/FlatCheckBoxes.h"
 #include <algorithm>
 #include "flat/FlatButtons.h"
+#include "framework/Accelerators.h"
 #include "framework/Events.h"
 
 VELMORA_CLASS_INFO(TFlatCheckBox) {
@@ -43,7 +44,7 @@ void TFlatCheckBox::InvalidateBox() {
 }
 
 bool TFlatCheckBox::DialogChar(char key) {
-  if (!Enabled() || !Visible() || !flat::IsAccel(key, Caption())) return false;
+  if (!Enabled() || !Visible() || !IsAccel(key, Caption())) return false;
   SetFocus();
   SetChecked(!FChecked);
   return true;

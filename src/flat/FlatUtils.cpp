@@ -1,6 +1,5 @@
 #include "flat/FlatUtils.h"
 #include <algorithm>
-#include <cctype>
 
 const TEnumInfo& ButtonLayoutInfo() {
   static const TEnumInfo e{"TButtonLayout", {"blGlyphLeft", "blGlyphRight", "blGlyphTop", "blGlyphBottom"}};
@@ -82,23 +81,6 @@ int GlyphCell(int numGlyphs, TFlatButtonState state) {
     case 4: return state == fbsUp ? 0 : state == fbsDisabled ? 1 : state == fbsDown ? 2 : 3;
     default: return 0;
   }
-}
-
-char AccelChar(const std::string& caption) {
-  for (size_t i = 0; i + 1 < caption.size(); ++i) {
-    if (caption[i] != '&') continue;
-    if (caption[i + 1] == '&') {
-      ++i;  // "&&" is a plain ampersand
-      continue;
-    }
-    return static_cast<char>(std::tolower(static_cast<unsigned char>(caption[i + 1])));
-  }
-  return 0;
-}
-
-bool IsAccel(char key, const std::string& caption) {
-  char a = AccelChar(caption);
-  return a != 0 && a == static_cast<char>(std::tolower(static_cast<unsigned char>(key)));
 }
 
 Rect CheckBoxRect(Size client, TCheckBoxLayout layout) {

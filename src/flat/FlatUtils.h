@@ -52,10 +52,6 @@ int NumGlyphsForGlyph(int width, int height, int current);
 // The glyph cell that a state shows with that many cells.
 int GlyphCell(int numGlyphs, TFlatButtonState state);
 
-// The character after a single '&' of a caption (lower-cased), or 0.
-char AccelChar(const std::string& caption);
-bool IsAccel(char key, const std::string& caption);
-
 // ---- Check box
 
 // The 11 x 11 box in a client area of that size, on the left or the right.

@@ -1,10 +1,12 @@
 // Owners for GDI and USER handles: each frees its handle when it goes, so no path through the
-// drawing code can leak one (Windows 9x has a small, shared GDI heap).
+// drawing code can leak one (Windows 9x has a small, shared GDI heap). The owners of kernel
+// handles and registry keys are in Handles.h.
 #pragma once
 #include <windows.h>
 #include <atomic>
 #include <utility>
 #include "framework/Colors.h"
+#include "framework/Handles.h"
 
 // The COLORREF of a colour; system colours through GetSysColor.
 COLORREF ColorToRGB(TColor c);
@@ -28,47 +30,8 @@ struct DeleteDCHandle {
   void operator()(HDC h) const { DeleteDC(h); }
   static inline std::atomic<long> held{0};
 };
-
-// Move-only owner of one handle.
 template <class H, class Free>
-class UniqueHandle {
- public:
-  UniqueHandle() = default;
-  explicit UniqueHandle(H h) : FHandle(h) {
-    if (h) ++Free::held;
-  }
-  ~UniqueHandle() { reset(); }
-  // The count stays: the handle only changes owner.
-  UniqueHandle(UniqueHandle&& o) noexcept : FHandle(std::exchange(o.FHandle, nullptr)) {}
-  UniqueHandle& operator=(UniqueHandle&& o) noexcept {
-    if (this != &o) reset(o.release());
-    return *this;
-  }
-  UniqueHandle(const UniqueHandle&) = delete;
-  UniqueHandle& operator=(const UniqueHandle&) = delete;
-
-  H get() const { return FHandle; }
-  explicit operator bool() const { return FHandle != nullptr; }
-  // Gives up ownership without freeing.
-  H release() {
-    H h = FHandle;
-    if (h) --Free::held;
-    FHandle = nullptr;
-    return h;
-  }
-  void reset(H h = nullptr) {
-    if (FHandle == h) return;
-    if (FHandle) {
-      Free()(FHandle);
-      --Free::held;
-    }
-    if (h) ++Free::held;
-    FHandle = h;
-  }
-
- private:
-  H FHandle = nullptr;
-};
+using UniqueHandle = handle_detail::UniqueHandle<H, Free>;
 }  // namespace gdi_detail
 
 // A pen, brush, font, bitmap or region, freed with DeleteObject. The handle must not be selected

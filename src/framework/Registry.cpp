@@ -54,15 +54,15 @@ LONG EnumValue(HKEY k, DWORD i, char* buf, DWORD* len) {
 // The names are collected before deleting: an entry that cannot be deleted is then skipped once
 // instead of being met again at the same index forever.
 bool DeleteTree(HKEY parent, const std::string& sub, int depth) {
-  HKEY h = nullptr;
-  if (depth < 512 && RegOpenKeyExA(parent, sub.c_str(), 0, KEY_READ, &h) == ERROR_SUCCESS) {
+  HKEY opened = nullptr;
+  if (depth < 512 && RegOpenKeyExA(parent, sub.c_str(), 0, KEY_READ, &opened) == ERROR_SUCCESS) {
+    RegKeyHandle h(opened);
     TStringList names;
     DWORD maxLen = 0;
-    RegQueryInfoKeyA(h, nullptr, nullptr, nullptr, nullptr, &maxLen, nullptr, nullptr, nullptr,
+    RegQueryInfoKeyA(h.get(), nullptr, nullptr, nullptr, nullptr, &maxLen, nullptr, nullptr, nullptr,
                      nullptr, nullptr, nullptr);
-    EnumNames(h, maxLen, names, EnumKey);
-    for (int i = 0; i < names.Count(); ++i) DeleteTree(h, names[i], depth + 1);
-    RegCloseKey(h);
+    EnumNames(h.get(), maxLen, names, EnumKey);
+    for (int i = 0; i < names.Count(); ++i) DeleteTree(h.get(), names[i], depth + 1);
   }
   return RegDeleteKeyA(parent, sub.c_str()) == ERROR_SUCCESS;
 }
@@ -93,7 +93,7 @@ HKEY TRegistry::BaseKey(const std::string& key, std::string& rel, std::string& f
     fullPath = FCurrentPath;
   else
     fullPath = FCurrentPath + "\\" + rel;
-  return FCurrentKey;
+  return FCurrentKey.get();
 }
 
 bool TRegistry::OpenKey(const std::string& key, bool canCreate) {
@@ -110,7 +110,7 @@ bool TRegistry::OpenKey(const std::string& key, bool canCreate) {
   }
   if (r != ERROR_SUCCESS) return false;
   CloseKey();
-  FCurrentKey = h;
+  FCurrentKey.reset(h);
   FCurrentPath = full;
   return true;
 }
@@ -124,8 +124,7 @@ bool TRegistry::OpenKeyReadOnly(const std::string& key) {
 }
 
 void TRegistry::CloseKey() {
-  if (FCurrentKey) RegCloseKey(FCurrentKey);
-  FCurrentKey = nullptr;
+  FCurrentKey.reset();
   FCurrentPath.clear();
 }
 
@@ -142,7 +141,7 @@ bool TRegistry::KeyExists(const std::string& key) {
 bool TRegistry::GetDataInfo(const std::string& name, DWORD& type, DWORD& size) {
   if (!FCurrentKey) return false;
   DWORD t = REG_NONE, s = 0;
-  if (RegQueryValueExA(FCurrentKey, name.c_str(), nullptr, &t, nullptr, &s) != ERROR_SUCCESS)
+  if (RegQueryValueExA(FCurrentKey.get(), name.c_str(), nullptr, &t, nullptr, &s) != ERROR_SUCCESS)
     return false;
   type = t;
   size = s;
@@ -180,7 +179,7 @@ std::string TRegistry::ReadString(const std::string& name) {
     // One spare zero byte: stored text need not carry its terminator.
     std::vector<char> buf(size + 1, '\0');
     DWORD got = size;
-    LONG r = RegQueryValueExA(FCurrentKey, name.c_str(), nullptr, &type,
+    LONG r = RegQueryValueExA(FCurrentKey.get(), name.c_str(), nullptr, &type,
                               reinterpret_cast<BYTE*>(buf.data()), &got);
     if (r == ERROR_MORE_DATA) {
       size = got > size ? got : size * 2 + 16;
@@ -199,7 +198,7 @@ std::string TRegistry::ReadString(const std::string& name) {
 int TRegistry::ReadInteger(const std::string& name) {
   if (!FCurrentKey) ReadError(name);
   DWORD type = REG_NONE, value = 0, got = sizeof value;
-  LONG r = RegQueryValueExA(FCurrentKey, name.c_str(), nullptr, &type,
+  LONG r = RegQueryValueExA(FCurrentKey.get(), name.c_str(), nullptr, &type,
                             reinterpret_cast<BYTE*>(&value), &got);
   // Larger than four bytes: a string, binary data, or a malformed integer.
   if (r == ERROR_MORE_DATA) TypeError(name);
@@ -216,7 +215,7 @@ int TRegistry::ReadBinaryData(const std::string& name, void* buffer, int bufSize
   if (size == 0) return 0;
   if (!buffer) ReadError(name);
   DWORD got = cap;
-  LONG r = RegQueryValueExA(FCurrentKey, name.c_str(), nullptr, &type,
+  LONG r = RegQueryValueExA(FCurrentKey.get(), name.c_str(), nullptr, &type,
                             static_cast<BYTE*>(buffer), &got);
   if (r == ERROR_MORE_DATA) TypeError(name);  // grew past the buffer meanwhile
   if (r != ERROR_SUCCESS) ReadError(name);
@@ -226,7 +225,7 @@ int TRegistry::ReadBinaryData(const std::string& name, void* buffer, int bufSize
 
 void TRegistry::PutData(const std::string& name, DWORD type, const void* data, DWORD size) {
   if (!FCurrentKey) WriteError(name);
-  if (RegSetValueExA(FCurrentKey, name.c_str(), 0, type, static_cast<const BYTE*>(data), size) !=
+  if (RegSetValueExA(FCurrentKey.get(), name.c_str(), 0, type, static_cast<const BYTE*>(data), size) !=
       ERROR_SUCCESS)
     WriteError(name);
 }
@@ -254,22 +253,22 @@ void TRegistry::GetKeyNames(TStrings& strings) {
   strings.Clear();
   if (!FCurrentKey) return;
   DWORD maxLen = 0;
-  RegQueryInfoKeyA(FCurrentKey, nullptr, nullptr, nullptr, nullptr, &maxLen, nullptr, nullptr,
+  RegQueryInfoKeyA(FCurrentKey.get(), nullptr, nullptr, nullptr, nullptr, &maxLen, nullptr, nullptr,
                    nullptr, nullptr, nullptr, nullptr);
-  EnumNames(FCurrentKey, maxLen, strings, EnumKey);
+  EnumNames(FCurrentKey.get(), maxLen, strings, EnumKey);
 }
 
 void TRegistry::GetValueNames(TStrings& strings) {
   strings.Clear();
   if (!FCurrentKey) return;
   DWORD maxLen = 0;
-  RegQueryInfoKeyA(FCurrentKey, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+  RegQueryInfoKeyA(FCurrentKey.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
                    &maxLen, nullptr, nullptr, nullptr);
-  EnumNames(FCurrentKey, maxLen, strings, EnumValue);
+  EnumNames(FCurrentKey.get(), maxLen, strings, EnumValue);
 }
 
 bool TRegistry::DeleteValue(const std::string& name) {
-  return FCurrentKey && RegDeleteValueA(FCurrentKey, name.c_str()) == ERROR_SUCCESS;
+  return FCurrentKey && RegDeleteValueA(FCurrentKey.get(), name.c_str()) == ERROR_SUCCESS;
 }
 
 bool TRegistry::DeleteKey(const std::string& key) {

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <string>
 #include "framework/Exception.h"
+#include "framework/Handles.h"
 #include "framework/Strings.h"
 
 enum class TRegDataType { rdUnknown, rdString, rdExpandString, rdInteger, rdBinary };
@@ -27,7 +28,7 @@ class TRegistry {
   bool OpenKey(const std::string& key, bool canCreate);
   bool OpenKeyReadOnly(const std::string& key);
   void CloseKey();
-  HKEY CurrentKey() const { return FCurrentKey; }
+  HKEY CurrentKey() const { return FCurrentKey.get(); }
   const std::string& CurrentPath() const { return FCurrentPath; }
 
   bool KeyExists(const std::string& key);
@@ -63,7 +64,7 @@ class TRegistry {
   void PutData(const std::string& name, DWORD type, const void* data, DWORD size);
 
   HKEY FRootKey = HKEY_CURRENT_USER;
-  HKEY FCurrentKey = nullptr;
+  RegKeyHandle FCurrentKey;
   std::string FCurrentPath;
   REGSAM FAccess;
 };

@@ -1,5 +1,5 @@
 #include "framework/StdCtrls.h"
-#include <cctype>
+#include "framework/Accelerators.h"
 #include "framework/Forms.h"
 
 const TEnumInfo& TextLayoutInfo() {
@@ -186,23 +186,8 @@ void TButton::CreateParams(TCreateParams& p) {
   p.Style |= FDefaultLook ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
 }
 
-namespace {
-// Whether key is the caption's accelerator: the letter after a single "&" ("&&" is a plain one).
-bool IsAccelKey(char key, const std::string& caption) {
-  for (size_t i = 0; i + 1 < caption.size(); ++i) {
-    if (caption[i] != '&') continue;
-    if (caption[i + 1] == '&') {
-      ++i;
-      continue;
-    }
-    return std::tolower(static_cast<unsigned char>(caption[i + 1])) == std::tolower(static_cast<unsigned char>(key));
-  }
-  return false;
-}
-}  // namespace
-
 bool TButton::DialogChar(char key) {
-  if (!Enabled() || !Visible() || !IsAccelKey(key, FCaption)) return false;
+  if (!Enabled() || !Visible() || !IsAccel(key, FCaption)) return false;
   // As a click does, the press takes the focus to the button.
   if (CanFocus()) SetFocus();
   Click();

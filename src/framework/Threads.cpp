@@ -12,7 +12,7 @@ const UINT WM_SYNCHRONIZE = WM_USER + 1;
 
 struct SyncRequest {
   const std::function<void()>* fn;
-  HANDLE done;
+  KernelHandle done;
   std::exception_ptr error;
 };
 
@@ -76,7 +76,7 @@ bool CheckSynchronize() {
     } catch (...) {
       r->error = std::current_exception();
     }
-    SetEvent(r->done);
+    SetEvent(r->done.get());
   }
 }
 
@@ -88,15 +88,15 @@ void TThread::Synchronize(TThread* thread, const std::function<void()>& f) {
   // A paused thread stops here, before it holds the queue.
   if (thread) thread->PausePoint();
   SyncState& s = Sync();
-  SyncRequest r{&f, CreateEventA(nullptr, TRUE, FALSE, nullptr), nullptr};
+  SyncRequest r{&f, KernelHandle(CreateEventA(nullptr, TRUE, FALSE, nullptr)), nullptr};
   if (!r.done) throw Exception("Unable to synchronize with the window thread");
   EnterCriticalSection(&s.lock);
   s.queue.push_back(&r);
   LeaveCriticalSection(&s.lock);
   SetEvent(s.wake);
   PostMessageA(s.window->Handle(), WM_SYNCHRONIZE, 0, 0);
-  WaitForSingleObject(r.done, INFINITE);
-  CloseHandle(r.done);
+  WaitForSingleObject(r.done.get(), INFINITE);
+  r.done.reset();
   if (r.error) {
     try {
       std::rethrow_exception(r.error);
@@ -125,18 +125,17 @@ struct TThread::Life {
 
 TThread::TThread(bool createSuspended) {
   FSuspendCount = createSuspended ? 1 : 0;
-  FRunEvent = CreateEventA(nullptr, TRUE, createSuspended ? FALSE : TRUE, nullptr);
+  FRunEvent.reset(CreateEventA(nullptr, TRUE, createSuspended ? FALSE : TRUE, nullptr));
   if (!FRunEvent) throw Exception(Format("Thread creation error: %lu", GetLastError()));
-  InitializeCriticalSection(&FLock);
   FLife = new Life;
+  InitializeCriticalSection(&FLock);
   // Windows 9x needs somewhere to put the thread id.
   DWORD id = 0;
-  FHandle = CreateThread(nullptr, 0, &TThread::ThreadProc, this, 0, &id);
+  FHandle.reset(CreateThread(nullptr, 0, &TThread::ThreadProc, this, 0, &id));
   if (!FHandle) {
     DWORD error = GetLastError();
     delete FLife;
     DeleteCriticalSection(&FLock);
-    CloseHandle(FRunEvent);
     throw Exception(Format("Thread creation error: %lu", error));
   }
   FThreadID = id;
@@ -160,12 +159,10 @@ TThread::~TThread() {
     FBodyState.compare_exchange_strong(notEntered, 2);
     EnterCriticalSection(&FLock);
     FSuspendCount = 0;
-    SetEvent(FRunEvent);
+    SetEvent(FRunEvent.get());
     LeaveCriticalSection(&FLock);
     Wait();
   }
-  CloseHandle(FHandle);
-  CloseHandle(FRunEvent);
   DeleteCriticalSection(&FLock);
   Life::Release(life);
 }
@@ -177,7 +174,7 @@ DWORD WINAPI TThread::ThreadProc(void* param) {
   // Nothing may unwind into the system from here.
   try {
     t->FThreadID = GetCurrentThreadId();
-    WaitForSingleObject(t->FRunEvent, INFINITE);  // created suspended: wait to be started
+    WaitForSingleObject(t->FRunEvent.get(), INFINITE);  // created suspended: wait to be started
     int notEntered = 0;
     if (!t->FBodyState.compare_exchange_strong(notEntered, 1)) {
       t->FFinished = true;
@@ -230,19 +227,19 @@ bool TThread::Terminated() const {
 }
 
 void TThread::PausePoint() const {
-  if (FSuspendCount > 0 && GetCurrentThreadId() == FThreadID) WaitForSingleObject(FRunEvent, INFINITE);
+  if (FSuspendCount > 0 && GetCurrentThreadId() == FThreadID) WaitForSingleObject(FRunEvent.get(), INFINITE);
 }
 
 void TThread::Resume() {
   EnterCriticalSection(&FLock);
-  if (FSuspendCount > 0 && --FSuspendCount == 0) SetEvent(FRunEvent);
+  if (FSuspendCount > 0 && --FSuspendCount == 0) SetEvent(FRunEvent.get());
   LeaveCriticalSection(&FLock);
 }
 
 void TThread::Suspend() {
   if (FFinished) return;
   EnterCriticalSection(&FLock);
-  if (FSuspendCount++ == 0) ResetEvent(FRunEvent);
+  if (FSuspendCount++ == 0) ResetEvent(FRunEvent.get());
   LeaveCriticalSection(&FLock);
   // A thread that suspends itself stops right here, its count already raised, so that a Resume
   // from elsewhere lets it go on.
@@ -279,9 +276,9 @@ void WaitServingSynchronize(HANDLE h) {
 }
 
 DWORD TThread::Wait() {
-  WaitServingSynchronize(FHandle);
+  WaitServingSynchronize(FHandle.get());
   DWORD code = 0;
-  GetExitCodeThread(FHandle, &code);
+  GetExitCodeThread(FHandle.get(), &code);
   return code;
 }
 
@@ -293,7 +290,7 @@ const int kPriorities[] = {THREAD_PRIORITY_IDLE,         THREAD_PRIORITY_LOWEST,
 }
 
 TThreadPriority TThread::Priority() const {
-  int p = GetThreadPriority(FHandle);
+  int p = GetThreadPriority(FHandle.get());
   for (int i = 0; i < 7; ++i)
     if (kPriorities[i] == p) return static_cast<TThreadPriority>(i);
   return TThreadPriority::tpNormal;
@@ -302,5 +299,5 @@ TThreadPriority TThread::Priority() const {
 void TThread::SetPriority(TThreadPriority value) {
   int i = static_cast<int>(value);
   if (i < 0 || i > 6) return;  // out of range: ignored
-  SetThreadPriority(FHandle, kPriorities[i]);
+  SetThreadPriority(FHandle.get(), kPriorities[i]);
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include "framework/Classes.h"
 #include "framework/Exception.h"
+#include "framework/Handles.h"
 
 enum class TThreadPriority { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical };
 const TEnumInfo& ThreadPriorityInfo();
@@ -53,7 +54,7 @@ class TThread : public TObject {
   // itself, which would wait forever. Not for FreeOnTerminate threads: they may be gone.
   DWORD WaitFor();
 
-  HANDLE Handle() const { return FHandle; }
+  HANDLE Handle() const { return FHandle.get(); }
   DWORD ThreadID() const { return FThreadID; }
   TThreadPriority Priority() const;
   void SetPriority(TThreadPriority value);
@@ -88,8 +89,8 @@ class TThread : public TObject {
   // On the thread itself: waits while a pause is asked for.
   void PausePoint() const;
 
-  HANDLE FHandle = nullptr;
-  HANDLE FRunEvent = nullptr;  // set while the thread may run
+  KernelHandle FHandle;
+  KernelHandle FRunEvent;  // set while the thread may run
   CRITICAL_SECTION FLock;      // keeps the pause count and the event in step
   Life* FLife = nullptr;       // shared with the running thread, which may outlive the object
   std::atomic<DWORD> FThreadID{0};

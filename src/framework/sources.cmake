@@ -1,4 +1,5 @@
 list(APPEND VELMORA_PORTABLE_SOURCES
+  ${DIR}/Accelerators.cpp
   ${DIR}/Exception.cpp
   ${DIR}/TypeInfo.cpp
   ${DIR}/Classes.cpp

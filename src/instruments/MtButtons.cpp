@@ -1,5 +1,5 @@
 #include "instruments/MtButtons.h"
-#include "flat/FlatUtils.h"
+#include "framework/Accelerators.h"
 #include "framework/Events.h"
 #include "instruments/MtDrawLogic.h"
 
@@ -244,7 +244,7 @@ void TMtShadowButton::MouseUp(TMouseButton button, TShiftState shift, int x, int
 void TMtShadowButton::MouseCaptureLost() { EndTracking(); }
 
 bool TMtShadowButton::DialogChar(char key) {
-  if (!FEnabled || !FVisible || !flat::IsAccel(key, FCaption)) return false;
+  if (!FEnabled || !FVisible || !IsAccel(key, FCaption)) return false;
   if (FProxy && FProxy->CanFocus()) FProxy->SetFocus();
   Click();
   return true;

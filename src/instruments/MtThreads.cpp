@@ -16,7 +16,7 @@ const UINT_PTR kSystemTimerId = 1;
 // ---------------------------------------------------------------- TMtTimerThread
 
 TMtTimerThread::TMtTimerThread(TMtTimer* owner) : TThread(true), FOwner(owner) {
-  FWakeEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+  FWakeEvent.reset(CreateEventA(nullptr, FALSE, FALSE, nullptr));
   if (!FWakeEvent) throw Exception(Format("Thread creation error: %lu", GetLastError()));
   Start();  // paused by its own flag until Run
 }
@@ -24,14 +24,13 @@ TMtTimerThread::TMtTimerThread(TMtTimer* owner) : TThread(true), FOwner(owner) {
 TMtTimerThread::~TMtTimerThread() {
   // Normally ended by Stop; a thread deleted otherwise is ended here, before its event goes.
   Terminate();
-  SetEvent(FWakeEvent);
+  SetEvent(FWakeEvent.get());
   if (GetCurrentThreadId() != ThreadID()) {
     try {
       WaitFor();
     } catch (...) {
     }
   }
-  CloseHandle(FWakeEvent);
 }
 
 void TMtTimerThread::Pause() {
@@ -46,7 +45,7 @@ void TMtTimerThread::Run() {
 
 void TMtTimerThread::Execute() {
   while (!Terminated()) {
-    DWORD r = WaitForSingleObject(FWakeEvent, FPaused ? INFINITE : FInterval.load());
+    DWORD r = WaitForSingleObject(FWakeEvent.get(), FPaused ? INFINITE : FInterval.load());
     // Woken: stop, pause or new settings. Wait again with whatever holds now.
     if (r != WAIT_TIMEOUT || Terminated() || FPaused) continue;
     TMtTimer* owner = FOwner;

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <atomic>
 #include <memory>
+#include "framework/Handles.h"
 #include "framework/Threads.h"
 #include "instruments/MtControls.h"
 
@@ -35,11 +36,11 @@ class TMtTimerThread : public TThread {
   void Execute() override;
 
  private:
-  void Wake() { SetEvent(FWakeEvent); }
+  void Wake() { SetEvent(FWakeEvent.get()); }
   std::atomic<TMtTimer*> FOwner;
   std::atomic<DWORD> FInterval{1000};
   std::atomic<bool> FPaused{true};
-  HANDLE FWakeEvent;
+  KernelHandle FWakeEvent;
 };
 
 class TMtTimer : public TMtComponent {

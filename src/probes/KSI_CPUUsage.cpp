@@ -8,7 +8,6 @@
 #include "probes/CpuLoad.h"
 #include "probes/CpuUsageSeams.h"
 #include "probes/Kestrix_Routines.h"
-#include "sysinfo/ReportLocale.h"
 
 namespace {
 const char kStatValue[] = "KERNEL\\CPUUsage";
@@ -167,7 +166,6 @@ void InitProbes() {
         gQuery = reinterpret_cast<TQuerySystemInformation>(
             GetProcAddress(ntdll, "ZwQuerySystemInformation"));
     }
-    InitReportLocale();
     return true;
   }();
   (void)done;

@@ -6,6 +6,7 @@
 #include <cctype>
 #include "framework/Events.h"
 #include "framework/Exception.h"
+#include "framework/Handles.h"
 #include "framework/ImgList.h"
 #include "framework/Strings.h"
 #include "framework/Timer.h"
@@ -129,17 +130,16 @@ std::string ReadPictureSource(const html::ImageSource& s) {
     if (!p) throw Exception("Could not load image");
     return std::string(p, SizeofResource(m, r));
   }
-  HANDLE f = CreateFileA(s.Path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (f == INVALID_HANDLE_VALUE) throw Exception("Could not load image");
-  DWORD size = GetFileSize(f, nullptr), got = 0;
+  KernelHandle f(CreateFileA(s.Path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!f) throw Exception("Could not load image");
+  DWORD size = GetFileSize(f.get(), nullptr), got = 0;
   // Pictures are small; anything of 64 MB or more is not one.
   std::string bytes;
   bool ok = size != static_cast<DWORD>(-1) && size < (64u << 20);
   if (ok) {
     bytes.resize(size);
-    ok = ReadFile(f, bytes.data(), size, &got, nullptr) && got == size;
+    ok = ReadFile(f.get(), bytes.data(), size, &got, nullptr) && got == size;
   }
-  CloseHandle(f);
   if (!ok) throw Exception("Could not load image");
   return bytes;
 }

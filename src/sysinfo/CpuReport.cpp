@@ -99,13 +99,6 @@ void TCPUCache::Report(TStrings& report) const {
   if (FLevel3 > 0) AddValue(report, "Level 3 Unified Cache", static_cast<int64_t>(FLevel3));
 }
 
-TCPU::TCPU() : FFeatures(new TCPUFeatures), FCache(new TCPUCache) {}
-
-TCPU::~TCPU() {
-  delete FCache;
-  delete FFeatures;
-}
-
 void TCPU::Gather(TCpuProbe& probe, int count) {
   FCount = count;
   const TCpuIdentity id = IdentifyCpu(probe);

@@ -10,15 +10,6 @@ VELMORA_CLASS_INFO(TDirectX) {
   b.Strings("DirectMusic", &T::DirectMusic);
 }
 
-TDirectX::TDirectX()
-    : FDirect3D(new TStringList), FDirectPlay(new TStringList), FDirectMusic(new TStringList) {}
-
-TDirectX::~TDirectX() {
-  delete FDirectMusic;
-  delete FDirectPlay;
-  delete FDirect3D;
-}
-
 void TDirectX::Report(TStrings& report) const {
   AddSection(report, "DirectX");
   if (FVersion.empty()) return;

@@ -158,10 +158,6 @@ std::string VideoModeText(uint32_t width, uint32_t height, uint32_t bitsPerPixel
          std::to_string(bitsPerPixel) + " bit";
 }
 
-TDisplay::TDisplay() : FModes(new TStringList) {}
-
-TDisplay::~TDisplay() { delete FModes; }
-
 TCapSet TDisplay::Caps(TCapKind kind) const {
   switch (kind) {
     case ckCurve: return FCurveCaps;

@@ -20,8 +20,8 @@ std::string BatteryTimeText(uint32_t seconds);
 constexpr const char kInfoNotAvailable[] = "<info not available>";
 constexpr uint32_t kUnknownBatteryTime = 0xFFFFFFFFu;
 
-class TAPM : public TPersistent {
-  VELMORA_CLASS(TAPM, TPersistent)
+class TAPM : public TSysInfoCategory {
+  VELMORA_CLASS(TAPM, TSysInfoCategory)
   KSI_VALUE(TPowerStatus, ACPowerStatus)
   KSI_VALUE(TBatteryStatus, BatteryChargeStatus)
   KSI_VALUE(uint8_t, BatteryLifePercent)

@@ -3,6 +3,7 @@
 // own on Windows (CPUID and RDTSC guarded, the high-resolution counter), or one a test installs.
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <string>
 #include "framework/Classes.h"
 #include "framework/Strings.h"
@@ -62,8 +63,8 @@ class TCPUCache : public TPersistent {
   int FL3Count = 1;
 };
 
-class TCPU : public TPersistent {
-  VELMORA_CLASS(TCPU, TPersistent)
+class TCPU : public TSysInfoCategory {
+  VELMORA_CLASS(TCPU, TSysInfoCategory)
   KSI_VALUE(int, Count)
   KSI_VALUE(std::string, VendorEx)
   KSI_VALUE(std::string, VendorID)  // the model name
@@ -77,11 +78,6 @@ class TCPU : public TPersistent {
   KSI_VALUE(int64_t, Transistors)  // 0 where none was published
 
  public:
-  TCPU();
-  ~TCPU() override;
-  TCPU(const TCPU&) = delete;
-  TCPU& operator=(const TCPU&) = delete;
-
   // Gathers with the system's probe; a failure is shown as "TCPU.GetInfo".
   void GetInfo();
   // Everything from a probe and a processor count (what GetInfo does inside its guard).
@@ -96,8 +92,8 @@ class TCPU : public TPersistent {
   // The hypervisor the processor runs under ("KVM", "VMware", ...); empty on real hardware.
   const std::string& Hypervisor() const { return FHypervisor; }
 
-  TCPUFeatures* Features() const { return FFeatures; }
-  TCPUCache* Cache() const { return FCache; }
+  TCPUFeatures* Features() const { return FFeatures.get(); }
+  TCPUCache* Cache() const { return FCache.get(); }
   int VendorIndex() const { return FVendorIndex; }
   // "Intel", ...; empty for an unknown vendor.
   std::string Vendor() const { return CpuVendorShortName(FVendorIndex); }
@@ -109,8 +105,8 @@ class TCPU : public TPersistent {
   const TClockResult& Clock() const { return FClock; }
 
  private:
-  TCPUFeatures* FFeatures;
-  TCPUCache* FCache;
+  std::unique_ptr<TCPUFeatures> FFeatures = std::make_unique<TCPUFeatures>();
+  std::unique_ptr<TCPUCache> FCache = std::make_unique<TCPUCache>();
   int FVendorIndex = 0, FBrand = 0;
   TCpuSignature FSignature;
   std::string FBrandString;

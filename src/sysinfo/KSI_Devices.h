@@ -6,6 +6,7 @@
 #include <vector>
 #include "framework/Classes.h"
 #include "framework/Strings.h"
+#include "sysinfo/SysInfoProps.h"
 
 struct TDeviceRecord {
   std::string ClassName, ClassDesc, ClassIcon;
@@ -26,8 +27,8 @@ const char* ClassKindName(int kind);
 // The first kind whose name begins the class name (compared in upper case); "Unknown" when none.
 int ClassKindOf(const std::string& className);
 
-class TDevices : public TPersistent {
-  VELMORA_CLASS(TDevices, TPersistent)
+class TDevices : public TSysInfoCategory {
+  VELMORA_CLASS(TDevices, TSysInfoCategory)
 
  public:
   // Rebuilds the records; shown as "TDevices.GetInfo" when it fails (the records read so far

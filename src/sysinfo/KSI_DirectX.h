@@ -7,25 +7,16 @@
 #include "framework/Strings.h"
 #include "sysinfo/SysInfoProps.h"
 
-class TDirectX : public TPersistent {
-  VELMORA_CLASS(TDirectX, TPersistent)
+class TDirectX : public TSysInfoCategory {
+  VELMORA_CLASS(TDirectX, TSysInfoCategory)
   KSI_VALUE(std::string, Version)
+  KSI_LIST(Direct3D)
+  KSI_LIST(DirectPlay)
+  KSI_LIST(DirectMusic)
 
  public:
-  TDirectX();
-  ~TDirectX() override;
-  TDirectX(const TDirectX&) = delete;
-  TDirectX& operator=(const TDirectX&) = delete;
-
   void GetInfo();
   void Report(TStrings& report) const;
-
-  TStrings* Direct3D() const { return FDirect3D; }
-  TStrings* DirectPlay() const { return FDirectPlay; }
-  TStrings* DirectMusic() const { return FDirectMusic; }
-
- private:
-  TStrings *FDirect3D, *FDirectPlay, *FDirectMusic;
 };
 
 // The binary "InstalledVersion": major and minor as two big-endian 32-bit numbers

@@ -76,8 +76,8 @@ void WriteDriveSections(TStrings& report, const TDriveData& drive);
                                                         \
  private:
 
-class TDisk : public TPersistent {
-  VELMORA_CLASS(TDisk, TPersistent)
+class TDisk : public TSysInfoCategory {
+  VELMORA_CLASS(TDisk, TSysInfoCategory)
   KSI_VALUE(std::string, AvailableDisks)
   KSI_DRIVE_VALUE(TMediaType, MediaType)
   KSI_DRIVE_VALUE(TFileFlags, FileFlags)

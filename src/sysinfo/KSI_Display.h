@@ -25,8 +25,8 @@ const char* TechnologyText(int code);
 // "1024 x 768 - 16 bit".
 std::string VideoModeText(uint32_t width, uint32_t height, uint32_t bitsPerPixel);
 
-class TDisplay : public TPersistent {
-  VELMORA_CLASS(TDisplay, TPersistent)
+class TDisplay : public TSysInfoCategory {
+  VELMORA_CLASS(TDisplay, TSysInfoCategory)
   KSI_VALUE(std::string, Adapter)
   KSI_VALUE(std::string, DAC)
   KSI_VALUE(std::string, Chipset)
@@ -46,12 +46,9 @@ class TDisplay : public TPersistent {
   KSI_VALUE(TCapSet, PolygonCaps)
   KSI_VALUE(TCapSet, TextCaps)
   KSI_VALUE(uint32_t, FontResolution)
+  KSI_LIST(Modes)
 
  public:
-  TDisplay();
-  ~TDisplay() override;
-  TDisplay(const TDisplay&) = delete;
-  TDisplay& operator=(const TDisplay&) = delete;
 
   void GetInfo();
   void Report(TStrings& report) const;
@@ -59,13 +56,11 @@ class TDisplay : public TPersistent {
   void ReportCaps(TStrings& report, TCapKind kind) const;
   TCapSet Caps(TCapKind kind) const;
 
-  TStrings* Modes() const { return FModes; }
   int WidthMM() const { return FWidthMM; }
   int HeightMM() const { return FHeightMM; }
 
  private:
   void ReadAdapter();
   void ReadScreen();
-  TStrings* FModes;
   int FWidthMM = 0, FHeightMM = 0;
 };

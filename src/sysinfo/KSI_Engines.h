@@ -7,8 +7,8 @@
 #include "framework/Strings.h"
 #include "sysinfo/SysInfoProps.h"
 
-class TEngines : public TPersistent {
-  VELMORA_CLASS(TEngines, TPersistent)
+class TEngines : public TSysInfoCategory {
+  VELMORA_CLASS(TEngines, TSysInfoCategory)
   KSI_VALUE(std::string, ODBC)
   KSI_VALUE(std::string, BDE)
   KSI_VALUE(std::string, DAO)

@@ -8,8 +8,8 @@
 #include "sysinfo/ReportText.h"
 #include "sysinfo/SysInfoProps.h"
 
-class TMachine : public TPersistent {
-  VELMORA_CLASS(TMachine, TPersistent)
+class TMachine : public TSysInfoCategory {
+  VELMORA_CLASS(TMachine, TSysInfoCategory)
   KSI_VALUE(std::string, Name)
   KSI_VALUE(std::string, User)
   KSI_VALUE(double, SystemUpTime)  // seconds

@@ -7,30 +7,23 @@
 #include "framework/Strings.h"
 #include "sysinfo/SysInfoProps.h"
 
-class TMedia : public TPersistent {
-  VELMORA_CLASS(TMedia, TPersistent)
+class TMedia : public TSysInfoCategory {
+  VELMORA_CLASS(TMedia, TSysInfoCategory)
   KSI_VALUE(int, GamePortIndex)
   KSI_VALUE(int, SoundCardIndex)
+  KSI_LIST(Devices)
+  KSI_LIST(WAVEIn)
+  KSI_LIST(WAVEOut)
+  KSI_LIST(MIDIIn)
+  KSI_LIST(MIDIOut)
+  KSI_LIST(AUX)
+  KSI_LIST(Mixer)
 
  public:
   TMedia();
-  ~TMedia() override;
-  TMedia(const TMedia&) = delete;
-  TMedia& operator=(const TMedia&) = delete;
 
   void GetInfo();
   void Report(TStrings& report) const;
-
-  TStrings* Devices() const { return FDevices; }
-  TStrings* WAVEIn() const { return FWAVEIn; }
-  TStrings* WAVEOut() const { return FWAVEOut; }
-  TStrings* MIDIIn() const { return FMIDIIn; }
-  TStrings* MIDIOut() const { return FMIDIOut; }
-  TStrings* AUX() const { return FAUX; }
-  TStrings* Mixer() const { return FMixer; }
-
- private:
-  TStrings *FDevices, *FWAVEIn, *FWAVEOut, *FMIDIIn, *FMIDIOut, *FAUX, *FMixer;
 };
 
 // "SB16 Wave Out v4.10": the product name, " v", the driver's major and minor version (high and

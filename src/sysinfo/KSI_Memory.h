@@ -6,8 +6,8 @@
 #include "framework/Strings.h"
 #include "sysinfo/SysInfoProps.h"
 
-class TMemory : public TPersistent {
-  VELMORA_CLASS(TMemory, TPersistent)
+class TMemory : public TSysInfoCategory {
+  VELMORA_CLASS(TMemory, TSysInfoCategory)
   KSI_VALUE(uint64_t, PhysicalTotal)
   KSI_VALUE(uint64_t, PhysicalFree)
   KSI_VALUE(uint64_t, VirtualTotal)

@@ -2,6 +2,7 @@
 // class keys, the host's addresses, the adapters' hardware addresses, and Windows Sockets.
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <string>
 #include "framework/Classes.h"
 #include "framework/Strings.h"
@@ -19,30 +20,26 @@ class TWinsock : public TPersistent {
   void GetInfo();
 };
 
-class TNetwork : public TPersistent {
-  VELMORA_CLASS(TNetwork, TPersistent)
+class TNetwork : public TSysInfoCategory {
+  VELMORA_CLASS(TNetwork, TSysInfoCategory)
   KSI_VALUE(int, CardAdapterIndex)
+  KSI_LIST(IPAddresses)
+  KSI_LIST(MACAddresses)
+  KSI_LIST(Adapters)
+  KSI_LIST(Protocols)
+  KSI_LIST(Services)
+  KSI_LIST(Clients)
 
  public:
   TNetwork();
-  ~TNetwork() override;
-  TNetwork(const TNetwork&) = delete;
-  TNetwork& operator=(const TNetwork&) = delete;
 
   void GetInfo();
   void Report(TStrings& report) const;
 
-  TStrings* IPAddresses() const { return FIPAddresses; }
-  TStrings* MACAddresses() const { return FMACAddresses; }
-  TStrings* Adapters() const { return FAdapters; }
-  TStrings* Protocols() const { return FProtocols; }
-  TStrings* Services() const { return FServices; }
-  TStrings* Clients() const { return FClients; }
-  TWinsock* WinSock() const { return FWinSock; }
+  TWinsock* WinSock() const { return FWinSock.get(); }
 
  private:
-  TStrings *FIPAddresses, *FMACAddresses, *FAdapters, *FProtocols, *FServices, *FClients;
-  TWinsock* FWinSock;
+  std::unique_ptr<TWinsock> FWinSock = std::make_unique<TWinsock>();
 };
 
 // "00:a0:c9:12:34:56" from six bytes of an adapter address.

@@ -158,7 +158,7 @@ void TNTSpecific::Fill() {
 }
 
 void TOperatingSystem::GetInfo() {
-  InitProbes();  // the family flag and the locale's report formats
+  InitProbes();  // the family flag
   Guarded("TOperatingSystem.GetInfo", [this] { Fill(); });
 }
 

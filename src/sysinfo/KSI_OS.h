@@ -3,12 +3,14 @@
 // The classes and their reports need no Windows; GetInfo lives in the Windows-only source.
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <string>
 #include "framework/Classes.h"
 #include "framework/Strings.h"
 #include "probes/OsKind.h"
 #include "sysinfo/OsLogic.h"
 #include "sysinfo/ReportText.h"
+#include "sysinfo/SysInfoProps.h"
 
 class TTimeZone : public TPersistent {
   VELMORA_CLASS(TTimeZone, TPersistent)
@@ -67,15 +69,10 @@ class TNTSpecific : public TPersistent {
   uint16_t FSPMajor = 0, FSPMinor = 0;
 };
 
-class TOperatingSystem : public TPersistent {
-  VELMORA_CLASS(TOperatingSystem, TPersistent)
+class TOperatingSystem : public TSysInfoCategory {
+  VELMORA_CLASS(TOperatingSystem, TSysInfoCategory)
 
  public:
-  TOperatingSystem();
-  ~TOperatingSystem() override;
-  TOperatingSystem(const TOperatingSystem&) = delete;
-  TOperatingSystem& operator=(const TOperatingSystem&) = delete;
-
   // Gathers everything; a failure is shown in a message box and the rest is skipped.
   void GetInfo();
   // Appends the "[Operating System]" .. "[Time Zone]" sections.
@@ -92,10 +89,10 @@ class TOperatingSystem : public TPersistent {
   const std::string& RegisteredUser() const { return FRegisteredUser; }
   const std::string& RegisteredOrg() const { return FRegisteredOrg; }
   const std::string& DVDRegion() const { return FDVDRegion; }
-  TTimeZone* TimeZone() const { return FTimeZone; }
-  TStrings* Environment() const { return FEnvironment; }
-  TStrings* Folders() const { return FFolders; }
-  TNTSpecific* NTSpecific() const { return FNTSpecific; }
+  TTimeZone* TimeZone() const { return FTimeZone.get(); }
+  TStrings* Environment() const { return FEnvironment.get(); }
+  TStrings* Folders() const { return FFolders.get(); }
+  TNTSpecific* NTSpecific() const { return FNTSpecific.get(); }
 
   // Stored descriptions may set these; GetInfo overwrites them.
   void SetMajorVersion(int v) { FMajorVersion = v; }
@@ -115,10 +112,10 @@ class TOperatingSystem : public TPersistent {
   int FMajorVersion = 0, FMinorVersion = 0, FBuildNumber = 0;
   std::string FPlatform, FVersion, FCSD, FProductID, FProductKey, FRegisteredUser,
       FRegisteredOrg, FDVDRegion;
-  TTimeZone* FTimeZone;
-  TStrings* FEnvironment;
-  TStrings* FFolders;
-  TNTSpecific* FNTSpecific;
+  std::unique_ptr<TTimeZone> FTimeZone = std::make_unique<TTimeZone>();
+  std::unique_ptr<TStrings> FEnvironment = std::make_unique<TStringList>();
+  std::unique_ptr<TStrings> FFolders = std::make_unique<TStringList>();
+  std::unique_ptr<TNTSpecific> FNTSpecific = std::make_unique<TNTSpecific>();
 
 };
 

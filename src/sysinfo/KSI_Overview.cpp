@@ -8,6 +8,8 @@
 #include "framework/Dialogs.h"
 #include "framework/Exception.h"
 #include "framework/ExtCtrls.h"
+#include "framework/GdiObjects.h"
+#include "framework/Handles.h"
 #include "framework/Menus.h"
 #include "framework/StdCtrls.h"
 #include "probes/Kestrix_Routines.h"
@@ -15,6 +17,7 @@
 #include "sysinfo/KSystemInfo.h"
 #include "sysinfo/LedMeter.h"
 #include "sysinfo/OverviewLogic.h"
+#include "sysinfo/ReportLocale.h"
 #include "sysinfo/ReportText.h"
 
 using namespace overview;
@@ -27,12 +30,6 @@ std::string Trim(const std::string& s) { return TrimControls(s); }
 
 // A date, or nothing for the zero that stands for "no date".
 std::string DateText(TDateTime t) { return t == 0 ? std::string() : DateTimeText(t); }
-
-// The pages by number, as the page set counts them.
-enum : int { pgMachine, pgOS, pgCPU, pgMemory, pgDisplay, pgAPM, pgMedia, pgNetwork, pgDevices, pgPrinters, pgEngines,
-             pgDrives, pgTimeZone, pgProcesses, pgStartup, pgSoftware, pgAbout, pgCount };
-const int kFillOrder[] = {pgMachine, pgOS,     pgCPU,      pgMemory,    pgDisplay, pgAPM,     pgMedia,    pgNetwork,
-                          pgDevices, pgEngines, pgDrives, pgTimeZone, pgProcesses, pgPrinters, pgStartup, pgSoftware};
 
 // Startup tabs in order, and the location each one lists.
 const TStartupLocation kStartupTabs[] = {slUserStartup, slCommonStartup, slMachineRun, slUserRun, slRunOnce, slWinIni};
@@ -58,17 +55,14 @@ HICON ShellIcon(int index) {
 // The shell's icons by index, each extracted once while the image lists are made.
 class TShellIcons {
  public:
-  ~TShellIcons() {
-    for (auto& i : FIcons) DestroyIcon(i.second);
-  }
   HICON Get(int index) {
-    HICON& h = FIcons[index];
-    if (!h) h = ShellIcon(index);
-    return h;
+    IconHandle& h = FIcons[index];
+    if (!h) h.reset(ShellIcon(index));
+    return h.get();
   }
 
  private:
-  std::map<int, HICON> FIcons;
+  std::map<int, IconHandle> FIcons;
 };
 
 // Shell icons for each device class kind (see the class kind table of the device category).
@@ -76,11 +70,8 @@ const int kKindShellIcons[kClassKindCount] = {
     25, 15, 8, 34, 11, 6, 6, 13, 21, 8, 21, 34, 21, 21, 7, 7, 21, 33, 34, 21, 21, 18, 21, 25, 0, 21, 21, 16, 8, 21, 40, 8, 15, 7, 21};
 
 bool TerminateById(uint32_t id) {
-  HANDLE h = OpenProcess(PROCESS_TERMINATE, FALSE, id);
-  if (!h) return false;
-  BOOL ok = TerminateProcess(h, 0);
-  CloseHandle(h);
-  return ok != FALSE;
+  KernelHandle h(OpenProcess(PROCESS_TERMINATE, FALSE, id));
+  return h && TerminateProcess(h.get(), 0);
 }
 
 TProcessTerminator s_terminator = TerminateById;
@@ -141,27 +132,28 @@ void WriteReportFile(const TStrings& lines, const std::string& fileName) {
   // Replacing would succeed on some systems; a file its owner made read-only stays as it is.
   DWORD attributes = GetFileAttributesA(fileName.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) SaveFailed(fileName, ERROR_ACCESS_DENIED);
+  // Every line ended by CR LF, in the 8-bit character set; a line that still carries a line
+  // break of its own cannot start another one. Made before the file, which a failure here would
+  // leave behind.
+  std::string text;
+  for (const std::string& line : lines.Items()) text += SingleLine(line) + "\r\n";
   std::string dir = SplitImageName(fileName).first;
   if (dir.empty()) dir = ".\\";
   char tmp[MAX_PATH + 16];
   if (!GetTempFileNameA(dir.c_str(), "vlm", 0, tmp)) SaveFailed(fileName, GetLastError());
-  HANDLE h = CreateFileA(tmp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) {
+  KernelHandle h(CreateFileA(tmp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!h) {
     DWORD e = GetLastError();
     DeleteFileA(tmp);
     SaveFailed(fileName, e);
   }
-  // Every line ended by CR LF, in the 8-bit character set; a line that still carries a line
-  // break of its own cannot start another one.
-  std::string text;
-  for (const std::string& line : lines.Items()) text += SingleLine(line) + "\r\n";
   auto write = s_writer ? s_writer : WriteFile;
   DWORD done = 0, error = 0;
   const char* p = text.data();
   size_t left = text.size();
   while (left > 0) {
     DWORD chunk = static_cast<DWORD>(left > 65536 ? 65536 : left);
-    if (!write(h, p, chunk, &done, nullptr) || done == 0) {
+    if (!write(h.get(), p, chunk, &done, nullptr) || done == 0) {
       error = GetLastError();
       if (error == 0) error = ERROR_DISK_FULL;  // nothing written and no reason: the disk is full
       break;
@@ -169,7 +161,7 @@ void WriteReportFile(const TStrings& lines, const std::string& fileName) {
     p += done;
     left -= done;
   }
-  if (!CloseHandle(h) && error == 0) error = GetLastError();
+  if (!h.Close() && error == 0) error = GetLastError();
   if (error == 0 && !ReplaceFile(tmp, fileName, error) && error == 0) error = ERROR_ACCESS_DENIED;
   if (error != 0) {
     DeleteFileA(tmp);
@@ -274,9 +266,8 @@ void TfrmKSI_Overview::LoadIcons() {
                                            "PRNNETDEF", nullptr, nullptr, nullptr};
   TShellIcons icons;
   for (int i = 0; i < oiCount; ++i) {
-    HICON own16 = own[i] ? static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), own[i], IMAGE_ICON, 16, 16, 0)) : nullptr;
-    ilIcons->AddIcon(own16 ? own16 : icons.Get(shell[i]));
-    if (own16) DestroyIcon(own16);
+    IconHandle own16(own[i] ? static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), own[i], IMAGE_ICON, 16, 16, 0)) : nullptr);
+    ilIcons->AddIcon(own16 ? own16.get() : icons.Get(shell[i]));
   }
   for (int k = 0; k < kClassKindCount; ++k) ilDevices->AddIcon(icons.Get(kKindShellIcons[k]));
 }
@@ -285,7 +276,7 @@ void TfrmKSI_Overview::FormCreate(TObject*) {
   FReport = std::make_unique<TStringList>();
   LoadIcons();
   SetPageSet(0xFFFF);
-  pcMain->SetActivePageIndex(pgMachine);
+  pcMain->SetActivePage(Find<TTabSheet>("tsMachine"));
   Find<TPageControl>("pcCPU")->SetActivePage(Find<TTabSheet>("tsCPUId"));
   Put("lAboutTitle", kSystemInfoTitle);
   Put("lAboutVersion", std::string("Version ") + kSystemInfoVersion);
@@ -327,31 +318,50 @@ void TfrmKSI_Overview::cmRefresh(TObject*) {
   RefreshPages();
 }
 
+// The pages that show the categories, in the order a refresh fills them: the tab sheet of the
+// dialog's description, how it is filled, and what its "Current Topic" report holds. A sheet
+// without a row (About) is neither filled nor reported.
+struct TfrmKSI_Overview::TPage {
+  const char* Sheet;
+  void (TfrmKSI_Overview::*Fill)();
+  void (*Report)(TKSystemInfo& info, TStrings& report);
+};
+
+namespace {
+template <class T>
+void ReportOf(TKSystemInfo& info, TStrings& report) {
+  info.Category<T>()->Report(report);
+}
+void ReportTimeZone(TKSystemInfo& info, TStrings& report) { info.OS()->TimeZone()->Report(report); }
+}  // namespace
+
+const TfrmKSI_Overview::TPage TfrmKSI_Overview::kPages[] = {
+    {"tsMachine", &TfrmKSI_Overview::FillMachinePage, ReportOf<TMachine>},
+    {"tsOS", &TfrmKSI_Overview::FillOSPage, ReportOf<TOperatingSystem>},
+    {"tsCPU", &TfrmKSI_Overview::FillCPUPage, ReportOf<TCPU>},
+    {"tsMemory", &TfrmKSI_Overview::FillMemoryPage, ReportOf<TMemory>},
+    {"tsDisplay", &TfrmKSI_Overview::FillDisplayPage, ReportOf<TDisplay>},
+    {"tsAPM", &TfrmKSI_Overview::FillAPMPage, ReportOf<TAPM>},
+    {"tsMedia", &TfrmKSI_Overview::FillMediaPage, ReportOf<TMedia>},
+    {"tsNetwork", &TfrmKSI_Overview::FillNetworkPage, ReportOf<TNetwork>},
+    {"tsDevices", &TfrmKSI_Overview::FillDevicesPage, ReportOf<TDevices>},
+    // The page shows DirectX too; its topic is the engines alone.
+    {"tsEngines", &TfrmKSI_Overview::FillEnginesPage, ReportOf<TEngines>},
+    {"tsDrives", &TfrmKSI_Overview::FillDrivesPage, ReportOf<TDisk>},
+    {"tsTimeZone", &TfrmKSI_Overview::FillTimeZonePage, ReportTimeZone},
+    {"tsProcesses", &TfrmKSI_Overview::FillProcessesPage, ReportOf<TProcesses>},
+    {"tsPrinters", &TfrmKSI_Overview::FillPrintersPage, ReportOf<TPrinters>},
+    {"tsStartup", &TfrmKSI_Overview::FillStartupPage, ReportOf<TStartup>},
+    {"tsSoftware", &TfrmKSI_Overview::FillSoftwarePage, ReportOf<TSoftware>},
+};
+
 void TfrmKSI_Overview::RefreshPages() {
   if (!FSysInfo) return;
   THourglass busy;
-  for (int page : kFillOrder)
-    if ((FPageSet >> page) & 1u) FillPage(page);
-}
-
-void TfrmKSI_Overview::FillPage(int page) {
-  switch (page) {
-    case pgMachine: FillMachinePage(); break;
-    case pgOS: FillOSPage(); break;
-    case pgCPU: FillCPUPage(); break;
-    case pgMemory: FillMemoryPage(); break;
-    case pgDisplay: FillDisplayPage(); break;
-    case pgAPM: FillAPMPage(); break;
-    case pgMedia: FillMediaPage(); break;
-    case pgNetwork: FillNetworkPage(); break;
-    case pgDevices: FillDevicesPage(); break;
-    case pgPrinters: FillPrintersPage(); break;
-    case pgEngines: FillEnginesPage(); break;
-    case pgDrives: FillDrivesPage(); break;
-    case pgTimeZone: FillTimeZonePage(); break;
-    case pgProcesses: FillProcessesPage(); break;
-    case pgStartup: tcStartupChange(tcStartup); break;
-    case pgSoftware: FillSoftwarePage(); break;
+  InitReportLocale();  // the numbers and dates as the user's settings write them
+  for (const TPage& p : kPages) {
+    int page = Find<TTabSheet>(p.Sheet)->PageIndex();
+    if (page >= 0 && page < 32 && ((FPageSet >> page) & 1u)) (this->*p.Fill)();
   }
 }
 
@@ -696,6 +706,8 @@ void TfrmKSI_Overview::FillSoftwarePage() {
   for (const std::string& s : FSysInfo->Software()->Installed()->Items()) AddRow(f.lv, s, "", oiSoftware);
 }
 
+void TfrmKSI_Overview::FillStartupPage() { tcStartupChange(tcStartup); }
+
 void TfrmKSI_Overview::tcStartupChange(TObject*) {
   ListFill f(lvStartup);
   int tab = tcStartup->TabIndex();
@@ -873,25 +885,10 @@ void TfrmKSI_Overview::cmReportCurrent(TObject*) {
 }
 
 void TfrmKSI_Overview::ReportCurrentPage(TStrings& r) {
-  TKSystemInfo& i = *FSysInfo;
-  switch (pcMain->ActivePageIndex()) {
-    case pgMachine: i.Machine()->Report(r); break;
-    case pgOS: i.OS()->Report(r); break;
-    case pgCPU: i.CPU()->Report(r); break;
-    case pgMemory: i.Memory()->Report(r); break;
-    case pgDisplay: i.Display()->Report(r); break;
-    case pgAPM: i.APM()->Report(r); break;
-    case pgMedia: i.Media()->Report(r); break;
-    case pgNetwork: i.Network()->Report(r); break;
-    case pgDevices: i.Devices()->Report(r); break;
-    case pgPrinters: i.Printers()->Report(r); break;
-    case pgEngines: i.Engines()->Report(r); break;
-    case pgDrives: i.Disk()->Report(r); break;
-    case pgTimeZone: i.OS()->TimeZone()->Report(r); break;
-    case pgProcesses: i.Processes()->Report(r); break;
-    case pgStartup: i.Startup()->Report(r); break;
-    case pgSoftware: i.Software()->Report(r); break;
-  }
+  InitReportLocale();
+  TTabSheet* active = pcMain->ActivePage();
+  for (const TPage& p : kPages)
+    if (active && SameText(active->Name(), p.Sheet)) p.Report(*FSysInfo, r);
 }
 
 void TfrmKSI_Overview::SaveReport() {

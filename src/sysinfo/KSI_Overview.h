@@ -97,7 +97,9 @@ class TfrmKSI_Overview : public TForm {
   template <class T>
   T* Find(const char* name) const;
   void Put(const char* name, const std::string& text);
-  void FillPage(int page);
+  // The pages that show the categories, in the order a refresh fills them.
+  struct TPage;
+  static const TPage kPages[];
   void FillMachinePage();
   void FillOSPage();
   void FillCPUPage();
@@ -112,6 +114,7 @@ class TfrmKSI_Overview : public TForm {
   void FillDrivesPage();
   void FillTimeZonePage();
   void FillProcessesPage();
+  void FillStartupPage();
   void FillSoftwarePage();
   void LoadIcons();
   void ShowList(const std::string& title, const TStrings& items);

@@ -5,23 +5,17 @@
 #include "framework/Strings.h"
 #include "sysinfo/SysInfoProps.h"
 
-class TPrinters : public TPersistent {
-  VELMORA_CLASS(TPrinters, TPersistent)
+class TPrinters : public TSysInfoCategory {
+  VELMORA_CLASS(TPrinters, TSysInfoCategory)
   KSI_VALUE(int, DefaultIndex)
+  KSI_LIST(Names)
+  KSI_LIST(Ports)
 
  public:
   TPrinters();
-  ~TPrinters() override;
-  TPrinters(const TPrinters&) = delete;
-  TPrinters& operator=(const TPrinters&) = delete;
 
   void GetInfo();
   void Report(TStrings& report) const;
-  TStrings* Names() const { return FNames; }
-  TStrings* Ports() const { return FPorts; }
-
- private:
-  TStrings *FNames, *FPorts;
 };
 
 // The printer name of the "device" line of the "windows" profile section ("name,driver,port").

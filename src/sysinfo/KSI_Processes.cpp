@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <algorithm>
 #include <vector>
+#include "framework/Handles.h"
 #include "probes/Kestrix_Routines.h"
 #include "sysinfo/SysInfoLogic.h"
 #include "sysinfo/SysInfoWin.h"
@@ -25,19 +26,18 @@ std::string WindowsDir() {
 std::string FullImageName(DWORD id) {
   const auto query = SysApi().QueryFullProcessImageNameA;
   if (!query) return {};
-  HANDLE h = OpenProcess(kQueryLimitedInformation, FALSE, id);
+  KernelHandle h(OpenProcess(kQueryLimitedInformation, FALSE, id));
   if (!h) return {};
   std::string name;
   for (DWORD size = MAX_PATH + 1; size <= 32768 && name.empty(); size *= 4) {
     std::vector<char> buf(size);
     DWORD n = size;
-    if (query(h, 0, buf.data(), &n)) {
+    if (query(h.get(), 0, buf.data(), &n)) {
       name.assign(buf.data(), std::min<DWORD>(n, size));
       break;
     }
     if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) break;
   }
-  CloseHandle(h);
   return name;
 }
 
@@ -45,18 +45,17 @@ std::string FullImageName(DWORD id) {
 std::string MainModuleName(DWORD id) {
   const auto path = SysApi().GetModuleFileNameExA;
   if (!path) return {};
-  HANDLE h = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, id);
+  KernelHandle h(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, id));
   if (!h) return {};
   std::string name;
   // A name that fills the buffer may have been cut: ask again with a larger one.
   for (DWORD size = MAX_PATH + 1; size <= 32768; size *= 4) {
     std::vector<char> buf(size);
-    const DWORD n = path(h, nullptr, buf.data(), size);
+    const DWORD n = path(h.get(), nullptr, buf.data(), size);
     if (n == 0) break;
     name.assign(buf.data(), std::min(n, size));
     if (n < size - 1) break;
   }
-  CloseHandle(h);
   return name;
 }
 
@@ -99,12 +98,12 @@ void ReadWithProcessStatus(std::vector<TProcessEntry>& out) {
 
 void ReadWithSnapshot(std::vector<TProcessEntry>& out, bool fullPaths) {
   const TSysApi& api = SysApi();
-  HANDLE snap = api.CreateToolhelp32Snapshot(kSnapProcess, 0);
-  if (snap == INVALID_HANDLE_VALUE || !snap) return;
+  KernelHandle snap(api.CreateToolhelp32Snapshot(kSnapProcess, 0));
+  if (!snap) return;
   TProcessEntry32 e;
   ZeroMemory(&e, sizeof e);
   e.dwSize = sizeof e;
-  for (BOOL more = api.Process32First(snap, &e); more; more = api.Process32Next(snap, &e)) {
+  for (BOOL more = api.Process32First(snap.get(), &e); more; more = api.Process32Next(snap.get(), &e)) {
     const DWORD id = e.th32ProcessID;
     std::string name;
     if (id == 0)
@@ -116,7 +115,6 @@ void ReadWithSnapshot(std::vector<TProcessEntry>& out, bool fullPaths) {
     out.push_back({name, id});
     e.dwSize = sizeof e;
   }
-  CloseHandle(snap);
 }
 }  // namespace
 

@@ -5,14 +5,15 @@
 #include <vector>
 #include "framework/Classes.h"
 #include "framework/Strings.h"
+#include "sysinfo/SysInfoProps.h"
 
 struct TProcessEntry {
   std::string Name;  // the image name: a full path or a file name, as the system gives it
   uint32_t Id = 0;
 };
 
-class TProcesses : public TPersistent {
-  VELMORA_CLASS(TProcesses, TPersistent)
+class TProcesses : public TSysInfoCategory {
+  VELMORA_CLASS(TProcesses, TSysInfoCategory)
 
  public:
   void GetInfo();

@@ -2,20 +2,13 @@
 #pragma once
 #include "framework/Classes.h"
 #include "framework/Strings.h"
+#include "sysinfo/SysInfoProps.h"
 
-class TSoftware : public TPersistent {
-  VELMORA_CLASS(TSoftware, TPersistent)
+class TSoftware : public TSysInfoCategory {
+  VELMORA_CLASS(TSoftware, TSysInfoCategory)
+  KSI_LIST(Installed)
 
  public:
-  TSoftware();
-  ~TSoftware() override;
-  TSoftware(const TSoftware&) = delete;
-  TSoftware& operator=(const TSoftware&) = delete;
-
   void GetInfo();
   void Report(TStrings& report) const;
-  TStrings* Installed() const { return FInstalled; }
-
- private:
-  TStrings* FInstalled;
 };

@@ -4,6 +4,7 @@
 #include <shlobj.h>
 #include <algorithm>
 #include <vector>
+#include "framework/Handles.h"
 #include "framework/TypeInfo.h"
 #include "probes/OsKind.h"
 #include "sysinfo/KSI_OS.h"
@@ -49,16 +50,15 @@ void ReadFolder(TStartup& startup, TStartupLocation where, int csidl) {
   const std::string folder = FolderPath(csidl);
   if (folder.empty()) return;
   WIN32_FIND_DATAA f;
-  HANDLE h = FindFirstFileA((folder + "\\*.lnk").c_str(), &f);
-  if (h == INVALID_HANDLE_VALUE) return;
+  FindHandle h(FindFirstFileA((folder + "\\*.lnk").c_str(), &f));
+  if (!h) return;
   do {
     if (f.dwFileAttributes &
         (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY))
       continue;
     const std::string name(f.cFileName, strnlen(f.cFileName, sizeof f.cFileName));
     startup.Add(where, ShortcutEntryName(name), ShortcutCommand(folder + "\\" + name));
-  } while (FindNextFileA(h, &f));
-  FindClose(h);
+  } while (FindNextFileA(h.get(), &f));
 }
 
 // All lines of a WIN.INI section, "key=value" each.

@@ -5,6 +5,7 @@
 #include <vector>
 #include "framework/Classes.h"
 #include "framework/Strings.h"
+#include "sysinfo/SysInfoProps.h"
 
 enum TStartupLocation {
   slUserRun, slMachineRun, slRunOnce, slUserStartup, slCommonStartup, slWinIni, slCount
@@ -14,8 +15,8 @@ struct TStartupEntry {
   std::string Name, CommandLine;
 };
 
-class TStartup : public TPersistent {
-  VELMORA_CLASS(TStartup, TPersistent)
+class TStartup : public TSysInfoCategory {
+  VELMORA_CLASS(TStartup, TSysInfoCategory)
 
  public:
   void GetInfo();

@@ -1,7 +1,12 @@
-// The system-information component: category objects, gathering order, report order, and the
-// dialog hook.
+// The system-information component: the table of categories (how each is made, gathered and
+// reported, and in which order), and the dialog hook.
 #include "sysinfo/KSystemInfo.h"
+#include <array>
+#include <iterator>
+#include <utility>
+#include "framework/Exception.h"
 #include "probes/KSI_CPUUsage.h"
+#include "sysinfo/ReportLocale.h"
 #include "sysinfo/SysInfoWin.h"
 
 namespace {
@@ -9,136 +14,122 @@ TShowOverviewHook& OverviewHook() {
   static TShowOverviewHook hook;
   return hook;
 }
+
+// One row per category, in the order of the published properties (and of their making): how it
+// is made, gathered and reported, and its step in the gathering and in the report.
+using TGather = void (*)(TKSystemInfo& info, TSysInfoCategory& category);
+struct TCategoryRow {
+  const char* Name;
+  const TClassInfo& (*Class)();
+  std::unique_ptr<TSysInfoCategory> (*Make)();
+  TGather Gather;
+  void (*Report)(TSysInfoCategory& category, TStrings& report);
+  int GatherStep, ReportStep;
+};
+
+template <class T>
+void GatherCategory(TKSystemInfo&, TSysInfoCategory& category) {
+  static_cast<T&>(category).GetInfo();
+}
+
+template <class T>
+constexpr TCategoryRow Row(const char* name, int gatherStep, int reportStep, TGather gather = GatherCategory<T>) {
+  return {name,
+          &T::StaticClassInfo,
+          []() -> std::unique_ptr<TSysInfoCategory> { return std::make_unique<T>(); },
+          gather,
+          [](TSysInfoCategory& category, TStrings& report) { static_cast<T&>(category).Report(report); },
+          gatherStep,
+          reportStep};
+}
+
+// The drive list, then the drive Windows is on (the operating system is gathered before).
+void GatherDisk(TKSystemInfo& info, TSysInfoCategory&) {
+  TDisk* disk = info.Disk();
+  disk->GetInfo();
+  disk->SetDrive(info.OS()->Folders()->Values("Windows").substr(0, 2));
+}
+
+constexpr TCategoryRow kCategories[] = {
+    //                    property  gathered reported
+    Row<TCPU>(            "CPU",        2,  3),
+    Row<TMemory>(         "Memory",     3,  4),
+    Row<TOperatingSystem>("OS",         4,  2),
+    Row<TDisk>(           "Disk",       5, 12, GatherDisk),
+    Row<TMachine>(        "Machine",    6,  1),
+    Row<TNetwork>(        "Network",    7,  8),
+    Row<TDisplay>(        "Display",    8,  5),
+    Row<TMedia>(          "Media",      9,  7),
+    // First: the categories after it find their hardware in the device tree it reads.
+    Row<TDevices>(        "Devices",    1,  9),
+    Row<TEngines>(        "Engines",   10, 10),
+    Row<TAPM>(            "APM",       11,  6),
+    Row<TDirectX>(        "DirectX",   12, 11),
+    Row<TProcesses>(      "Processes", 13, 13),
+    Row<TPrinters>(       "Printers",  14, 14),
+    Row<TSoftware>(       "Software",  15, 15),
+    Row<TStartup>(        "Startup",   16, 16),
+};
+constexpr size_t kCount = std::size(kCategories);
+
+// The rows by one of their step columns, the smallest step first. Two rows with one step do not
+// compile.
+template <int TCategoryRow::*Step>
+constexpr std::array<size_t, kCount> Order() {
+  std::array<size_t, kCount> order{};
+  for (size_t i = 0; i < kCount; ++i) order[i] = i;
+  for (size_t i = 1; i < kCount; ++i)
+    for (size_t j = i; j > 0 && kCategories[order[j]].*Step <= kCategories[order[j - 1]].*Step; --j) {
+      if (kCategories[order[j]].*Step == kCategories[order[j - 1]].*Step) throw "two categories in one step";
+      std::swap(order[j], order[j - 1]);
+    }
+  return order;
+}
+constexpr auto kGatherOrder = Order<&TCategoryRow::GatherStep>();
+constexpr auto kReportOrder = Order<&TCategoryRow::ReportStep>();
+
+template <size_t... I>
+void DescribeCategories(ClassBuilder<TKSystemInfo>& b, std::index_sequence<I...>) {
+  (b.Object(kCategories[I].Name, &TKSystemInfo::CategoryAt<I>), ...);
+}
+
 }  // namespace
 
 VELMORA_CLASS_INFO(TKSystemInfo) {
   using T = TKSystemInfo;
   b.Str("About", &T::About, &T::SetAbout);
-  b.Object("CPU", &T::CPU);
-  b.Object("Memory", &T::Memory);
-  b.Object("OS", &T::OS);
-  b.Object("Disk", &T::Disk);
-  b.Object("Machine", &T::Machine);
-  b.Object("Network", &T::Network);
-  b.Object("Display", &T::Display);
-  b.Object("Media", &T::Media);
-  b.Object("Devices", &T::Devices);
-  b.Object("Engines", &T::Engines);
-  b.Object("APM", &T::APM);
-  b.Object("DirectX", &T::DirectX);
-  b.Object("Processes", &T::Processes);
-  b.Object("Printers", &T::Printers);
-  b.Object("Software", &T::Software);
-  b.Object("Startup", &T::Startup);
+  DescribeCategories(b, std::make_index_sequence<kCount>());
   b.Creatable();
 }
 
 TKSystemInfo::TKSystemInfo(TComponent* AOwner)
-    : TComponent(AOwner),
-      FAbout(std::string(kSystemInfoTitle) + " v" + kSystemInfoVersion),
-      FCPU(new TCPU),
-      FMemory(new TMemory),
-      FOS(new TOperatingSystem),
-      FDisk(new TDisk),
-      FMachine(new TMachine),
-      FNetwork(new TNetwork),
-      FDisplay(new TDisplay),
-      FMedia(new TMedia),
-      FDevices(new TDevices),
-      FEngines(new TEngines),
-      FAPM(new TAPM),
-      FDirectX(new TDirectX),
-      FProcesses(new TProcesses),
-      FPrinters(new TPrinters),
-      FSoftware(new TSoftware),
-      FStartup(new TStartup) {}
-
-TKSystemInfo::~TKSystemInfo() {
-  delete FStartup;
-  delete FSoftware;
-  delete FPrinters;
-  delete FProcesses;
-  delete FDirectX;
-  delete FAPM;
-  delete FEngines;
-  delete FDevices;
-  delete FMedia;
-  delete FDisplay;
-  delete FNetwork;
-  delete FMachine;
-  delete FDisk;
-  delete FOS;
-  delete FMemory;
-  delete FCPU;
+    : TComponent(AOwner), FAbout(std::string(kSystemInfoTitle) + " v" + kSystemInfoVersion) {
+  FCategories.reserve(kCount);
+  for (const TCategoryRow& row : kCategories) FCategories.push_back(row.Make());
 }
 
-namespace {
-template <class T>
-void Renew(T*& category) {
-  T* fresh = new T;
-  delete category;
-  category = fresh;
+TKSystemInfo::~TKSystemInfo() = default;
+
+size_t TKSystemInfo::CategoryIndex(const TClassInfo& category) {
+  for (size_t i = 0; i < kCount; ++i)
+    if (&kCategories[i].Class() == &category) return i;
+  throw Exception(std::string("No system-information category ") + category.Name);
 }
-}  // namespace
 
 void TKSystemInfo::Clear() {
-  Renew(FCPU);
-  Renew(FMemory);
-  Renew(FOS);
-  Renew(FDisk);
-  Renew(FMachine);
-  Renew(FNetwork);
-  Renew(FDisplay);
-  Renew(FMedia);
-  Renew(FDevices);
-  Renew(FEngines);
-  Renew(FAPM);
-  Renew(FDirectX);
-  Renew(FProcesses);
-  Renew(FPrinters);
-  Renew(FSoftware);
-  Renew(FStartup);
+  // Each new one is made before the old one goes.
+  for (size_t i = 0; i < kCount; ++i) FCategories[i] = kCategories[i].Make();
 }
 
 void TKSystemInfo::Refresh() {
-  InitProbes();  // the family flag and the locale's report formats
+  InitProbes();  // the family flag
   TGatherSession session;  // one reading of the device registry for all
-  FDevices->GetInfo();
-  FCPU->GetInfo();
-  FMemory->GetInfo();
-  FOS->GetInfo();
-  FDisk->GetInfo();
-  FDisk->SetDrive(FOS->Folders()->Values("Windows").substr(0, 2));
-  FMachine->GetInfo();
-  FNetwork->GetInfo();
-  FDisplay->GetInfo();
-  FMedia->GetInfo();
-  FEngines->GetInfo();
-  FAPM->GetInfo();
-  FDirectX->GetInfo();
-  FProcesses->GetInfo();
-  FPrinters->GetInfo();
-  FSoftware->GetInfo();
-  FStartup->GetInfo();
+  for (size_t i : kGatherOrder) kCategories[i].Gather(*this, *FCategories[i]);
 }
 
 void TKSystemInfo::Report(TStrings& report) {
-  FMachine->Report(report);
-  FOS->Report(report);
-  FCPU->Report(report);
-  FMemory->Report(report);
-  FDisplay->Report(report);
-  FAPM->Report(report);
-  FMedia->Report(report);
-  FNetwork->Report(report);
-  FDevices->Report(report);
-  FEngines->Report(report);
-  FDirectX->Report(report);
-  FDisk->Report(report);
-  FProcesses->Report(report);
-  FPrinters->Report(report);
-  FSoftware->Report(report);
-  FStartup->Report(report);
+  InitReportLocale();
+  for (size_t i : kReportOrder) kCategories[i].Report(*FCategories[i], report);
 }
 
 void TKSystemInfo::ShowOverview() {

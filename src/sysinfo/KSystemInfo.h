@@ -2,8 +2,11 @@
 // order (Refresh), writes them as one sectioned report (Report) and opens the system information
 // dialog (ShowOverview). Nothing is gathered when it is created.
 #pragma once
+#include <cstddef>
 #include <functional>
+#include <memory>
 #include <string>
+#include <vector>
 #include "framework/Classes.h"
 #include "framework/Strings.h"
 #include "sysinfo/KSI_APM.h"
@@ -36,22 +39,34 @@ class TKSystemInfo : public TComponent {
   const std::string& About() const { return FAbout; }
   void SetAbout(const std::string&) {}  // fixed
 
-  TCPU* CPU() const { return FCPU; }
-  TMemory* Memory() const { return FMemory; }
-  TOperatingSystem* OS() const { return FOS; }
-  TDisk* Disk() const { return FDisk; }
-  TMachine* Machine() const { return FMachine; }
-  TNetwork* Network() const { return FNetwork; }
-  TDisplay* Display() const { return FDisplay; }
-  TMedia* Media() const { return FMedia; }
-  TDevices* Devices() const { return FDevices; }
-  TEngines* Engines() const { return FEngines; }
-  TAPM* APM() const { return FAPM; }
-  TDirectX* DirectX() const { return FDirectX; }
-  TProcesses* Processes() const { return FProcesses; }
-  TPrinters* Printers() const { return FPrinters; }
-  TSoftware* Software() const { return FSoftware; }
-  TStartup* Startup() const { return FStartup; }
+  TCPU* CPU() const { return Category<TCPU>(); }
+  TMemory* Memory() const { return Category<TMemory>(); }
+  TOperatingSystem* OS() const { return Category<TOperatingSystem>(); }
+  TDisk* Disk() const { return Category<TDisk>(); }
+  TMachine* Machine() const { return Category<TMachine>(); }
+  TNetwork* Network() const { return Category<TNetwork>(); }
+  TDisplay* Display() const { return Category<TDisplay>(); }
+  TMedia* Media() const { return Category<TMedia>(); }
+  TDevices* Devices() const { return Category<TDevices>(); }
+  TEngines* Engines() const { return Category<TEngines>(); }
+  TAPM* APM() const { return Category<TAPM>(); }
+  TDirectX* DirectX() const { return Category<TDirectX>(); }
+  TProcesses* Processes() const { return Category<TProcesses>(); }
+  TPrinters* Printers() const { return Category<TPrinters>(); }
+  TSoftware* Software() const { return Category<TSoftware>(); }
+  TStartup* Startup() const { return Category<TStartup>(); }
+
+  // The category of that class (one of the table's in KSystemInfo.cpp).
+  template <class T>
+  T* Category() const {
+    static const size_t index = CategoryIndex(T::StaticClassInfo());
+    return static_cast<T*>(FCategories[index].get());
+  }
+  // The category of the table's row I, as its published property gives it.
+  template <size_t I>
+  TSysInfoCategory* CategoryAt() const {
+    return FCategories[I].get();
+  }
 
   // Gathers every category; each shows its own failure and the next goes on.
   void Refresh();
@@ -64,23 +79,10 @@ class TKSystemInfo : public TComponent {
   void ShowOverview();
 
  private:
+  static size_t CategoryIndex(const TClassInfo& category);
+
   std::string FAbout;
-  TCPU* FCPU;
-  TMemory* FMemory;
-  TOperatingSystem* FOS;
-  TDisk* FDisk;
-  TMachine* FMachine;
-  TNetwork* FNetwork;
-  TDisplay* FDisplay;
-  TMedia* FMedia;
-  TDevices* FDevices;
-  TEngines* FEngines;
-  TAPM* FAPM;
-  TDirectX* FDirectX;
-  TProcesses* FProcesses;
-  TPrinters* FPrinters;
-  TSoftware* FSoftware;
-  TStartup* FStartup;
+  std::vector<std::unique_ptr<TSysInfoCategory>> FCategories;  // in the table's order
 };
 
 // The dialog module installs what ShowOverview does; until then ShowOverview does nothing.

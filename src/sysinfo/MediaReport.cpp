@@ -15,26 +15,9 @@ VELMORA_CLASS_INFO(TMedia) {
   b.Strings("Mixer", &T::Mixer);
 }
 
-TMedia::TMedia()
-    : FDevices(new TStringList),
-      FWAVEIn(new TStringList),
-      FWAVEOut(new TStringList),
-      FMIDIIn(new TStringList),
-      FMIDIOut(new TStringList),
-      FAUX(new TStringList),
-      FMixer(new TStringList) {
+TMedia::TMedia() {
   FGamePortIndex = -1;
   FSoundCardIndex = -1;
-}
-
-TMedia::~TMedia() {
-  delete FMixer;
-  delete FAUX;
-  delete FMIDIOut;
-  delete FMIDIIn;
-  delete FWAVEOut;
-  delete FWAVEIn;
-  delete FDevices;
 }
 
 void TMedia::Report(TStrings& report) const {

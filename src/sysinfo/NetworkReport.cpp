@@ -23,26 +23,7 @@ VELMORA_CLASS_INFO(TNetwork) {
   b.Object("WinSock", &T::WinSock);
 }
 
-TNetwork::TNetwork()
-    : FIPAddresses(new TStringList),
-      FMACAddresses(new TStringList),
-      FAdapters(new TStringList),
-      FProtocols(new TStringList),
-      FServices(new TStringList),
-      FClients(new TStringList),
-      FWinSock(new TWinsock) {
-  FCardAdapterIndex = -1;
-}
-
-TNetwork::~TNetwork() {
-  delete FWinSock;
-  delete FClients;
-  delete FServices;
-  delete FProtocols;
-  delete FAdapters;
-  delete FMACAddresses;
-  delete FIPAddresses;
-}
+TNetwork::TNetwork() { FCardAdapterIndex = -1; }
 
 void TNetwork::Report(TStrings& report) const {
   AddSection(report, "Network");

@@ -48,19 +48,6 @@ VELMORA_CLASS_INFO(TOperatingSystem) {
   b.Str("DVDRegion", &T::DVDRegion, &T::SetDVDRegion);
 }
 
-TOperatingSystem::TOperatingSystem()
-    : FTimeZone(new TTimeZone),
-      FEnvironment(new TStringList),
-      FFolders(new TStringList),
-      FNTSpecific(new TNTSpecific) {}
-
-TOperatingSystem::~TOperatingSystem() {
-  delete FNTSpecific;
-  delete FFolders;
-  delete FEnvironment;
-  delete FTimeZone;
-}
-
 void TNTSpecific::Report(TStrings& report) const {
   AddSection(report, "NT Specific");
   AddValue(report, "ProductType", ProductTypeText(FProductType));

@@ -9,12 +9,7 @@ VELMORA_CLASS_INFO(TPrinters) {
   b.Strings("Ports", &T::Ports);
 }
 
-TPrinters::TPrinters() : FNames(new TStringList), FPorts(new TStringList) { FDefaultIndex = -1; }
-
-TPrinters::~TPrinters() {
-  delete FPorts;
-  delete FNames;
-}
+TPrinters::TPrinters() { FDefaultIndex = -1; }
 
 void TPrinters::Report(TStrings& report) const {
   AddSection(report, "Printers");

@@ -4,10 +4,6 @@
 
 VELMORA_CLASS_INFO(TSoftware) { b.Strings("Installed", &TSoftware::Installed); }
 
-TSoftware::TSoftware() : FInstalled(new TStringList) {}
-
-TSoftware::~TSoftware() { delete FInstalled; }
-
 void TSoftware::Report(TStrings& report) const {
   AddSection(report, "Installed Software");
   WriteList(report, "Count", "Item", *FInstalled);

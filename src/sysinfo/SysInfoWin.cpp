@@ -269,7 +269,7 @@ bool TSysKey::Open(HKEY root, const std::string& path, TRegView view) {
   if (root == HKEY_LOCAL_MACHINE && view == rv32 && gView32) base = gView32;
   HKEY h = nullptr;
   if (RegOpenKeyExA(base, path.c_str(), 0, ViewAccess(view), &h) != ERROR_SUCCESS) return false;
-  FKey = h;
+  FKey.reset(h);
   FView = view;
   return true;
 }
@@ -278,9 +278,9 @@ bool TSysKey::Open(const TSysKey& parent, const std::string& sub) {
   Close();
   HKEY h = nullptr;
   if (!parent.FKey ||
-      RegOpenKeyExA(parent.FKey, sub.c_str(), 0, ViewAccess(parent.FView), &h) != ERROR_SUCCESS)
+      RegOpenKeyExA(parent.FKey.get(), sub.c_str(), 0, ViewAccess(parent.FView), &h) != ERROR_SUCCESS)
     return false;
-  FKey = h;
+  FKey.reset(h);
   FView = parent.FView;
   return true;
 }
@@ -289,57 +289,54 @@ bool TSysKey::Open(const TSysKey& parent, const TRegName& sub) {
   if (sub.Wide.empty() || !UseWide()) return Open(parent, sub.Text);
   Close();
   HKEY h = nullptr;
-  if (!parent.FKey || SysApi().RegOpenKeyExW(parent.FKey, sub.Wide.c_str(), 0,
+  if (!parent.FKey || SysApi().RegOpenKeyExW(parent.FKey.get(), sub.Wide.c_str(), 0,
                                              ViewAccess(parent.FView), &h) != ERROR_SUCCESS)
     return false;
-  FKey = h;
+  FKey.reset(h);
   FView = parent.FView;
   return true;
 }
 
-void TSysKey::Close() {
-  if (FKey) RegCloseKey(FKey);
-  FKey = nullptr;
-}
+void TSysKey::Close() { FKey.reset(); }
 
-std::vector<std::string> TSysKey::SubKeys() const { return EnumNames(FKey, false); }
+std::vector<std::string> TSysKey::SubKeys() const { return EnumNames(FKey.get(), false); }
 
-std::vector<std::string> TSysKey::ValueNames() const { return EnumNames(FKey, true); }
+std::vector<std::string> TSysKey::ValueNames() const { return EnumNames(FKey.get(), true); }
 
 std::vector<TRegName> TSysKey::SubKeyNames() const {
   if (!FKey) return {};
-  if (UseWide()) return EnumSubKeysWide(FKey);
+  if (UseWide()) return EnumSubKeysWide(FKey.get());
   std::vector<TRegName> names;
-  for (std::string& n : EnumNames(FKey, false)) names.push_back({std::move(n), {}});
+  for (std::string& n : EnumNames(FKey.get(), false)) names.push_back({std::move(n), {}});
   return names;
 }
 
-std::vector<TRegValue> TSysKey::Values() const { return EnumValues(FKey, UseWide()); }
+std::vector<TRegValue> TSysKey::Values() const { return EnumValues(FKey.get(), UseWide()); }
 
 bool TSysKey::HasSubKey(const std::string& name) const {
   if (!FKey || name.empty()) return false;
   HKEY h = nullptr;
-  if (RegOpenKeyExA(FKey, name.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS) return false;
+  if (RegOpenKeyExA(FKey.get(), name.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS) return false;
   RegCloseKey(h);
   return true;
 }
 
 bool TSysKey::HasValue(const std::string& name) const {
   return FKey &&
-         RegQueryValueExA(FKey, name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+         RegQueryValueExA(FKey.get(), name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
 }
 
 bool TSysKey::ReadRaw(const std::string& name, std::vector<char>& data, DWORD* type) const {
   data.clear();
   if (!FKey) return false;
   DWORD t = REG_NONE, size = 0;
-  if (RegQueryValueExA(FKey, name.c_str(), nullptr, &t, nullptr, &size) != ERROR_SUCCESS)
+  if (RegQueryValueExA(FKey.get(), name.c_str(), nullptr, &t, nullptr, &size) != ERROR_SUCCESS)
     return false;
   // The value may grow between the two calls: ask again with the size it reports.
   for (int attempt = 0; attempt < 4; ++attempt) {
     data.resize(size);
     DWORD got = size;
-    const LONG r = RegQueryValueExA(FKey, name.c_str(), nullptr, &t,
+    const LONG r = RegQueryValueExA(FKey.get(), name.c_str(), nullptr, &t,
                                     reinterpret_cast<BYTE*>(data.data()), &got);
     if (r == ERROR_MORE_DATA) {
       size = got > size ? got : size * 2 + 64;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 #include "framework/Dialogs.h"
+#include "framework/Handles.h"
 
 // HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER as the categories read them.
 HKEY SysRoot(HKEY predefined);
@@ -66,8 +67,8 @@ class TSysKey {
   bool Open(const TSysKey& parent, const std::string& sub);
   bool Open(const TSysKey& parent, const TRegName& sub);
   void Close();
-  bool IsOpen() const { return FKey != nullptr; }
-  HKEY Handle() const { return FKey; }
+  bool IsOpen() const { return static_cast<bool>(FKey); }
+  HKEY Handle() const { return FKey.get(); }
 
   // Every name, however long: the buffers grow to what the system reports.
   std::vector<std::string> SubKeys() const;
@@ -87,7 +88,7 @@ class TSysKey {
   bool ReadDword(const std::string& name, uint32_t& value) const;
 
  private:
-  HKEY FKey = nullptr;
+  RegKeyHandle FKey;
   TRegView FView = rvDefault;
 };
 

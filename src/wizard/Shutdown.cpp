@@ -1,4 +1,5 @@
 #include "wizard/Shutdown.h"
+#include "framework/Handles.h"
 #include "probes/Kestrix_Routines.h"
 
 namespace {
@@ -12,10 +13,10 @@ F Lookup(const char* module, const char* name) {
 // Enables the shutdown privilege of this process; false when the token will not have it.
 bool EnableShutdownPrivilege(const TShutdownApi& api) {
   if (!api.OpenToken || !api.LookupPrivilege || !api.AdjustPrivileges) return false;
-  HANDLE process = OpenProcess(PROCESS_ALL_ACCESS, TRUE, GetCurrentProcessId());
+  KernelHandle process(OpenProcess(PROCESS_ALL_ACCESS, TRUE, GetCurrentProcessId()));
   HANDLE token = nullptr;
-  BOOL opened = api.OpenToken(process ? process : GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token);
-  if (process) CloseHandle(process);
+  BOOL opened = api.OpenToken(process ? process.get() : GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token);
+  process.reset();
   if (!opened) return false;
   TOKEN_PRIVILEGES tp{};
   tp.PrivilegeCount = 1;

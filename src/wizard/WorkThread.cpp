@@ -1,5 +1,6 @@
 #include "wizard/WorkThread.h"
 #include <algorithm>
+#include <utility>
 #include "framework/Events.h"
 #include "framework/Exception.h"
 #include "framework/Timer.h"
@@ -98,13 +99,13 @@ void TWorkThread::SetPriority(TThreadPriority v) {
 void TWorkThread::Start(void* Data) {
   if (FThread) return;
   auto* t = new TWorkExecuteThread(this, Data, FPriority);
-  HANDLE process = GetCurrentProcess();
-  if (!DuplicateHandle(process, t->Handle(), process, &FThreadHandle, SYNCHRONIZE, FALSE, 0)) {
+  HANDLE process = GetCurrentProcess(), copy = nullptr;
+  if (!DuplicateHandle(process, t->Handle(), process, &copy, SYNCHRONIZE, FALSE, 0)) {
     DWORD error = GetLastError();
     delete t;  // never started: it ends without running anything
-    FThreadHandle = nullptr;
     throw Exception(Format("Thread creation error: %lu", error));
   }
+  FThreadHandle.reset(copy);
   FThread = t;
   if (FThreadGroup) FThreadGroup->NotifyStart(t);
   if (OnStart) {
@@ -133,12 +134,11 @@ void TWorkThread::StopAndWait() {
   FTimer->SetEnabled(false);
   if (!FThread) return;
   FQuiet = true;
-  HANDLE h = FThreadHandle;
+  KernelHandle h = std::move(FThreadHandle);
   Stop();
   // Its hand-offs and its end are served here; nothing else of the window runs meanwhile.
-  WaitServingSynchronize(h);
-  CloseHandle(h);
-  FThreadHandle = nullptr;
+  WaitServingSynchronize(h.get());
+  h.reset();
   FThread = nullptr;
   FQuiet = false;
 }
@@ -157,8 +157,7 @@ void TWorkThread::Terminated(TWorkExecuteThread* thread) {
   FTimer->SetEnabled(false);
   FThread = nullptr;
   if (FQuiet) return;  // the waiting owner closes the handle
-  if (FThreadHandle) CloseHandle(FThreadHandle);
-  FThreadHandle = nullptr;
+  FThreadHandle.reset();
   if (FThreadGroup) FThreadGroup->NotifyStop(thread);
   if (OnTerminate) {
     Locked lock(*this);

@@ -6,6 +6,7 @@
 #include <functional>
 #include <vector>
 #include "framework/Classes.h"
+#include "framework/Handles.h"
 #include "framework/Threads.h"
 
 class TTimer;
@@ -108,7 +109,7 @@ class TWorkThread : public TWorkThreadBase {
   void Terminated(TWorkExecuteThread* thread);
 
   TWorkExecuteThread* FThread = nullptr;
-  HANDLE FThreadHandle = nullptr;  // a copy of the running worker's handle: it outlives the object
+  KernelHandle FThreadHandle;  // a copy of the running worker's handle: it outlives the object
   TThreadPriority FPriority = TThreadPriority::tpNormal;
   TTimer* FTimer = nullptr;
   bool FSynchroMethods = false;

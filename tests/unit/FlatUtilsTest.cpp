@@ -48,15 +48,6 @@ TEST(FlatButtonGlyphs, CellCountFromTheStripAndCellPerState) {
   EXPECT_EQ(GlyphCell(0, fbsLatched), 0);
 }
 
-TEST(FlatButtonGlyphs, AcceleratorIsTheLetterAfterASingleAmpersand) {
-  EXPECT_TRUE(IsAccel('O', "&Optimize it!"));
-  EXPECT_TRUE(IsAccel('i', "System &info..."));
-  EXPECT_FALSE(IsAccel('b', "a&&b"));
-  EXPECT_TRUE(IsAccel('c', "a&&b&c"));
-  EXPECT_EQ(AccelChar("trailing&"), 0);
-  EXPECT_EQ(AccelChar("none"), 0);
-}
-
 TEST(FlatCheckBoxGeometry, BoxSitsLeftOrRightAndTheCaptionBesideIt) {
   EXPECT_EQ(CheckBoxRect({121, 17}, checkboxLeft), (Rect{1, 3, 12, 14}));
   EXPECT_EQ(CheckBoxRect({121, 17}, checkboxRight), (Rect{109, 3, 120, 14}));

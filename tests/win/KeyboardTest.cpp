@@ -12,7 +12,7 @@
 #include "app/OptForm.h"
 #include "flat/FlatButtons.h"
 #include "flat/FlatCheckBoxes.h"
-#include "flat/FlatUtils.h"
+#include "framework/Accelerators.h"
 #include "framework/ComCtrls.h"
 #include "framework/ExtCtrls.h"
 #include "framework/StdCtrls.h"
@@ -329,7 +329,7 @@ std::string AccelProblems(TForm* f) {
     for (const std::string& c : set) {
       std::string caption = c.substr(c.find('\'') + 1);
       caption.pop_back();
-      char letter = static_cast<char>(toupper(static_cast<unsigned char>(flat::AccelChar(caption))));
+      char letter = static_cast<char>(toupper(static_cast<unsigned char>(AccelChar(caption))));
       if (!letter)
         problems += c + " has no accelerator; ";
       else if (seen.count(letter) && seen[letter] != c)

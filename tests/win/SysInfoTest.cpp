@@ -2,14 +2,17 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <algorithm>
+#include <new>
 #include <string>
 #include <vector>
 #include "framework/Dialogs.h"
 #include "probes/KSI_CPUUsage.h"
 #include "framework/Exception.h"
+#include "framework/Handles.h"
 #include "probes/Kestrix_Routines.h"
 #include "probes/MemoryStatus.h"
 #include "sysinfo/KSystemInfo.h"
+#include "sysinfo/ReportText.h"
 #include "sysinfo/SysInfoWin.h"
 #include "SysInfoFixtures.h"
 
@@ -542,6 +545,43 @@ TEST(SysInfoPerVersion, EveryLogicalProcessorIsVisitedOnceAndThePinIsUndone) {
   EXPECT_EQ(cpu.Packages() * cpu.Topology().Threads, count);
   EXPECT_EQ(cpu.Packages(), system.Packages);
   EXPECT_EQ(cpu.Packages() * cpu.Topology().Cores, system.Cores);
+}
+
+TEST(SysInfoReport, NumbersAreGroupedAsTheUsersSettingsSay) {
+  char sep[8] = {};
+  ASSERT_GT(GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_STHOUSAND, sep, sizeof sep), 0);
+  SetThousandSeparator("~");  // nobody has set the formats up before the report
+  TKSystemInfo info(nullptr);
+  info.Memory()->SetPageSize(65536);
+  TStringList r;
+  info.Report(r);
+  const std::vector<std::string> lines = r.Items();
+  EXPECT_NE(std::find(lines.begin(), lines.end(), std::string("PageSize=65") + sep + "536"), lines.end());
+}
+
+namespace {
+// A process list whose reading runs out of memory after its first entry.
+HANDLE gSnapshot = nullptr;
+HANDLE WINAPI EventSnapshot(DWORD, DWORD) { return gSnapshot = CreateEventA(nullptr, TRUE, FALSE, nullptr); }
+BOOL WINAPI OneProcess(HANDLE, TProcessEntry32* e) {
+  e->th32ProcessID = 4;
+  lstrcpyA(e->szExeFile, "one.exe");
+  return TRUE;
+}
+BOOL WINAPI OutOfMemory(HANDLE, TProcessEntry32*) { throw std::bad_alloc(); }
+}  // namespace
+
+TEST_F(SysInfoSeams, AGatheringThatFailsPartWayLetsGoOfItsHandles) {
+  SysApi().CreateToolhelp32Snapshot = EventSnapshot;
+  SysApi().Process32First = OneProcess;
+  SysApi().Process32Next = OutOfMemory;
+  const long held = HeldKernelHandles();
+  TProcesses processes;
+  processes.GetInfo();
+  ASSERT_EQ(boxes.Shown.size(), 1u);
+  EXPECT_EQ(boxes.Shown[0].rfind("TProcesses.GetInfo: ", 0), 0u);
+  EXPECT_EQ(HeldKernelHandles(), held);
+  EXPECT_FALSE(SetEvent(gSnapshot));  // closed
 }
 
 // A copy of this program that waits to be ended (started by the test below).

@@ -1,0 +1,3 @@
+#include "sysinfo/SysInfoProps.h"
+
+VELMORA_CLASS_INFO(TSysInfoCategory) {}
