@@ -119,22 +119,17 @@ class FontCache {
   HFONT Acquire(const LOGFONTA& lf, const std::string& name, int style);
   void Release(HFONT h);
   long Count() {
-    Lock l(this);
+    CriticalSectionLock lock(FLock);
     return static_cast<long>(FFonts.size());
   }
 
  private:
-  struct Lock {
-    explicit Lock(FontCache* c) : c(c) { EnterCriticalSection(&c->FLock); }
-    ~Lock() { LeaveCriticalSection(&c->FLock); }
-    FontCache* c;
-  };
   CRITICAL_SECTION FLock;
   std::vector<SharedFont> FFonts;
 };
 
 HFONT FontCache::Acquire(const LOGFONTA& lf, const std::string& name, int style) {
-  Lock l(this);
+  CriticalSectionLock lock(FLock);
   for (SharedFont& f : FFonts)
     if (f.height == lf.lfHeight && f.style == style && f.charset == lf.lfCharSet && f.orientation == lf.lfEscapement &&
         f.name == name) {
@@ -150,7 +145,7 @@ HFONT FontCache::Acquire(const LOGFONTA& lf, const std::string& name, int style)
 }
 
 void FontCache::Release(HFONT h) {
-  Lock l(this);
+  CriticalSectionLock lock(FLock);
   for (size_t i = 0; i < FFonts.size(); ++i)
     if (FFonts[i].handle.get() == h) {
       if (--FFonts[i].refs == 0) FFonts.erase(FFonts.begin() + static_cast<std::ptrdiff_t>(i));

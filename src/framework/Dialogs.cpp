@@ -1,5 +1,6 @@
 #include "framework/Dialogs.h"
 #include <atomic>
+#include "framework/Handles.h"
 
 namespace {
 
@@ -19,16 +20,19 @@ HookSlot& Slot() {
 
 void SetMessageBoxHook(TMessageBoxHook hook) {
   HookSlot& s = Slot();
-  EnterCriticalSection(&s.lock);
-  s.hook.swap(hook);
-  LeaveCriticalSection(&s.lock);
+  {
+    CriticalSectionLock lock(s.lock);
+    s.hook.swap(hook);
+  }
 }  // the old hook is released outside the lock
 
 int MessageBox(const std::string& text, const std::string& caption, UINT flags, HWND owner) {
   HookSlot& s = Slot();
-  EnterCriticalSection(&s.lock);
-  TMessageBoxHook hook = s.hook;
-  LeaveCriticalSection(&s.lock);
+  TMessageBoxHook hook;
+  {
+    CriticalSectionLock lock(s.lock);
+    hook = s.hook;  // a copy may throw: the lock is left all the same
+  }
   if (hook) return hook(text, caption, flags);
   return MessageBoxA(owner, text.c_str(), caption.c_str(), flags);
 }

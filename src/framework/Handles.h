@@ -102,3 +102,16 @@ class FindHandle : public handle_detail::UniqueHandle<HANDLE, handle_detail::Clo
 inline long HeldKernelHandles() { return handle_detail::CloseKernel::held; }
 inline long HeldRegistryKeys() { return handle_detail::CloseRegKey::held; }
 inline long HeldFindHandles() { return handle_detail::CloseFind::held; }
+
+// A critical section entered for one scope: left again however the scope ends, so a throw while
+// it is held (an allocation, a copied handler) cannot leave every other thread waiting on it.
+class CriticalSectionLock {
+ public:
+  explicit CriticalSectionLock(CRITICAL_SECTION& cs) : FSection(cs) { EnterCriticalSection(&FSection); }
+  ~CriticalSectionLock() { LeaveCriticalSection(&FSection); }
+  CriticalSectionLock(const CriticalSectionLock&) = delete;
+  CriticalSectionLock& operator=(const CriticalSectionLock&) = delete;
+
+ private:
+  CRITICAL_SECTION& FSection;
+};

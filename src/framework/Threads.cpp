@@ -62,13 +62,14 @@ bool CheckSynchronize() {
   SyncState& s = Sync();
   bool any = false;
   for (;;) {
-    EnterCriticalSection(&s.lock);
     SyncRequest* r = nullptr;
-    if (!s.queue.empty()) {
-      r = s.queue.front();
-      s.queue.pop_front();
+    {
+      CriticalSectionLock lock(s.lock);
+      if (!s.queue.empty()) {
+        r = s.queue.front();
+        s.queue.pop_front();
+      }
     }
-    LeaveCriticalSection(&s.lock);
     if (!r) return any;
     any = true;
     try {
@@ -90,9 +91,10 @@ void TThread::Synchronize(TThread* thread, const std::function<void()>& f) {
   SyncState& s = Sync();
   SyncRequest r{&f, KernelHandle(CreateEventA(nullptr, TRUE, FALSE, nullptr)), nullptr};
   if (!r.done) throw Exception("Unable to synchronize with the window thread");
-  EnterCriticalSection(&s.lock);
-  s.queue.push_back(&r);
-  LeaveCriticalSection(&s.lock);
+  {
+    CriticalSectionLock lock(s.lock);
+    s.queue.push_back(&r);
+  }
   SetEvent(s.wake);
   PostMessageA(s.window->Handle(), WM_SYNCHRONIZE, 0, 0);
   WaitForSingleObject(r.done.get(), INFINITE);
@@ -157,10 +159,11 @@ TThread::~TThread() {
     // gone.
     int notEntered = 0;
     FBodyState.compare_exchange_strong(notEntered, 2);
-    EnterCriticalSection(&FLock);
-    FSuspendCount = 0;
-    SetEvent(FRunEvent.get());
-    LeaveCriticalSection(&FLock);
+    {
+      CriticalSectionLock lock(FLock);
+      FSuspendCount = 0;
+      SetEvent(FRunEvent.get());
+    }
     Wait();
   }
   DeleteCriticalSection(&FLock);
@@ -231,16 +234,16 @@ void TThread::PausePoint() const {
 }
 
 void TThread::Resume() {
-  EnterCriticalSection(&FLock);
+  CriticalSectionLock lock(FLock);
   if (FSuspendCount > 0 && --FSuspendCount == 0) SetEvent(FRunEvent.get());
-  LeaveCriticalSection(&FLock);
 }
 
 void TThread::Suspend() {
   if (FFinished) return;
-  EnterCriticalSection(&FLock);
-  if (FSuspendCount++ == 0) ResetEvent(FRunEvent.get());
-  LeaveCriticalSection(&FLock);
+  {
+    CriticalSectionLock lock(FLock);
+    if (FSuspendCount++ == 0) ResetEvent(FRunEvent.get());
+  }
   // A thread that suspends itself stops right here, its count already raised, so that a Resume
   // from elsewhere lets it go on.
   PausePoint();
