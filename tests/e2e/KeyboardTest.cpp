@@ -50,7 +50,7 @@ TEST(Keyboard, TheWizardIsWalkedWithKeysAloneToTheConnectionTuning) {
   Program p;
   ASSERT_TRUE(p.Start("winxp"));
   DWORD pid = p.pi.dwProcessId;
-  HWND main = FindTopWindow(pid, "TMainForm", "Velmora v4.6", 15000);
+  HWND main = FindTopWindow(pid, "TMainForm", kMainCaption, 15000);
   ASSERT_NE(main, nullptr);
   ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(main) != 0; }, 15000));
   ASSERT_TRUE(Settle(main));

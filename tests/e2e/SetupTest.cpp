@@ -16,7 +16,7 @@ namespace {
 
 const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Velmora";
 const char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-const char kSetupName[] = "velmora-4.6-setup.exe";
+const char kSetupName[] = "velmora-" VELMORA_VERSION "-setup.exe";
 const char kParent[] = "C:\\Program Files\\Velmora Test Tools";
 const char kFolder[] = "C:\\Program Files\\Velmora Test Tools\\Velmora";
 
@@ -220,7 +220,7 @@ class Setup : public ::testing::Test {
     std::string cmd = "\"" + link.Target + "\"";
     ASSERT_TRUE(CreateProcessA(link.Target.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
                                link.Folder.empty() ? nullptr : link.Folder.c_str(), &si, &program));
-    main = FindTopWindow(program.dwProcessId, "TMainForm", "Velmora v4.6", 20000);
+    main = FindTopWindow(program.dwProcessId, "TMainForm", kMainCaption, 20000);
     ASSERT_NE(main, nullptr);
     ASSERT_TRUE(Settle(main));
   }
@@ -262,7 +262,7 @@ TEST_F(Setup, SilentRoundTripIntoAFolderWithSpaces) {
   // The entry of Add/Remove Programs.
   DWORD type = 0;
   EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName"), "Velmora");
-  EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayVersion"), "4.6");
+  EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayVersion"), VELMORA_VERSION);
   EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, kUninstallKey, "Publisher"), "Velmora");
   EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayIcon"), Installed("velmora.exe") + ",0");
   EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"), "\"" + Installed("uninstall.exe") + "\"");

@@ -144,6 +144,57 @@ TEST(ImportFloor, SetupProgramLoadsOnWindows95AndNT4) {
   }
 }
 
+// Explorer, shortcuts, Add/Remove Programs and the setup show the first icon group of the file.
+TEST(ProgramFile, ItsOwnIconComesFirst) {
+  std::vector<PeResource> groups = ReadPeResources(ReadFileBytes(VELMORA_EXE), 14);  // RT_GROUP_ICON
+  ASSERT_GE(groups.size(), 2u);
+  EXPECT_EQ(groups[0].Name, "MAINICON");
+  // The program's icon offers the large size too (32 x 32 for Explorer and the setup).
+  const std::vector<uint8_t>& dir = groups[0].Data;
+  ASSERT_GE(dir.size(), 6u);
+  bool large = false;
+  for (size_t i = 0, n = dir[4] | dir[5] << 8; i < n && 6 + 14 * i + 14 <= dir.size(); ++i)
+    large |= dir[6 + 14 * i] == 32;
+  EXPECT_TRUE(large);
+}
+
+namespace {
+// The text of a value of a version resource's string table ("FileVersion"), as stored.
+std::string VersionString(const std::vector<uint8_t>& res, const std::string& key) {
+  std::u16string wide(key.begin(), key.end());
+  wide.push_back(0);
+  for (size_t at = 0; at + 2 * wide.size() <= res.size(); at += 2) {
+    bool match = true;
+    for (size_t k = 0; k < wide.size() && match; ++k)
+      match = (res[at + 2 * k] | res[at + 2 * k + 1] << 8) == wide[k];
+    if (!match) continue;
+    size_t v = (at + 2 * wide.size() + 3) & ~size_t{3};
+    std::string text;
+    for (; v + 1 < res.size() && (res[v] | res[v + 1]); v += 2) text += static_cast<char>(res[v]);
+    return text;
+  }
+  return "";
+}
+}  // namespace
+
+// The version written in the build's project: in the file's version resource, as Explorer's
+// properties and the setup show it.
+TEST(ProgramFile, CarriesTheProjectsVersion) {
+  std::vector<PeResource> versions = ReadPeResources(ReadFileBytes(VELMORA_EXE), 16);  // RT_VERSION
+  ASSERT_EQ(versions.size(), 1u);
+  const std::vector<uint8_t>& v = versions[0].Data;
+  EXPECT_EQ(VersionString(v, "FileVersion"), VELMORA_VERSION);
+  EXPECT_EQ(VersionString(v, "ProductVersion"), VELMORA_VERSION);
+  // The fixed part: 0xFEEF04BD, then the structure version, then the file version's high word.
+  const uint8_t signature[] = {0xBD, 0x04, 0xEF, 0xFE};
+  auto fixed = std::search(v.begin(), v.end(), std::begin(signature), std::end(signature));
+  ASSERT_TRUE(fixed != v.end() && v.end() - fixed >= 12);
+  const size_t at = fixed - v.begin() + 8;
+  const std::string text = VELMORA_VERSION;
+  EXPECT_EQ(v[at + 2] | v[at + 3] << 8, std::stoi(text));
+  EXPECT_EQ(v[at] | v[at + 1] << 8, std::stoi(text.substr(text.find('.') + 1)));
+}
+
 TEST(PeReader, RefusesWhatIsNotAnImage) {
   EXPECT_THROW(ReadPe({}), std::runtime_error);
   EXPECT_THROW(ReadPe({'M', 'Z'}), std::runtime_error);
