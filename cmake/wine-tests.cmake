@@ -48,7 +48,13 @@ endforeach()
 foreach(v winxp win10)
   wine_test(e2e.setup.${v} e2e_tests.exe ARGS --gtest_brief=1 --gtest_filter=Setup.* --winver=${v} TIMEOUT 240)
 endforeach()
-wine_test(e2e e2e_tests.exe ARGS --gtest_brief=1 --gtest_filter=-Startup.*:Report.*:WizardTuning.*:Setup.*:Wow64*
+# Help, keys and a small screen, as the users of the old and the current systems meet them.
+foreach(v winxp win10)
+  wine_test(e2e.keys.${v} e2e_tests.exe ARGS --gtest_brief=1 --gtest_filter=Help.*:Keys.*:SmallScreen.*
+            --winver=${v} TIMEOUT 240)
+endforeach()
+wine_test(e2e e2e_tests.exe ARGS --gtest_brief=1
+          --gtest_filter=-Startup.*:Report.*:WizardTuning.*:Setup.*:Wow64*:Help.*:Keys.*:SmallScreen.*
           TIMEOUT 300)
 # The registry's two views of 64-bit Windows, in a 64-bit prefix of its own (made on first use).
 wine_test(e2e.wow64 e2e_tests.exe WIN64 ARGS --gtest_brief=1 --gtest_filter=Wow64* TIMEOUT 300)

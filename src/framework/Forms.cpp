@@ -1,5 +1,6 @@
 #include "framework/Forms.h"
 #include <windowsx.h>
+#include <algorithm>
 #include "framework/Description.h"
 #include "framework/Events.h"
 #include "framework/Exception.h"
@@ -46,6 +47,8 @@ VELMORA_CLASS_INFO(TForm) {
   b.Int("ClientHeight", &TForm::StoredClientHeight, &TForm::SetClientHeight);
   b.Int("PixelsPerInch", &TForm::PixelsPerInch, &TForm::SetPixelsPerInch);
   b.Bool("KeyPreview", &TForm::KeyPreview, &TForm::SetKeyPreview);
+  b.Str("HelpTopic", &TForm::HelpTopic, &TForm::SetHelpTopic);
+  b.Ref<TWinControl>("ActiveControl", &TForm::ActiveControl, &TForm::SetActiveControl);
   b.Event("OnCreate", &TForm::OnCreate);
   b.Event("OnShow", &TForm::OnShow);
   b.Event("OnHide", &TForm::OnHide);
@@ -374,6 +377,11 @@ LRESULT TForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
       if (OnResize && wp != SIZE_MINIMIZED) CallGuarded(this, [&] { OnResize(this); });
       return r;
     }
+    case WM_HELP:
+      // F1 where the program's own loop does not see it (a menu, a message box), and the
+      // caption's help button.
+      ShowHelp();
+      return TRUE;
     case WM_SHOWWINDOW:
       // Hidden (by the program, with its owner, into the tray): a window off the screen needs
       // no pictures kept for painting.
@@ -384,9 +392,13 @@ LRESULT TForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_SETFOCUS:
       // The form is activated: the focus goes on to the control that had it (or was given it
-      // while the form was off the screen), as in a dialog.
+      // while the form was off the screen), else to the first tab stop, as in a dialog.
       if (FActiveControl && FActiveControl->CanFocus()) {
         ::SetFocus(FActiveControl->Handle());
+        return 0;
+      }
+      if (HWND first = NextTabStop(FHandle, nullptr, false)) {
+        ::SetFocus(first);
         return 0;
       }
       break;
@@ -450,7 +462,13 @@ void TForm::SetActiveControl(TWinControl* c) {
   UpdateDefaultLook();
 }
 
-void TForm::ControlFocused(TWinControl* c) { SetActiveControl(c); }
+void TForm::ControlFocused(TWinControl* c) {
+  SetActiveControl(c);
+}
+
+void TForm::ShowHelp() {
+  if (Application) Application->ShowHelp(FHelpTopic);
+}
 
 void TForm::ControlGone(TWinControl* c) {
   if (FActiveControl == c) FActiveControl = nullptr;
@@ -546,6 +564,30 @@ std::string TApplication::ExeName() const {
   return std::string(buf, n);
 }
 
+void TApplication::ShowHelp(const std::string& topic) {
+  std::string file = FHelpFile;
+  if (file.empty()) return;
+  // A bare name is the file beside the program, wherever it was started from.
+  if (file.find_first_of("\\/:") == std::string::npos) {
+    std::string exe = ExeName();
+    file = exe.substr(0, exe.find_last_of("\\:") + 1) + file;
+  }
+  if (HelpViewer) {
+    HelpViewer(file, topic);
+    return;
+  }
+  // The viewer is looked up when needed: it is not on every Windows 95 machine, and a missing
+  // help file is its to report.
+  using HtmlHelpFn = HWND(WINAPI*)(HWND, LPCSTR, UINT, DWORD_PTR);
+  static HMODULE lib = LoadLibraryA("hhctrl.ocx");
+  auto fn = lib ? reinterpret_cast<HtmlHelpFn>(reinterpret_cast<void*>(GetProcAddress(lib, "HtmlHelpA"))) : nullptr;
+  if (!fn) return;
+  if (topic.empty())
+    fn(nullptr, file.c_str(), 0x0001 /* HH_DISPLAY_TOC */, 0);
+  else
+    fn(nullptr, (file + "::/" + topic).c_str(), 0x0000 /* HH_DISPLAY_TOPIC */, 0);
+}
+
 void TApplication::AddForm(TForm* f) {
   if (!FMainForm) FMainForm = f;
 }
@@ -568,6 +610,9 @@ void TApplication::ProcessMessages() {
     if (OnMessage) OnMessage(m, handled);
     if (handled) continue;
     if (m.message == WM_SYSCHAR && DialogChar(m.hwnd, static_cast<char>(m.wParam))) continue;
+    // The system posts this beside F1's key-down and makes it the help request (WM_HELP): the
+    // key-down has opened the help already in the program's windows.
+    if (m.message == 0x004D /* WM_KEYF1 */ && IsFormWindow(m.hwnd)) continue;
     if (m.message >= WM_KEYFIRST && m.message <= WM_KEYLAST && DialogKey(m)) continue;
     if (m.message == WM_KEYDOWN || m.message == WM_SYSKEYDOWN || m.message == WM_LBUTTONDOWN || m.message == WM_RBUTTONDOWN)
       CancelHint();
@@ -576,12 +621,27 @@ void TApplication::ProcessMessages() {
   }
 }
 
+namespace {
+// The top-level window of a window, and its form when the program made it.
+HWND TopLevel(HWND h) {
+  while (h && (GetWindowLongA(h, GWL_STYLE) & WS_CHILD)) h = GetParent(h);
+  return h;
+}
+TForm* FormOf(HWND h) { return dynamic_cast<TForm*>(TWinControl::FromHandle(TopLevel(h))); }
+}  // namespace
+
+bool TApplication::IsFormWindow(HWND h) { return FormOf(h) != nullptr; }
+
 bool TApplication::DialogKey(MSG& m) {
-  // Every form works as a dialog box for the keyboard: Tab and Shift+Tab, Enter, Esc, the arrows.
-  HWND top = m.hwnd;
-  while (top && (GetWindowLongA(top, GWL_STYLE) & WS_CHILD)) top = GetParent(top);
-  auto* form = dynamic_cast<TForm*>(TWinControl::FromHandle(top));
+  // Every form works as a dialog box for the keyboard: Tab and Shift+Tab, Enter, Esc, the arrows,
+  // F1.
+  HWND top = TopLevel(m.hwnd);
+  auto* form = FormOf(m.hwnd);
   if (!form) return false;
+  if (m.message == WM_KEYDOWN && m.wParam == VK_F1 && GetKeyState(VK_CONTROL) >= 0 && GetKeyState(VK_SHIFT) >= 0) {
+    CallGuarded(form, [&] { form->ShowHelp(); });
+    return true;
+  }
   if (m.message == WM_KEYDOWN && (m.wParam == VK_TAB || m.wParam == VK_RETURN) && GetKeyState(VK_MENU) >= 0) {
     if (m.wParam == VK_TAB && GetKeyState(VK_CONTROL) < 0) {
       TurnPage(form, GetKeyState(VK_SHIFT) >= 0);

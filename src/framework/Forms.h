@@ -40,6 +40,11 @@ class TForm : public TWinControl {
   void SetPixelsPerInch(int v) { FPixelsPerInch = v; }
   bool KeyPreview() const { return FKeyPreview; }
   void SetKeyPreview(bool v) { FKeyPreview = v; }
+  // The page of the help file about this window ("wizard.htm"): F1 opens it, or the help's
+  // contents when there is none.
+  const std::string& HelpTopic() const { return FHelpTopic; }
+  void SetHelpTopic(const std::string& v) { FHelpTopic = v; }
+  void ShowHelp();
 
   RECT ClientRect() const override;
   void SetClientWidth(int v) override;
@@ -119,6 +124,7 @@ class TForm : public TWinControl {
   int FLoadClientWidth = -1, FLoadClientHeight = -1;
   int FModalResult = 0;
   bool FModal = false;
+  std::string FHelpTopic;
   TWinControl* FActiveControl = nullptr;
   TWinControl* FDefaultLook = nullptr;  // the button drawn as the default one
 };
@@ -177,6 +183,12 @@ class TApplication : public TComponent {
   void SetTitle(const std::string& v);
   const std::string& HelpFile() const { return FHelpFile; }
   void SetHelpFile(const std::string& v) { FHelpFile = v; }
+  // Opens the help file at one of its pages, or at its contents when topic is empty. A help file
+  // named without a folder is the one beside the program.
+  void ShowHelp(const std::string& topic);
+  // Shows the help instead of the system's viewer (tests record what was asked); empty for the
+  // viewer.
+  std::function<void(const std::string& file, const std::string& topic)> HelpViewer;
   std::string ExeName() const;
   HICON Icon() const { return FIcon; }
 
@@ -245,6 +257,7 @@ class TApplication : public TComponent {
   TMessageHooks FHooks;
   void Idle();
   bool DialogKey(MSG& m);
+  static bool IsFormWindow(HWND h);
   void TurnPage(TForm* form, bool forward);
   void ShowRestoredMainForm();
   void DoMouseIdle();
