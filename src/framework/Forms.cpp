@@ -129,6 +129,7 @@ void TForm::CreateParams(TCreateParams& p) {
     if ((FBorderIcons & (1u << biHelp)) && !(p.Style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX))) p.ExStyle |= WS_EX_CONTEXTHELP;
   }
   if (!FEnabled) p.Style |= WS_DISABLED;
+  if (FScrollHeight) p.Style |= WS_VSCROLL;
 }
 
 SIZE TForm::FrameExtra() const {
@@ -142,6 +143,7 @@ SIZE TForm::FrameExtra() const {
 RECT TForm::ClientRect() const {
   if (FHandle) return TWinControl::ClientRect();
   SIZE e = FrameExtra();
+  if (FScrollHeight) e.cx += GetSystemMetrics(SM_CXVSCROLL);
   return RECT{0, 0, std::max(0, FWidth - static_cast<int>(e.cx)), std::max(0, FHeight - static_cast<int>(e.cy))};
 }
 
@@ -199,7 +201,102 @@ void TForm::ApplyPosition() {
     default:
       break;
   }
-  SetBounds(x, y, FWidth, FHeight);
+  int w = FWidth, h = FHeight;
+  FitWorkArea(x, y, w, h);
+  SetBounds(x, y, w, h);
+  UpdateScrollBar();
+}
+
+void TForm::FitWorkArea(int& x, int& y, int& w, int& h) {
+  RECT wa{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &wa, 0);
+  const TAlignRect area{wa.left, wa.top, wa.right, wa.bottom};
+  TFitWindow f = FitWindow(x, y, w, h, area);
+  x = f.X;
+  y = f.Y;
+  if (!f.Short || FScrollHeight) return;
+  // The contents keep their size and scroll: the window gets a scroll bar beside them.
+  FScrollHeight = ClientHeight();
+  h = f.Height;
+  w += GetSystemMetrics(SM_CXVSCROLL);
+  x = FitWindow(x, y, w, h, area).X;
+  if (FHandle) ShowScrollBar(FHandle, SB_VERT, TRUE);
+}
+
+RECT TForm::AlignRect() const {
+  RECT r = ClientRect();
+  if (FScrollHeight) {
+    r.top = -FScrollPos;
+    r.bottom = FScrollHeight - FScrollPos;
+  }
+  return r;
+}
+
+void TForm::UpdateScrollBar() {
+  if (!FHandle || !FScrollHeight) return;
+  SCROLLINFO si{};
+  si.cbSize = sizeof si;
+  si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL;
+  si.nMax = FScrollHeight - 1;
+  si.nPage = static_cast<UINT>(ClientHeight());
+  si.nPos = FScrollPos;
+  SetScrollInfo(FHandle, SB_VERT, &si, TRUE);
+}
+
+void TForm::ScrollTo(int pos) {
+  if (!FScrollHeight) return;
+  pos = ClampScroll(pos, ClientHeight(), FScrollHeight);
+  const int delta = pos - FScrollPos;
+  if (delta == 0) return;
+  FScrollPos = pos;
+  // Aligned children follow the scrolled contents' rectangle; the others move by hand.
+  DisableAlign();
+  for (TControl* c : FControls)
+    if (c->Align() == alNone) c->SetBounds(c->Left(), c->Top() - delta, c->Width(), c->Height());
+  EnableAlign();
+  AlignControls();
+  UpdateScrollBar();
+  Invalidate();
+}
+
+void TForm::ScrollInView(TControl* c) {
+  if (!FScrollHeight || !FHandle || !c || c == this) return;
+  RECT r = c->BoundsRect();
+  POINT tl{r.left, r.top};
+  if (TWinControl* host = c->Parent()) {
+    if (!host->HandleAllocated()) return;
+    MapWindowPoints(host->Handle(), FHandle, &tl, 1);
+  }
+  // In the contents' coordinates.
+  const int top = tl.y + FScrollPos, bottom = top + (r.bottom - r.top);
+  ScrollTo(ScrollToShow(FScrollPos, ClientHeight(), FScrollHeight, top, bottom));
+}
+
+bool TForm::ScrollMessage(UINT msg, WPARAM wp) {
+  if (!FScrollHeight) return false;
+  const int line = 16, page = std::max(line, ClientHeight() - line);
+  if (msg == WM_MOUSEWHEEL) {
+    ScrollTo(FScrollPos - static_cast<short>(HIWORD(wp)) * 3 * line / WHEEL_DELTA);
+    return true;
+  }
+  switch (LOWORD(wp)) {
+    case SB_LINEUP: ScrollTo(FScrollPos - line); break;
+    case SB_LINEDOWN: ScrollTo(FScrollPos + line); break;
+    case SB_PAGEUP: ScrollTo(FScrollPos - page); break;
+    case SB_PAGEDOWN: ScrollTo(FScrollPos + page); break;
+    case SB_TOP: ScrollTo(0); break;
+    case SB_BOTTOM: ScrollTo(FScrollHeight); break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION: {
+      SCROLLINFO si{};
+      si.cbSize = sizeof si;
+      si.fMask = SIF_TRACKPOS;
+      GetScrollInfo(FHandle, SB_VERT, &si);
+      ScrollTo(si.nTrackPos);
+      break;
+    }
+  }
+  return true;
 }
 
 void TForm::Show() {
@@ -374,9 +471,18 @@ LRESULT TForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
       break;
     case WM_SIZE: {
       LRESULT r = TWinControl::WndProc(msg, wp, lp);
+      if (FScrollHeight && wp != SIZE_MINIMIZED) {
+        ScrollTo(FScrollPos);
+        UpdateScrollBar();
+      }
       if (OnResize && wp != SIZE_MINIMIZED) CallGuarded(this, [&] { OnResize(this); });
       return r;
     }
+    case WM_VSCROLL:
+    case WM_MOUSEWHEEL:
+      if (lp == 0 || msg == WM_MOUSEWHEEL)
+        if (ScrollMessage(msg, wp)) return 0;
+      break;
     case WM_HELP:
       // F1 where the program's own loop does not see it (a menu, a message box), and the
       // caption's help button.
@@ -464,6 +570,7 @@ void TForm::SetActiveControl(TWinControl* c) {
 
 void TForm::ControlFocused(TWinControl* c) {
   SetActiveControl(c);
+  ScrollInView(c);
 }
 
 void TForm::ShowHelp() {

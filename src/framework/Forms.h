@@ -47,6 +47,15 @@ class TForm : public TWinControl {
   void ShowHelp();
 
   RECT ClientRect() const override;
+  // A window taller than the screen's work area is made as tall as the work area and its
+  // contents scroll (keeping their designed size): the part shown, and the contents' height (0
+  // while all of it shows).
+  RECT AlignRect() const override;
+  int ScrollPos() const { return FScrollPos; }
+  int ScrollHeight() const { return FScrollHeight; }
+  void ScrollTo(int pos);
+  // Scrolls so that a control of the window shows (one that takes the focus does so itself).
+  void ScrollInView(TControl* c);
   void SetClientWidth(int v) override;
   void SetClientHeight(int v) override;
   int StoredClientWidth() const { return ClientWidth(); }
@@ -112,6 +121,10 @@ class TForm : public TWinControl {
 
  private:
   void ApplyPosition();
+  // Fits the window (its intended place and size) into the work area.
+  void FitWorkArea(int& x, int& y, int& w, int& h);
+  void UpdateScrollBar();
+  bool ScrollMessage(UINT msg, WPARAM wp);
   // Gives an existing window the style of the present border style and icons.
   void ApplyBorder();
   TFormBorderStyle FBorderStyle = bsSizeable;
@@ -125,6 +138,7 @@ class TForm : public TWinControl {
   int FModalResult = 0;
   bool FModal = false;
   std::string FHelpTopic;
+  int FScrollPos = 0, FScrollHeight = 0;
   TWinControl* FActiveControl = nullptr;
   TWinControl* FDefaultLook = nullptr;  // the button drawn as the default one
 };

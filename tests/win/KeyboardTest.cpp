@@ -115,6 +115,14 @@ end
 };
 VELMORA_CLASS_INFO(TKeyForm) {}
 
+// A window read from a description given by the test.
+class TTallForm : public TForm {
+  VELMORA_CLASS(TTallForm, TForm)
+ public:
+  TTallForm(TComponent* owner, const std::string& text) : TForm(owner) { LoadDescriptionText(text, "TallForm"); }
+};
+VELMORA_CLASS_INFO(TTallForm) {}
+
 class Keyboard : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -490,4 +498,77 @@ TEST_F(Keyboard, APageChangeSelectsItsTabWithoutRebuildingTheStripAndTheFocusFol
   SendMessageA(strip, TCM_GETITEMA, 5, reinterpret_cast<LPARAM>(&item));
   EXPECT_STREQ(text, " Renamed ");
   expectAt(2);
+}
+
+TEST_F(Keyboard, AWindowTallerThanTheWorkAreaScrollsAndTabShowsEachControl) {
+  RECT wa;
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &wa, 0);
+  const int height = wa.bottom - wa.top + 300;
+  std::string text = R"(object TallForm: TTallForm
+  BorderStyle = bsDialog
+  Caption = 'Tall'
+  ClientWidth = 300
+  ClientHeight = )" + std::to_string(height) + R"(
+  Position = poScreenCenter
+  object Top1: TEdit
+    Left = 8
+    Top = 8
+  end
+  object Low1: TEdit
+    Left = 8
+    Top = )" + std::to_string(height - 80) + R"(
+  end
+  object Strip: TPanel
+    Align = alBottom
+    Height = 37
+    object Close1: TButton
+      Left = 200
+      Top = 6
+      Caption = '&Close'
+    end
+  end
+end
+)";
+  auto* f = new TTallForm(app, text);
+  f->Show();
+  RECT r;
+  GetWindowRect(f->Handle(), &r);
+  EXPECT_GE(r.top, wa.top);
+  EXPECT_LE(r.bottom, wa.bottom);
+  EXPECT_TRUE(GetWindowLongA(f->Handle(), GWL_STYLE) & WS_VSCROLL);
+  // The contents keep their designed size beside the scroll bar.
+  EXPECT_EQ(f->ClientWidth(), 300);
+  EXPECT_EQ(f->ScrollHeight(), height);
+  auto* low = static_cast<TWinControl*>(f->FindComponent("Low1"));
+  auto* close = static_cast<TWinControl*>(f->FindComponent("Close1"));
+  auto* top = static_cast<TWinControl*>(f->FindComponent("Top1"));
+  // Each control Tab reaches shows whole in the window.
+  auto shows = [&](TWinControl* c) {
+    RECT cr, fr;
+    GetWindowRect(c->Handle(), &cr);
+    GetClientRect(f->Handle(), &fr);
+    MapWindowPoints(f->Handle(), nullptr, reinterpret_cast<POINT*>(&fr), 2);
+    return cr.top >= fr.top && cr.bottom <= fr.bottom;
+  };
+  EXPECT_TRUE(PumpUntil([&] { return GetFocus() == top->Handle(); }));
+  EXPECT_TRUE(shows(top));
+  EXPECT_FALSE(shows(close));
+  Press(VK_TAB);
+  EXPECT_EQ(GetFocus(), low->Handle());
+  EXPECT_TRUE(shows(low));
+  Press(VK_TAB);
+  EXPECT_EQ(GetFocus(), close->Handle());
+  EXPECT_TRUE(shows(close));
+  EXPECT_GT(f->ScrollPos(), height - f->ClientHeight() - 37);
+  Press(VK_TAB);
+  EXPECT_EQ(GetFocus(), top->Handle());
+  EXPECT_TRUE(shows(top));
+  EXPECT_FALSE(shows(close));
+  // The scroll bar and the wheel move the contents too.
+  SendMessageA(f->Handle(), WM_VSCROLL, SB_BOTTOM, 0);
+  EXPECT_EQ(f->ScrollPos(), height - f->ClientHeight());
+  EXPECT_TRUE(shows(close));
+  SendMessageA(f->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 0);
+  EXPECT_EQ(f->ScrollPos(), height - f->ClientHeight() - 48);
+  f->Release();
 }
