@@ -427,6 +427,10 @@ int TForm::ShowModal() {
     FModal = false;
     Hide();
     if (active && IsWindow(active)) SetActiveWindow(active);
+    if (auto* owner = dynamic_cast<TForm*>(Owner()); owner && owner->FReleasePending) {
+      owner->FReleasePending = false;
+      owner->Release();
+    }
   };
   try {
     Show();
@@ -494,6 +498,14 @@ LRESULT TForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
       if (!wp) WindowHidden();
       break;
     case CM_RELEASE:
+      // A window this one owns may be running its modal loop (this one was closed from outside
+      // meanwhile): freeing it now would free that window under its own loop. The release waits
+      // for the loop's end.
+      for (int i = 0; i < ComponentCount(); ++i)
+        if (auto* f = dynamic_cast<TForm*>(Components(i)); f && f->FModal) {
+          FReleasePending = true;
+          return 0;
+        }
       delete this;
       return 0;
     case WM_SETFOCUS:

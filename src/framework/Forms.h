@@ -137,6 +137,7 @@ class TForm : public TWinControl {
   int FLoadClientWidth = -1, FLoadClientHeight = -1;
   int FModalResult = 0;
   bool FModal = false;
+  bool FReleasePending = false;
   std::string FHelpTopic;
   int FScrollPos = 0, FScrollHeight = 0;
   TWinControl* FActiveControl = nullptr;
