@@ -46,7 +46,7 @@ foreach(v ${VELMORA_WINVERS})
 endforeach()
 # The setup program: installed silently, the program started from its shortcut, removed again.
 foreach(v winxp win10)
-  wine_test(e2e.setup.${v} e2e_tests.exe ARGS --gtest_brief=1 --gtest_filter=Setup.* --winver=${v} TIMEOUT 240)
+  wine_test(e2e.setup.${v} e2e_tests.exe ARGS --gtest_brief=1 --gtest_filter=Setup.* --winver=${v} TIMEOUT 480)
 endforeach()
 # Help, keys and a small screen, as the users of the old and the current systems meet them.
 foreach(v winxp win10)

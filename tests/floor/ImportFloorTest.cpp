@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 #include <fstream>
 #include <set>
 #include "PeImports.h"
@@ -126,15 +127,21 @@ TEST(ImportFloor, HeaderAsksForNothingNewerThanWindows95AndNT4) {
   EXPECT_EQ(pe.Characteristics & 0x0020, 0);
 }
 
-// The setup program and its uninstaller (the same stub), and the dialog plug-in its first and
-// last pages load, must load on the same systems as the program they install. The stub imports a
-// few functions of the NT family directly: Windows 95 exports them too, as stubs that fail with
-// ERROR_CALL_NOT_IMPLEMENTED, so the setup loads there. It calls them only for a restart or for
-// replacing files at restart, which this setup never asks for.
+// The setup program and its uninstaller (the same stub), and every plug-in its pages load, must
+// load on the same systems as the program they install. The plug-ins are what the build gave
+// makensis to choose from: a plug-in outside that folder cannot get into the setup. The stub
+// imports a few functions of the NT family directly: Windows 95 exports them too, as stubs that
+// fail with ERROR_CALL_NOT_IMPLEMENTED, so the setup loads there. It calls them only for a
+// restart or for replacing files at restart, which this setup never asks for.
 TEST(ImportFloor, SetupProgramLoadsOnWindows95AndNT4) {
   const std::set<std::string> ntOnlyStubs = {"advapi32.dll AdjustTokenPrivileges", "advapi32.dll LookupPrivilegeValueA",
                                              "advapi32.dll OpenProcessToken", "kernel32.dll MoveFileExA"};
-  for (const char* file : {VELMORA_SETUP, VELMORA_SETUP_PLUGIN}) {
+  std::vector<std::string> files = {VELMORA_SETUP};
+  for (const auto& e : std::filesystem::directory_iterator(VELMORA_SETUP_PLUGINS))
+    if (Lower(e.path().extension().string()) == ".dll") files.push_back(e.path().string());
+  std::sort(files.begin() + 1, files.end());
+  EXPECT_GE(files.size(), 3u) << "the dialog and system plug-ins of the setup's pages are missing";
+  for (const std::string& file : files) {
     SCOPED_TRACE(file);
     PeInfo pe = ReadPe(ReadFileBytes(file));
     ASSERT_FALSE(pe.Imports.empty());
