@@ -44,14 +44,14 @@ foreach(v ${VELMORA_WINVERS})
   wine_test(e2e.wizard.${v} e2e_tests.exe ARGS --gtest_brief=1 --gtest_filter=WizardTuning.*
             --winver=${v} TIMEOUT 180)
 endforeach()
-# The setup program: installed silently, the program started from its shortcut, removed again.
-foreach(v winxp win10)
-  wine_test(e2e.setup.${v} e2e_tests.exe ARGS --gtest_brief=1 --gtest_filter=Setup.* --winver=${v} TIMEOUT 480)
-endforeach()
 # Help, keys and a small screen, as the users of the old and the current systems meet them.
 foreach(v winxp win10)
   wine_test(e2e.keys.${v} e2e_tests.exe ARGS --gtest_brief=1 --gtest_filter=Help.*:Keys.*:SmallScreen.*
             --winver=${v} TIMEOUT 240)
+endforeach()
+# The setup program: installed silently, the program started from its shortcut, removed again.
+foreach(v winxp win10)
+  wine_test(e2e.setup.${v} e2e_tests.exe ARGS --gtest_brief=1 --gtest_filter=Setup.* --winver=${v} TIMEOUT 240)
 endforeach()
 wine_test(e2e e2e_tests.exe ARGS --gtest_brief=1
           --gtest_filter=-Startup.*:Report.*:WizardTuning.*:Setup.*:Wow64*:Help.*:Keys.*:SmallScreen.*
