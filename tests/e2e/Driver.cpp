@@ -305,6 +305,22 @@ bool Send(HWND h, UINT msg, WPARAM wp, LPARAM lp, DWORD ms) {
   return SendMessageTimeoutA(h, msg, wp, lp, SMTO_NORMAL, ms, &r) != 0;
 }
 
+HWND OpenFromMain(const Running& r, const char* button, const char* cls) {
+  HWND b = FindChild(r.main, "TFlatButton", button);
+  if (!b) return nullptr;
+  PostMessageA(b, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+  PostMessageA(b, WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
+  HWND w = nullptr;
+  WaitFor(
+      [&] {
+        for (HWND h : TopWindows(r.p.pi.dwProcessId, cls))
+          if (IsWindowVisible(h)) w = h;
+        return w != nullptr;
+      },
+      60000);
+  return w && Settle(w, 60000) ? w : nullptr;
+}
+
 bool Activate(const Running& r) {
   if (!Send(r.app, WM_ACTIVATEAPP, TRUE, 0)) return false;
   Sleep(30);
@@ -402,6 +418,11 @@ HWND FocusOf(HWND h) {
   gti.cbSize = sizeof gti;
   if (!GetGUIThreadInfo(GetWindowThreadProcessId(h, nullptr), &gti)) return nullptr;
   return gti.hwndFocus;
+}
+
+std::string Focus(HWND h) {
+  HWND f = FocusOf(h);
+  return f ? ClassOf(f) + " '" + WindowText(f) + "'" : "nothing";
 }
 
 Remote::Remote(DWORD pid, size_t size) {

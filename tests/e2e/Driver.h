@@ -75,6 +75,9 @@ std::string ClassOf(HWND h);
 bool Settle(HWND h, DWORD ms = 5000);
 // Sends a message and waits for it to be handled; false on a time-out.
 bool Send(HWND h, UINT msg, WPARAM wp, LPARAM lp, DWORD ms = 10000);
+// Presses a button of the main window (by its caption) and waits for the window it opens: a
+// visible top-level window of that class, answering; null after a minute.
+HWND OpenFromMain(const Running& r, const char* button, const char* cls);
 // Tells the program that it became the active application and waits until its activation
 // event, which it raises from a message it posts itself, has run.
 bool Activate(const Running& r);
@@ -125,5 +128,7 @@ bool Keys(const std::string& keys);
 bool Foreground(HWND h, DWORD ms = 5000);
 // The window that has the keyboard focus in the thread that owns h, or null.
 HWND FocusOf(HWND h);
+// "class 'text'" of that window, to compare and to read in a failure ("nothing" without one).
+std::string Focus(HWND h);
 
 }  // namespace e2e

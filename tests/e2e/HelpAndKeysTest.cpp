@@ -12,30 +12,8 @@ using namespace e2e;
 
 namespace {
 
-// "class 'text'" of the focused window, to compare and to read in a failure.
-std::string Focus(HWND top) {
-  HWND f = FocusOf(top);
-  return f ? ClassOf(f) + " '" + WindowText(f) + "'" : "nothing";
-}
-
 // Presses F1 in window w of the program: true when it went in.
 bool F1In(HWND w) { return Foreground(w) && Keys("F1"); }
-
-HWND OpenWindow(const Running& r, const char* button, const char* cls) {
-  HWND b = FindChild(r.main, "TFlatButton", button);
-  if (!b) return nullptr;
-  PostMessageA(b, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
-  PostMessageA(b, WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
-  HWND w = nullptr;
-  WaitFor(
-      [&] {
-        for (HWND h : TopWindows(r.p.pi.dwProcessId, cls))
-          if (IsWindowVisible(h)) w = h;
-        return w != nullptr;
-      },
-      60000);
-  return w && Settle(w, 60000) ? w : nullptr;
-}
 
 // A copy of the program with the stand-in viewer beside it, in a folder of its own. Wine takes
 // its own viewer unless told otherwise, for this copy's file name alone.
@@ -82,11 +60,11 @@ TEST(Help, F1InEachWindowAsksForThePageAboutIt) {
   const std::string help = copy.Folder + "velmo.chm";
 
   ASSERT_TRUE(F1In(r.main));
-  HWND wizard = OpenWindow(r, "&Optimize it!", "TForm1");
+  HWND wizard = OpenFromMain(r, "&Optimize it!", "TForm1");
   ASSERT_NE(wizard, nullptr);
   ASSERT_TRUE(F1In(wizard));
   PostMessageA(wizard, WM_CLOSE, 0, 0);
-  HWND dlg = OpenWindow(r, "&System info...", "TfrmKSI_Overview");
+  HWND dlg = OpenFromMain(r, "&System info...", "TfrmKSI_Overview");
   ASSERT_NE(dlg, nullptr);
   ASSERT_TRUE(F1In(dlg));
   PostMessageA(dlg, WM_CLOSE, 0, 0);
@@ -115,7 +93,7 @@ TEST(Help, F1OpensTheHelpViewer) {
 TEST(Keys, TheReportMenusItemsHaveTheirLetters) {
   Running r;
   r.Start();
-  HWND dlg = OpenWindow(r, "&System info...", "TfrmKSI_Overview");
+  HWND dlg = OpenFromMain(r, "&System info...", "TfrmKSI_Overview");
   ASSERT_NE(dlg, nullptr);
   const DWORD pid = r.p.pi.dwProcessId;
   // Alt+R opens the menu, A chooses "All Topics"; then C, "Current Topic".
@@ -139,7 +117,7 @@ TEST(Keys, TheReportMenusItemsHaveTheirLetters) {
 TEST(Keys, TheTabsFollowCtrlTabAndTheArrowsGoOnFromThePageShown) {
   Running r;
   r.Start();
-  HWND dlg = OpenWindow(r, "&System info...", "TfrmKSI_Overview");
+  HWND dlg = OpenFromMain(r, "&System info...", "TfrmKSI_Overview");
   ASSERT_NE(dlg, nullptr);
   HWND strip = FindChild(dlg, "TPageControl", nullptr);
   ASSERT_NE(strip, nullptr);
@@ -165,7 +143,7 @@ TEST(Keys, TheTabsFollowCtrlTabAndTheArrowsGoOnFromThePageShown) {
 TEST(Keys, TheWizardsLastPageTabsFromLeftToRight) {
   Running r;
   r.Start();
-  HWND wizard = OpenWindow(r, "&Optimize it!", "TForm1");
+  HWND wizard = OpenFromMain(r, "&Optimize it!", "TForm1");
   ASSERT_NE(wizard, nullptr);
   ASSERT_TRUE(Foreground(wizard));
   HWND back = FindChild(wizard, "TButton", "< &Back");

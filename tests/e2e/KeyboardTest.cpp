@@ -13,12 +13,6 @@ namespace {
 const char kInternet[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
 const char kTcpip[] = "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters";
 
-// "class 'text'" of the focused window, to compare and to read in a failure.
-std::string Focus(HWND top) {
-  HWND f = FocusOf(top);
-  return f ? ClassOf(f) + " '" + WindowText(f) + "'" : "nothing";
-}
-
 // Presses Tab until the focus is on want (at most limit times); path gets the stops on the way.
 bool TabTo(HWND top, const std::string& want, std::string& path, int limit = 12) {
   for (int i = 0; i < limit; ++i) {

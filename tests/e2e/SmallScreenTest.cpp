@@ -56,22 +56,6 @@ RECT ClientRectOnScreen(HWND h) {
   return r;
 }
 
-HWND OpenFromMain(const Running& r, const char* button, const char* cls) {
-  HWND b = FindChild(r.main, "TFlatButton", button);
-  if (!b) return nullptr;
-  PostMessageA(b, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
-  PostMessageA(b, WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
-  HWND w = nullptr;
-  WaitFor(
-      [&] {
-        for (HWND h : TopWindows(r.p.pi.dwProcessId, cls))
-          if (IsWindowVisible(h)) w = h;
-        return w != nullptr;
-      },
-      60000);
-  return w && Settle(w, 60000) ? w : nullptr;
-}
-
 // Every visible window below parent, at any depth.
 void Descendants(HWND parent, std::vector<HWND>& out) {
   for (HWND h = GetWindow(parent, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) {
