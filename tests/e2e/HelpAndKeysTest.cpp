@@ -33,7 +33,11 @@ struct ProgramCopy {
       RegCloseKey(k);
     }
   }
-  ~ProgramCopy() { RegDeleteKeyA(HKEY_CURRENT_USER, Key); }
+  ~ProgramCopy() {
+    RegDeleteKeyA(HKEY_CURRENT_USER, Key);
+    for (const char* f : {"velmora-help.exe", "velmo.chm", "hhctrl.ocx", "helpcalls.txt"}) DeleteFileA((Folder + f).c_str());
+    RemoveDirectoryA(Folder.c_str());
+  }
   std::string Calls() const { return Folder + "helpcalls.txt"; }
   // The lines the stand-in wrote, once there are n of them.
   std::vector<std::string> Lines(size_t n) const {
