@@ -24,6 +24,7 @@ dist: build
 
 screenshots: build
 	@tools/screenshots.sh $(BUILD)/win/velmora.exe docs
+	@tools/setup-screenshots.sh $(wildcard $(BUILD)/dist/velmora-*-setup.exe) docs
 
 clean:
 	rm -rf $(BUILD)

@@ -44,6 +44,11 @@ foreach(v ${VELMORA_WINVERS})
   wine_test(e2e.wizard.${v} e2e_tests.exe ARGS --gtest_brief=1 --gtest_filter=WizardTuning.*
             --winver=${v} TIMEOUT 180)
 endforeach()
+# Help, keys and a small screen, as the users of the old and the current systems meet them.
+foreach(v winxp win10)
+  wine_test(e2e.keys.${v} e2e_tests.exe ARGS --gtest_brief=1 --gtest_filter=Help.*:Keys.*:SmallScreen.*
+            --winver=${v} TIMEOUT 240)
+endforeach()
 # The setup program: installed silently, the program started from its shortcut, removed again.
 foreach(v winxp win10)
   wine_test(e2e.setup.${v} e2e_tests.exe ARGS --gtest_brief=1 --gtest_filter=Setup.* --winver=${v} TIMEOUT 240)
@@ -54,7 +59,8 @@ foreach(v win98 winxp)
   wine_test(e2e.unasked.${v} e2e_tests.exe ARGS --gtest_brief=1
             --gtest_filter=WizardLogon.*:SessionEnd.*:TrayAndDialogs.* --winver=${v} TIMEOUT 180)
 endforeach()
-wine_test(e2e e2e_tests.exe ARGS --gtest_brief=1 --gtest_filter=-Startup.*:Report.*:WizardTuning.*:Setup.*:Wow64*
+wine_test(e2e e2e_tests.exe ARGS --gtest_brief=1
+          --gtest_filter=-Startup.*:Report.*:WizardTuning.*:Setup.*:Wow64*:Help.*:Keys.*:SmallScreen.*
           TIMEOUT 300)
 # The registry's two views of 64-bit Windows, in a 64-bit prefix of its own (made on first use).
 wine_test(e2e.wow64 e2e_tests.exe WIN64 ARGS --gtest_brief=1 --gtest_filter=Wow64* TIMEOUT 300)

@@ -12,7 +12,9 @@
 #   VELMORA_SHOT_TIMEOUT seconds to wait for the window (default 60)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-title="Velmora v4.6"
+# The main window's caption carries the project's version, written in CMakeLists.txt only.
+version=$(sed -n 's/^project(Velmora VERSION \([0-9.]*\).*/\1/p' "$here/../CMakeLists.txt")
+title="Velmora v$version"
 
 if [ -z "${VELMORA_SHOT_INNER:-}" ]; then
   if [ $# -ne 2 ]; then

@@ -29,17 +29,6 @@
 
 VELMORA_CLASS_INFO(TMainForm) {}
 
-namespace {
-// The help viewer is looked up when needed: it is not on every Windows 95 machine.
-void ShowHelpContents(const std::string& file) {
-  using HtmlHelpFn = HWND(WINAPI*)(HWND, LPCSTR, UINT, DWORD_PTR);
-  static HMODULE lib = LoadLibraryA("hhctrl.ocx");
-  if (!lib) return;
-  auto fn = reinterpret_cast<HtmlHelpFn>(reinterpret_cast<void*>(GetProcAddress(lib, "HtmlHelpA")));
-  if (fn) fn(nullptr, file.c_str(), 0x0001 /* HH_DISPLAY_TOC */, 0);
-}
-}  // namespace
-
 TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner) {
   BindField("Panel1", Panel1);
   BindField("Panel2", Panel2);
@@ -171,13 +160,8 @@ int TMainForm::RamFigure() const { return MtNum1->Value(); }
 const std::string& TMainForm::TrayHint() const { return TrayG->Hint(); }
 
 void TMainForm::Image1Click(TObject*) {
-  std::string file = Application ? Application->HelpFile() : std::string("velmo.chm");
-  // A bare name is the file beside the program, wherever it was started from.
-  if (file.find_first_of("\\/:") == std::string::npos && Application) {
-    std::string exe = Application->ExeName();
-    file = exe.substr(0, exe.find_last_of("\\:") + 1) + file;
-  }
-  ShowHelpContents(file);
+  // The help's contents, whichever page F1 opens here.
+  if (Application) Application->ShowHelp("");
 }
 
 void TMainForm::Image2Click(TObject*) {

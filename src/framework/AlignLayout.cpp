@@ -59,3 +59,25 @@ void AlignItems(std::vector<TAlignItem>& items, TAlignRect r) {
     }
   }
 }
+
+TFitWindow FitWindow(int x, int y, int w, int h, TAlignRect area) {
+  TFitWindow f{x, y, h, false};
+  const int areaHeight = area.Bottom - area.Top;
+  if (h > areaHeight) {
+    f.Height = std::max(0, areaHeight);
+    f.Short = true;
+  }
+  f.X = std::max(area.Left, std::min(x, area.Right - w));
+  f.Y = std::max(area.Top, std::min(y, area.Bottom - f.Height));
+  return f;
+}
+
+int ClampScroll(int pos, int viewHeight, int contentHeight) {
+  return std::max(0, std::min(pos, contentHeight - viewHeight));
+}
+
+int ScrollToShow(int pos, int viewHeight, int contentHeight, int top, int bottom) {
+  if (bottom > pos + viewHeight) pos = bottom - viewHeight;
+  if (top < pos) pos = top;
+  return ClampScroll(pos, viewHeight, contentHeight);
+}

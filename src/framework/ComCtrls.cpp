@@ -2,6 +2,18 @@
 #include <algorithm>
 #include "framework/Exception.h"
 
+namespace {
+// Selects a tab of a tab strip and puts the strip's focus on it, so that the arrow keys go on
+// from the tab shown (the strip would otherwise keep the focus where it was). Moving the focus
+// may select too and notify: selecting is set meanwhile, for the owner to ignore that.
+void SelectStripTab(HWND strip, int tab, bool& selecting) {
+  selecting = true;
+  if (tab >= 0 && SendMessageA(strip, TCM_GETCURFOCUS, 0, 0) != tab) SendMessageA(strip, TCM_SETCURFOCUS, tab, 0);
+  if (SendMessageA(strip, TCM_GETCURSEL, 0, 0) != tab) SendMessageA(strip, TCM_SETCURSEL, tab, 0);
+  selecting = false;
+}
+}  // namespace
+
 // ---------------------------------------------------------------- TTabSheet
 
 VELMORA_CLASS_INFO(TTabSheet) {
@@ -71,6 +83,7 @@ void TPageControl::CreateParams(TCreateParams& p) {
 
 void TPageControl::CreateWnd() {
   TWinControl::CreateWnd();
+  FTabs.clear();  // a new strip holds no tabs yet
   UpdateTabs();
 }
 
@@ -110,19 +123,28 @@ void TPageControl::UpdateTabs() {
       }
   }
   if (FHandle) {
-    SendMessageA(FHandle, TCM_DELETEALLITEMS, 0, 0);
-    int tab = 0, current = -1;
+    std::vector<std::pair<TTabSheet*, std::string>> tabs;
+    int current = -1;
     for (int i = 0; i < PageCount(); ++i) {
       TTabSheet* s = Pages(i);
       if (!s->TabVisible()) continue;
-      TCITEMA item{};
-      item.mask = TCIF_TEXT | TCIF_PARAM;
-      item.pszText = const_cast<char*>(s->Caption().c_str());
-      item.lParam = reinterpret_cast<LPARAM>(s);
-      if (s == FActivePage) current = tab;
-      SendMessageA(FHandle, TCM_INSERTITEMA, tab++, reinterpret_cast<LPARAM>(&item));
+      if (s == FActivePage) current = static_cast<int>(tabs.size());
+      tabs.emplace_back(s, s->Caption());
     }
-    SendMessageA(FHandle, TCM_SETCURSEL, current, 0);
+    if (tabs != FTabs) {
+      FSelecting = true;
+      SendMessageA(FHandle, TCM_DELETEALLITEMS, 0, 0);
+      for (size_t t = 0; t < tabs.size(); ++t) {
+        TCITEMA item{};
+        item.mask = TCIF_TEXT | TCIF_PARAM;
+        item.pszText = const_cast<char*>(tabs[t].second.c_str());
+        item.lParam = reinterpret_cast<LPARAM>(tabs[t].first);
+        SendMessageA(FHandle, TCM_INSERTITEMA, t, reinterpret_cast<LPARAM>(&item));
+      }
+      FSelecting = false;
+      FTabs = std::move(tabs);
+    }
+    SelectStripTab(FHandle, current, FSelecting);
   }
   LayoutSheets();
   ShowActive();
@@ -160,7 +182,7 @@ LRESULT TPageControl::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case CN_NOTIFY: {
       auto* hdr = reinterpret_cast<NMHDR*>(lp);
-      if (hdr->code == TCN_SELCHANGE) {
+      if (hdr->code == TCN_SELCHANGE && !FSelecting) {
         int cur = static_cast<int>(SendMessageA(FHandle, TCM_GETCURSEL, 0, 0));
         TCITEMA item{};
         item.mask = TCIF_PARAM;
@@ -223,14 +245,14 @@ void TTabControl::TabsChanged() {
     item.pszText = const_cast<char*>((*FTabs)[i].c_str());
     SendMessageA(FHandle, TCM_INSERTITEMA, i, reinterpret_cast<LPARAM>(&item));
   }
-  SendMessageA(FHandle, TCM_SETCURSEL, FTabIndex, 0);
+  SelectStripTab(FHandle, FTabIndex, FSelecting);
   AlignControls();
 }
 
 void TTabControl::SetTabIndex(int v) {
   if (v < -1 || (v >= FTabs->Count() && !Loading())) return;
   FTabIndex = v;
-  if (FHandle) SendMessageA(FHandle, TCM_SETCURSEL, v, 0);
+  if (FHandle) SelectStripTab(FHandle, v, FSelecting);
 }
 
 RECT TTabControl::AlignRect() const {
@@ -241,7 +263,7 @@ RECT TTabControl::AlignRect() const {
 
 LRESULT TTabControl::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == CN_NOTIFY) {
-    if (reinterpret_cast<NMHDR*>(lp)->code == TCN_SELCHANGE) {
+    if (reinterpret_cast<NMHDR*>(lp)->code == TCN_SELCHANGE && !FSelecting) {
       FTabIndex = static_cast<int>(SendMessageA(FHandle, TCM_GETCURSEL, 0, 0));
       if (OnChange) OnChange(this);
     }

@@ -63,6 +63,10 @@ class TPageControl : public TWinControl {
   void ShowActive();
   TTabSheet* FActivePage = nullptr;
   bool FMultiLine = false;
+  // The tabs the strip holds: a page change only selects one, the strip is made again only when
+  // the pages' tabs themselves change.
+  std::vector<std::pair<TTabSheet*, std::string>> FTabs;
+  bool FSelecting = false;  // the program selects a tab: the strip's notices are its own
 };
 
 // A row (or rows) of tabs whose choice the program reads; children sit in its display area.
@@ -90,6 +94,7 @@ class TTabControl : public TWinControl {
   void TabsChanged();
   std::unique_ptr<TStrings> FTabs;
   int FTabIndex = -1;
+  bool FSelecting = false;
   bool FMultiLine = false;
 };
 

@@ -2,7 +2,7 @@
 // property values. The reader builds the components from it through the class tables.
 //
 //   object MainForm: TMainForm
-//     Caption = 'Velmora v4.6'
+//     Caption = 'Velmora'
 //     Font.Height = -11
 //     BorderIcons = [biSystemMenu, biMinimize]
 //     OnCreate = FormCreate

@@ -1,5 +1,6 @@
 #include "framework/Forms.h"
 #include <windowsx.h>
+#include <algorithm>
 #include "framework/Description.h"
 #include "framework/Events.h"
 #include "framework/Exception.h"
@@ -46,6 +47,8 @@ VELMORA_CLASS_INFO(TForm) {
   b.Int("ClientHeight", &TForm::StoredClientHeight, &TForm::SetClientHeight);
   b.Int("PixelsPerInch", &TForm::PixelsPerInch, &TForm::SetPixelsPerInch);
   b.Bool("KeyPreview", &TForm::KeyPreview, &TForm::SetKeyPreview);
+  b.Str("HelpTopic", &TForm::HelpTopic, &TForm::SetHelpTopic);
+  b.Ref<TWinControl>("ActiveControl", &TForm::ActiveControl, &TForm::SetActiveControl);
   b.Event("OnCreate", &TForm::OnCreate);
   b.Event("OnShow", &TForm::OnShow);
   b.Event("OnHide", &TForm::OnHide);
@@ -126,6 +129,7 @@ void TForm::CreateParams(TCreateParams& p) {
     if ((FBorderIcons & (1u << biHelp)) && !(p.Style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX))) p.ExStyle |= WS_EX_CONTEXTHELP;
   }
   if (!FEnabled) p.Style |= WS_DISABLED;
+  if (FScrollHeight) p.Style |= WS_VSCROLL;
 }
 
 SIZE TForm::FrameExtra() const {
@@ -139,6 +143,7 @@ SIZE TForm::FrameExtra() const {
 RECT TForm::ClientRect() const {
   if (FHandle) return TWinControl::ClientRect();
   SIZE e = FrameExtra();
+  if (FScrollHeight) e.cx += GetSystemMetrics(SM_CXVSCROLL);
   return RECT{0, 0, std::max(0, FWidth - static_cast<int>(e.cx)), std::max(0, FHeight - static_cast<int>(e.cy))};
 }
 
@@ -196,7 +201,102 @@ void TForm::ApplyPosition() {
     default:
       break;
   }
-  SetBounds(x, y, FWidth, FHeight);
+  int w = FWidth, h = FHeight;
+  FitWorkArea(x, y, w, h);
+  SetBounds(x, y, w, h);
+  UpdateScrollBar();
+}
+
+void TForm::FitWorkArea(int& x, int& y, int& w, int& h) {
+  RECT wa{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &wa, 0);
+  const TAlignRect area{wa.left, wa.top, wa.right, wa.bottom};
+  TFitWindow f = FitWindow(x, y, w, h, area);
+  x = f.X;
+  y = f.Y;
+  if (!f.Short || FScrollHeight) return;
+  // The contents keep their size and scroll: the window gets a scroll bar beside them.
+  FScrollHeight = ClientHeight();
+  h = f.Height;
+  w += GetSystemMetrics(SM_CXVSCROLL);
+  x = FitWindow(x, y, w, h, area).X;
+  if (FHandle) ShowScrollBar(FHandle, SB_VERT, TRUE);
+}
+
+RECT TForm::AlignRect() const {
+  RECT r = ClientRect();
+  if (FScrollHeight) {
+    r.top = -FScrollPos;
+    r.bottom = FScrollHeight - FScrollPos;
+  }
+  return r;
+}
+
+void TForm::UpdateScrollBar() {
+  if (!FHandle || !FScrollHeight) return;
+  SCROLLINFO si{};
+  si.cbSize = sizeof si;
+  si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL;
+  si.nMax = FScrollHeight - 1;
+  si.nPage = static_cast<UINT>(ClientHeight());
+  si.nPos = FScrollPos;
+  SetScrollInfo(FHandle, SB_VERT, &si, TRUE);
+}
+
+void TForm::ScrollTo(int pos) {
+  if (!FScrollHeight) return;
+  pos = ClampScroll(pos, ClientHeight(), FScrollHeight);
+  const int delta = pos - FScrollPos;
+  if (delta == 0) return;
+  FScrollPos = pos;
+  // Aligned children follow the scrolled contents' rectangle; the others move by hand.
+  DisableAlign();
+  for (TControl* c : FControls)
+    if (c->Align() == alNone) c->SetBounds(c->Left(), c->Top() - delta, c->Width(), c->Height());
+  EnableAlign();
+  AlignControls();
+  UpdateScrollBar();
+  Invalidate();
+}
+
+void TForm::ScrollInView(TControl* c) {
+  if (!FScrollHeight || !FHandle || !c || c == this) return;
+  RECT r = c->BoundsRect();
+  POINT tl{r.left, r.top};
+  if (TWinControl* host = c->Parent()) {
+    if (!host->HandleAllocated()) return;
+    MapWindowPoints(host->Handle(), FHandle, &tl, 1);
+  }
+  // In the contents' coordinates.
+  const int top = tl.y + FScrollPos, bottom = top + (r.bottom - r.top);
+  ScrollTo(ScrollToShow(FScrollPos, ClientHeight(), FScrollHeight, top, bottom));
+}
+
+bool TForm::ScrollMessage(UINT msg, WPARAM wp) {
+  if (!FScrollHeight) return false;
+  const int line = 16, page = std::max(line, ClientHeight() - line);
+  if (msg == WM_MOUSEWHEEL) {
+    ScrollTo(FScrollPos - static_cast<short>(HIWORD(wp)) * 3 * line / WHEEL_DELTA);
+    return true;
+  }
+  switch (LOWORD(wp)) {
+    case SB_LINEUP: ScrollTo(FScrollPos - line); break;
+    case SB_LINEDOWN: ScrollTo(FScrollPos + line); break;
+    case SB_PAGEUP: ScrollTo(FScrollPos - page); break;
+    case SB_PAGEDOWN: ScrollTo(FScrollPos + page); break;
+    case SB_TOP: ScrollTo(0); break;
+    case SB_BOTTOM: ScrollTo(FScrollHeight); break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION: {
+      SCROLLINFO si{};
+      si.cbSize = sizeof si;
+      si.fMask = SIF_TRACKPOS;
+      GetScrollInfo(FHandle, SB_VERT, &si);
+      ScrollTo(si.nTrackPos);
+      break;
+    }
+  }
+  return true;
 }
 
 void TForm::Show() {
@@ -327,6 +427,10 @@ int TForm::ShowModal() {
     FModal = false;
     Hide();
     if (active && IsWindow(active)) SetActiveWindow(active);
+    if (auto* owner = dynamic_cast<TForm*>(Owner()); owner && owner->FReleasePending) {
+      owner->FReleasePending = false;
+      owner->Release();
+    }
   };
   try {
     Show();
@@ -371,22 +475,48 @@ LRESULT TForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
       break;
     case WM_SIZE: {
       LRESULT r = TWinControl::WndProc(msg, wp, lp);
+      if (FScrollHeight && wp != SIZE_MINIMIZED) {
+        ScrollTo(FScrollPos);
+        UpdateScrollBar();
+      }
       if (OnResize && wp != SIZE_MINIMIZED) CallGuarded(this, [&] { OnResize(this); });
       return r;
     }
+    case WM_VSCROLL:
+    case WM_MOUSEWHEEL:
+      if (lp == 0 || msg == WM_MOUSEWHEEL)
+        if (ScrollMessage(msg, wp)) return 0;
+      break;
+    case WM_HELP:
+      // F1 where the program's own loop does not see it (a menu, a message box), and the
+      // caption's help button.
+      ShowHelp();
+      return TRUE;
     case WM_SHOWWINDOW:
       // Hidden (by the program, with its owner, into the tray): a window off the screen needs
       // no pictures kept for painting.
       if (!wp) WindowHidden();
       break;
     case CM_RELEASE:
+      // A window this one owns may be running its modal loop (this one was closed from outside
+      // meanwhile): freeing it now would free that window under its own loop. The release waits
+      // for the loop's end.
+      for (int i = 0; i < ComponentCount(); ++i)
+        if (auto* f = dynamic_cast<TForm*>(Components(i)); f && f->FModal) {
+          FReleasePending = true;
+          return 0;
+        }
       delete this;
       return 0;
     case WM_SETFOCUS:
       // The form is activated: the focus goes on to the control that had it (or was given it
-      // while the form was off the screen), as in a dialog.
+      // while the form was off the screen), else to the first tab stop, as in a dialog.
       if (FActiveControl && FActiveControl->CanFocus()) {
         ::SetFocus(FActiveControl->Handle());
+        return 0;
+      }
+      if (HWND first = NextTabStop(FHandle, nullptr, false)) {
+        ::SetFocus(first);
         return 0;
       }
       break;
@@ -450,7 +580,14 @@ void TForm::SetActiveControl(TWinControl* c) {
   UpdateDefaultLook();
 }
 
-void TForm::ControlFocused(TWinControl* c) { SetActiveControl(c); }
+void TForm::ControlFocused(TWinControl* c) {
+  SetActiveControl(c);
+  ScrollInView(c);
+}
+
+void TForm::ShowHelp() {
+  if (Application) Application->ShowHelp(FHelpTopic);
+}
 
 void TForm::ControlGone(TWinControl* c) {
   if (FActiveControl == c) FActiveControl = nullptr;
@@ -546,6 +683,30 @@ std::string TApplication::ExeName() const {
   return std::string(buf, n);
 }
 
+void TApplication::ShowHelp(const std::string& topic) {
+  std::string file = FHelpFile;
+  if (file.empty()) return;
+  // A bare name is the file beside the program, wherever it was started from.
+  if (file.find_first_of("\\/:") == std::string::npos) {
+    std::string exe = ExeName();
+    file = exe.substr(0, exe.find_last_of("\\:") + 1) + file;
+  }
+  if (HelpViewer) {
+    HelpViewer(file, topic);
+    return;
+  }
+  // The viewer is looked up when needed: it is not on every Windows 95 machine, and a missing
+  // help file is its to report.
+  using HtmlHelpFn = HWND(WINAPI*)(HWND, LPCSTR, UINT, DWORD_PTR);
+  static HMODULE lib = LoadLibraryA("hhctrl.ocx");
+  auto fn = lib ? reinterpret_cast<HtmlHelpFn>(reinterpret_cast<void*>(GetProcAddress(lib, "HtmlHelpA"))) : nullptr;
+  if (!fn) return;
+  if (topic.empty())
+    fn(nullptr, file.c_str(), 0x0001 /* HH_DISPLAY_TOC */, 0);
+  else
+    fn(nullptr, (file + "::/" + topic).c_str(), 0x0000 /* HH_DISPLAY_TOPIC */, 0);
+}
+
 void TApplication::AddForm(TForm* f) {
   if (!FMainForm) FMainForm = f;
 }
@@ -568,6 +729,9 @@ void TApplication::ProcessMessages() {
     if (OnMessage) OnMessage(m, handled);
     if (handled) continue;
     if (m.message == WM_SYSCHAR && DialogChar(m.hwnd, static_cast<char>(m.wParam))) continue;
+    // The system posts this beside F1's key-down and makes it the help request (WM_HELP): the
+    // key-down has opened the help already in the program's windows.
+    if (m.message == 0x004D /* WM_KEYF1 */ && IsFormWindow(m.hwnd)) continue;
     if (m.message >= WM_KEYFIRST && m.message <= WM_KEYLAST && DialogKey(m)) continue;
     if (m.message == WM_KEYDOWN || m.message == WM_SYSKEYDOWN || m.message == WM_LBUTTONDOWN || m.message == WM_RBUTTONDOWN)
       CancelHint();
@@ -576,12 +740,27 @@ void TApplication::ProcessMessages() {
   }
 }
 
+namespace {
+// The top-level window of a window, and its form when the program made it.
+HWND TopLevel(HWND h) {
+  while (h && (GetWindowLongA(h, GWL_STYLE) & WS_CHILD)) h = GetParent(h);
+  return h;
+}
+TForm* FormOf(HWND h) { return dynamic_cast<TForm*>(TWinControl::FromHandle(TopLevel(h))); }
+}  // namespace
+
+bool TApplication::IsFormWindow(HWND h) { return FormOf(h) != nullptr; }
+
 bool TApplication::DialogKey(MSG& m) {
-  // Every form works as a dialog box for the keyboard: Tab and Shift+Tab, Enter, Esc, the arrows.
-  HWND top = m.hwnd;
-  while (top && (GetWindowLongA(top, GWL_STYLE) & WS_CHILD)) top = GetParent(top);
-  auto* form = dynamic_cast<TForm*>(TWinControl::FromHandle(top));
+  // Every form works as a dialog box for the keyboard: Tab and Shift+Tab, Enter, Esc, the arrows,
+  // F1.
+  HWND top = TopLevel(m.hwnd);
+  auto* form = FormOf(m.hwnd);
   if (!form) return false;
+  if (m.message == WM_KEYDOWN && m.wParam == VK_F1 && GetKeyState(VK_CONTROL) >= 0 && GetKeyState(VK_SHIFT) >= 0) {
+    CallGuarded(form, [&] { form->ShowHelp(); });
+    return true;
+  }
   if (m.message == WM_KEYDOWN && (m.wParam == VK_TAB || m.wParam == VK_RETURN) && GetKeyState(VK_MENU) >= 0) {
     if (m.wParam == VK_TAB && GetKeyState(VK_CONTROL) < 0) {
       TurnPage(form, GetKeyState(VK_SHIFT) >= 0);

@@ -40,8 +40,22 @@ class TForm : public TWinControl {
   void SetPixelsPerInch(int v) { FPixelsPerInch = v; }
   bool KeyPreview() const { return FKeyPreview; }
   void SetKeyPreview(bool v) { FKeyPreview = v; }
+  // The page of the help file about this window ("wizard.htm"): F1 opens it, or the help's
+  // contents when there is none.
+  const std::string& HelpTopic() const { return FHelpTopic; }
+  void SetHelpTopic(const std::string& v) { FHelpTopic = v; }
+  void ShowHelp();
 
   RECT ClientRect() const override;
+  // A window taller than the screen's work area is made as tall as the work area and its
+  // contents scroll (keeping their designed size): the part shown, and the contents' height (0
+  // while all of it shows).
+  RECT AlignRect() const override;
+  int ScrollPos() const { return FScrollPos; }
+  int ScrollHeight() const { return FScrollHeight; }
+  void ScrollTo(int pos);
+  // Scrolls so that a control of the window shows (one that takes the focus does so itself).
+  void ScrollInView(TControl* c);
   void SetClientWidth(int v) override;
   void SetClientHeight(int v) override;
   int StoredClientWidth() const { return ClientWidth(); }
@@ -107,6 +121,10 @@ class TForm : public TWinControl {
 
  private:
   void ApplyPosition();
+  // Fits the window (its intended place and size) into the work area.
+  void FitWorkArea(int& x, int& y, int& w, int& h);
+  void UpdateScrollBar();
+  bool ScrollMessage(UINT msg, WPARAM wp);
   // Gives an existing window the style of the present border style and icons.
   void ApplyBorder();
   TFormBorderStyle FBorderStyle = bsSizeable;
@@ -119,6 +137,9 @@ class TForm : public TWinControl {
   int FLoadClientWidth = -1, FLoadClientHeight = -1;
   int FModalResult = 0;
   bool FModal = false;
+  bool FReleasePending = false;
+  std::string FHelpTopic;
+  int FScrollPos = 0, FScrollHeight = 0;
   TWinControl* FActiveControl = nullptr;
   TWinControl* FDefaultLook = nullptr;  // the button drawn as the default one
 };
@@ -177,6 +198,12 @@ class TApplication : public TComponent {
   void SetTitle(const std::string& v);
   const std::string& HelpFile() const { return FHelpFile; }
   void SetHelpFile(const std::string& v) { FHelpFile = v; }
+  // Opens the help file at one of its pages, or at its contents when topic is empty. A help file
+  // named without a folder is the one beside the program.
+  void ShowHelp(const std::string& topic);
+  // Shows the help instead of the system's viewer (tests record what was asked); empty for the
+  // viewer.
+  std::function<void(const std::string& file, const std::string& topic)> HelpViewer;
   std::string ExeName() const;
   HICON Icon() const { return FIcon; }
 
@@ -246,6 +273,7 @@ class TApplication : public TComponent {
   TMessageHooks FHooks;
   void Idle();
   bool DialogKey(MSG& m);
+  static bool IsFormWindow(HWND h);
   void TurnPage(TForm* form, bool forward);
   void ShowRestoredMainForm();
   void DoMouseIdle();

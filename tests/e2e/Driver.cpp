@@ -87,16 +87,17 @@ void CleanTuning() {
   DeleteValues(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", {"velmora.exe"});
 }
 
-bool Program::Start(const std::string& winver, bool keepSettings) {
+bool Program::Start(const std::string& winver, bool keepSettings, const std::string& exe) {
   // Each test starts from a program that has stored nothing: centred, not in the tray.
   if (!keepSettings) DeleteUserKey("Velmora");
   SetVersionMode("velmora.exe", winver);
   PrepareStatistics(winver);
-  std::string exe = ExeDir() + "velmora.exe";
-  std::string cmd = "\"" + exe + "\"";
+  const std::string file = exe.empty() ? ExeDir() + "velmora.exe" : exe;
+  const std::string folder = file.substr(0, file.find_last_of('\\') + 1);
+  std::string cmd = "\"" + file + "\"";
   STARTUPINFOA si{};
   si.cb = sizeof si;
-  started = CreateProcessA(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, ExeDir().c_str(), &si, &pi);
+  started = CreateProcessA(file.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si, &pi);
   return started;
 }
 
@@ -281,10 +282,10 @@ std::string ClassOf(HWND h) {
   return std::string(buf, n > 0 ? n : 0);
 }
 
-void Running::Start(const std::string& winver) {
-  ASSERT_TRUE(p.Start(winver));
+void Running::Start(const std::string& winver, const std::string& exe) {
+  ASSERT_TRUE(p.Start(winver, false, exe));
   app = FindTopWindow(p.pi.dwProcessId, "TApplication", "Velmora", 15000);
-  main = FindTopWindow(p.pi.dwProcessId, "TMainForm", "Velmora v4.6", 15000);
+  main = FindTopWindow(p.pi.dwProcessId, "TMainForm", kMainCaption, 15000);
   ASSERT_NE(main, nullptr);
   ASSERT_TRUE(Settle(main));
 }
@@ -302,6 +303,22 @@ bool Settle(HWND h, DWORD ms) {
 bool Send(HWND h, UINT msg, WPARAM wp, LPARAM lp, DWORD ms) {
   DWORD_PTR r;
   return SendMessageTimeoutA(h, msg, wp, lp, SMTO_NORMAL, ms, &r) != 0;
+}
+
+HWND OpenFromMain(const Running& r, const char* button, const char* cls) {
+  HWND b = FindChild(r.main, "TFlatButton", button);
+  if (!b) return nullptr;
+  PostMessageA(b, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+  PostMessageA(b, WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
+  HWND w = nullptr;
+  WaitFor(
+      [&] {
+        for (HWND h : TopWindows(r.p.pi.dwProcessId, cls))
+          if (IsWindowVisible(h)) w = h;
+        return w != nullptr;
+      },
+      60000);
+  return w && Settle(w, 60000) ? w : nullptr;
 }
 
 bool Activate(const Running& r) {
@@ -401,6 +418,11 @@ HWND FocusOf(HWND h) {
   gti.cbSize = sizeof gti;
   if (!GetGUIThreadInfo(GetWindowThreadProcessId(h, nullptr), &gti)) return nullptr;
   return gti.hwndFocus;
+}
+
+std::string Focus(HWND h) {
+  HWND f = FocusOf(h);
+  return f ? ClassOf(f) + " '" + WindowText(f) + "'" : "nothing";
 }
 
 Remote::Remote(DWORD pid, size_t size) {

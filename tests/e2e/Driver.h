@@ -3,11 +3,14 @@
 #include <windows.h>
 #include <functional>
 #include <initializer_list>
-#include <functional>
 #include <string>
 #include <vector>
+#include "VelmoraVersion.h"
 
 namespace e2e {
+
+// The main window's caption, which carries the build's version.
+inline constexpr const char kMainCaption[] = "Velmora v" VELMORA_VERSION;
 
 // The version mode given on the command line (--winver=...), empty for Wine's default.
 extern std::string g_winver;
@@ -22,8 +25,8 @@ struct Program {
   bool started = false;
 
   // Sets the version mode for velmora.exe, clears its stored settings (unless kept, to see them
-  // restored), and starts it.
-  bool Start(const std::string& winver = g_winver, bool keepSettings = false);
+  // restored), and starts it (the build's, or a copy of it elsewhere).
+  bool Start(const std::string& winver = g_winver, bool keepSettings = false, const std::string& exe = "");
   // Waits for the process to end; returns false on timeout.
   bool WaitExit(DWORD ms, DWORD* code = nullptr);
   void Kill();
@@ -35,7 +38,7 @@ struct Running {
   Program p;
   HWND app = nullptr, main = nullptr;
   // Starts the program and waits until its main window answers (fails the test otherwise).
-  void Start(const std::string& winver = g_winver);
+  void Start(const std::string& winver = g_winver, const std::string& exe = "");
   ~Running();
 };
 
@@ -72,6 +75,9 @@ std::string ClassOf(HWND h);
 bool Settle(HWND h, DWORD ms = 5000);
 // Sends a message and waits for it to be handled; false on a time-out.
 bool Send(HWND h, UINT msg, WPARAM wp, LPARAM lp, DWORD ms = 10000);
+// Presses a button of the main window (by its caption) and waits for the window it opens: a
+// visible top-level window of that class, answering; null after a minute.
+HWND OpenFromMain(const Running& r, const char* button, const char* cls);
 // Tells the program that it became the active application and waits until its activation
 // event, which it raises from a message it posts itself, has run.
 bool Activate(const Running& r);
@@ -122,5 +128,7 @@ bool Keys(const std::string& keys);
 bool Foreground(HWND h, DWORD ms = 5000);
 // The window that has the keyboard focus in the thread that owns h, or null.
 HWND FocusOf(HWND h);
+// "class 'text'" of that window, to compare and to read in a failure ("nothing" without one).
+std::string Focus(HWND h);
 
 }  // namespace e2e

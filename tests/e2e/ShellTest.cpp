@@ -19,7 +19,7 @@ struct Up {
   void Start(bool keepSettings = false) {
     ASSERT_TRUE(p.Start(g_winver, keepSettings));
     app = FindTopWindow(p.pi.dwProcessId, "TApplication", "Velmora", 15000);
-    main = FindTopWindow(p.pi.dwProcessId, "TMainForm", "Velmora v4.6", 15000);
+    main = FindTopWindow(p.pi.dwProcessId, "TMainForm", kMainCaption, 15000);
     ASSERT_NE(main, nullptr);
     ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(main) != 0; }, 15000));
     ASSERT_TRUE(Settle(main));
@@ -161,7 +161,7 @@ TEST(Shell, AWindowClosedFromTheTrayStartsIntoTheTrayAndComesBackOnADoubleClick)
   EXPECT_EQ(Stored()["ShowCmd"].second, "2");
   Program p;
   ASSERT_TRUE(p.Start(g_winver, true));
-  HWND main = FindTopWindow(p.pi.dwProcessId, "TMainForm", "Velmora v4.6", 15000);
+  HWND main = FindTopWindow(p.pi.dwProcessId, "TMainForm", kMainCaption, 15000);
   HWND app = FindTopWindow(p.pi.dwProcessId, "TApplication", "Velmora", 15000);
   ASSERT_NE(main, nullptr);
   // Shown, then at once into the tray.
@@ -212,7 +212,7 @@ TEST(Shell, ManyCopiesStartedAtOnceLeaveExactlyOneAndAKilledCopyDoesNotBlockTheN
   Program* survivor = nullptr;
   for (auto& c : copies)
     if (!c->WaitExit(0)) survivor = c.get();
-  HWND main = FindTopWindow(survivor->pi.dwProcessId, "TMainForm", "Velmora v4.6", 15000);
+  HWND main = FindTopWindow(survivor->pi.dwProcessId, "TMainForm", kMainCaption, 15000);
   ASSERT_TRUE(WaitFor([&] { return main && IsWindowVisible(main); }, 15000));
   survivor->Kill();
 

@@ -30,7 +30,7 @@ TEST(Startup, MainWindowComesUpAndClosesCleanly) {
   ASSERT_TRUE(p.Start());
   HWND app = FindTopWindow(p.pi.dwProcessId, "TApplication", "Velmora", 15000);
   ASSERT_NE(app, nullptr) << "no application window";
-  HWND main = FindTopWindow(p.pi.dwProcessId, "TMainForm", "Velmora v4.6", 15000);
+  HWND main = FindTopWindow(p.pi.dwProcessId, "TMainForm", kMainCaption, 15000);
   ASSERT_NE(main, nullptr) << "no main window";
   ASSERT_TRUE(Settle(main));
   EXPECT_TRUE(IsWindowVisible(main));
@@ -75,7 +75,7 @@ TEST(Startup, AHintShownBeforeTheEndLeavesACleanExit) {
   Program p;
   ASSERT_TRUE(p.Start());
   HWND app = FindTopWindow(p.pi.dwProcessId, "TApplication", "Velmora", 15000);
-  HWND main = FindTopWindow(p.pi.dwProcessId, "TMainForm", "Velmora v4.6", 15000);
+  HWND main = FindTopWindow(p.pi.dwProcessId, "TMainForm", kMainCaption, 15000);
   ASSERT_NE(main, nullptr);
   ASSERT_TRUE(Settle(main));
   auto strips = Children(main, "TPanel");

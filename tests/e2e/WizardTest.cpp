@@ -33,7 +33,7 @@ struct WizardRun {
   void Start() {
     ASSERT_TRUE(p.Start(g_winver, true));
     pid = p.pi.dwProcessId;
-    main = FindTopWindow(pid, "TMainForm", "Velmora v4.6", 15000);
+    main = FindTopWindow(pid, "TMainForm", kMainCaption, 15000);
     ASSERT_NE(main, nullptr);
     ASSERT_TRUE(Settle(main));
   }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 #include <fstream>
 #include <set>
 #include "PeImports.h"
@@ -126,15 +127,21 @@ TEST(ImportFloor, HeaderAsksForNothingNewerThanWindows95AndNT4) {
   EXPECT_EQ(pe.Characteristics & 0x0020, 0);
 }
 
-// The setup program and its uninstaller (the same stub), and the dialog plug-in its first and
-// last pages load, must load on the same systems as the program they install. The stub imports a
-// few functions of the NT family directly: Windows 95 exports them too, as stubs that fail with
-// ERROR_CALL_NOT_IMPLEMENTED, so the setup loads there. It calls them only for a restart or for
-// replacing files at restart, which this setup never asks for.
+// The setup program and its uninstaller (the same stub), and every plug-in its pages load, must
+// load on the same systems as the program they install. The plug-ins are what the build gave
+// makensis to choose from: a plug-in outside that folder cannot get into the setup. The stub
+// imports a few functions of the NT family directly: Windows 95 exports them too, as stubs that
+// fail with ERROR_CALL_NOT_IMPLEMENTED, so the setup loads there. It calls them only for a
+// restart or for replacing files at restart, which this setup never asks for.
 TEST(ImportFloor, SetupProgramLoadsOnWindows95AndNT4) {
   const std::set<std::string> ntOnlyStubs = {"advapi32.dll AdjustTokenPrivileges", "advapi32.dll LookupPrivilegeValueA",
                                              "advapi32.dll OpenProcessToken", "kernel32.dll MoveFileExA"};
-  for (const char* file : {VELMORA_SETUP, VELMORA_SETUP_PLUGIN}) {
+  std::vector<std::string> files = {VELMORA_SETUP};
+  for (const auto& e : std::filesystem::directory_iterator(VELMORA_SETUP_PLUGINS))
+    if (Lower(e.path().extension().string()) == ".dll") files.push_back(e.path().string());
+  std::sort(files.begin() + 1, files.end());
+  EXPECT_GE(files.size(), 3u) << "the dialog and system plug-ins of the setup's pages are missing";
+  for (const std::string& file : files) {
     SCOPED_TRACE(file);
     PeInfo pe = ReadPe(ReadFileBytes(file));
     ASSERT_FALSE(pe.Imports.empty());
@@ -142,6 +149,57 @@ TEST(ImportFloor, SetupProgramLoadsOnWindows95AndNT4) {
     EXPECT_TRUE(outside.empty()) << "imports outside the floor:" << outside;
     ExpectOldLoaderHeader(pe);
   }
+}
+
+// Explorer, shortcuts, Add/Remove Programs and the setup show the first icon group of the file.
+TEST(ProgramFile, ItsOwnIconComesFirst) {
+  std::vector<PeResource> groups = ReadPeResources(ReadFileBytes(VELMORA_EXE), 14);  // RT_GROUP_ICON
+  ASSERT_GE(groups.size(), 2u);
+  EXPECT_EQ(groups[0].Name, "MAINICON");
+  // The program's icon offers the large size too (32 x 32 for Explorer and the setup).
+  const std::vector<uint8_t>& dir = groups[0].Data;
+  ASSERT_GE(dir.size(), 6u);
+  bool large = false;
+  for (size_t i = 0, n = dir[4] | dir[5] << 8; i < n && 6 + 14 * i + 14 <= dir.size(); ++i)
+    large |= dir[6 + 14 * i] == 32;
+  EXPECT_TRUE(large);
+}
+
+namespace {
+// The text of a value of a version resource's string table ("FileVersion"), as stored.
+std::string VersionString(const std::vector<uint8_t>& res, const std::string& key) {
+  std::u16string wide(key.begin(), key.end());
+  wide.push_back(0);
+  for (size_t at = 0; at + 2 * wide.size() <= res.size(); at += 2) {
+    bool match = true;
+    for (size_t k = 0; k < wide.size() && match; ++k)
+      match = (res[at + 2 * k] | res[at + 2 * k + 1] << 8) == wide[k];
+    if (!match) continue;
+    size_t v = (at + 2 * wide.size() + 3) & ~size_t{3};
+    std::string text;
+    for (; v + 1 < res.size() && (res[v] | res[v + 1]); v += 2) text += static_cast<char>(res[v]);
+    return text;
+  }
+  return "";
+}
+}  // namespace
+
+// The version written in the build's project: in the file's version resource, as Explorer's
+// properties and the setup show it.
+TEST(ProgramFile, CarriesTheProjectsVersion) {
+  std::vector<PeResource> versions = ReadPeResources(ReadFileBytes(VELMORA_EXE), 16);  // RT_VERSION
+  ASSERT_EQ(versions.size(), 1u);
+  const std::vector<uint8_t>& v = versions[0].Data;
+  EXPECT_EQ(VersionString(v, "FileVersion"), VELMORA_VERSION);
+  EXPECT_EQ(VersionString(v, "ProductVersion"), VELMORA_VERSION);
+  // The fixed part: 0xFEEF04BD, then the structure version, then the file version's high word.
+  const uint8_t signature[] = {0xBD, 0x04, 0xEF, 0xFE};
+  auto fixed = std::search(v.begin(), v.end(), std::begin(signature), std::end(signature));
+  ASSERT_TRUE(fixed != v.end() && v.end() - fixed >= 12);
+  const size_t at = fixed - v.begin() + 8;
+  const std::string text = VELMORA_VERSION;
+  EXPECT_EQ(v[at + 2] | v[at + 3] << 8, std::stoi(text));
+  EXPECT_EQ(v[at] | v[at + 1] << 8, std::stoi(text.substr(text.find('.') + 1)));
 }
 
 TEST(PeReader, RefusesWhatIsNotAnImage) {

@@ -46,3 +46,44 @@ TEST(AlignLayout, OversizedItemsNeverGetNegativeSizes) {
   AlignItems(items, {0, 0, 10, 20});
   EXPECT_EQ(items[1].Height, 0);
 }
+
+// The system information dialog (534 pixels high with its frame) on a 640 x 480 screen whose
+// taskbar takes the bottom 30 pixels.
+TEST(FitWindow, ATallWindowBecomesAsTallAsTheWorkAreaAndStaysInIt) {
+  TFitWindow f = FitWindow(117, -27, 396, 534, {0, 0, 640, 450});
+  EXPECT_TRUE(f.Short);
+  EXPECT_EQ(f.Height, 450);
+  EXPECT_EQ(f.X, 117);
+  EXPECT_EQ(f.Y, 0);
+  // A work area that does not start at the top (a taskbar there).
+  f = FitWindow(0, 500, 396, 534, {0, 30, 640, 480});
+  EXPECT_EQ(f.Y, 30);
+  EXPECT_EQ(f.Height, 450);
+}
+
+TEST(FitWindow, AWindowThatFitsIsOnlyMovedIntoTheArea) {
+  TFitWindow f = FitWindow(300, 200, 503, 385, {0, 0, 640, 450});
+  EXPECT_FALSE(f.Short);
+  EXPECT_EQ(f.Height, 385);
+  EXPECT_EQ(f.X, 137);  // its right edge at the area's
+  EXPECT_EQ(f.Y, 65);
+  f = FitWindow(10, 20, 300, 200, {0, 0, 1024, 738});
+  EXPECT_EQ(f.X, 10);
+  EXPECT_EQ(f.Y, 20);
+  // Wider than the area: the left edge shows.
+  f = FitWindow(-50, 0, 700, 100, {0, 0, 640, 480});
+  EXPECT_EQ(f.X, 0);
+}
+
+TEST(Scrolling, PositionsStayWithinTheContentsAndShowWhatIsAskedFor) {
+  EXPECT_EQ(ClampScroll(-5, 400, 509), 0);
+  EXPECT_EQ(ClampScroll(200, 400, 509), 109);
+  EXPECT_EQ(ClampScroll(50, 600, 509), 0);  // all of it shows
+  // Below the view: scrolled until its bottom shows; above: until its top does.
+  EXPECT_EQ(ScrollToShow(0, 400, 509, 470, 495), 95);
+  EXPECT_EQ(ScrollToShow(95, 400, 509, 20, 40), 20);
+  EXPECT_EQ(ScrollToShow(30, 400, 509, 100, 200), 30);  // already shows
+  // Taller than the view: its top.
+  EXPECT_EQ(ScrollToShow(0, 100, 509, 150, 400), 150);
+  EXPECT_EQ(ScrollToShow(0, 400, 509, 480, 600), 109);
+}

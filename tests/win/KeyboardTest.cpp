@@ -115,6 +115,14 @@ end
 };
 VELMORA_CLASS_INFO(TKeyForm) {}
 
+// A window read from a description given by the test.
+class TTallForm : public TForm {
+  VELMORA_CLASS(TTallForm, TForm)
+ public:
+  TTallForm(TComponent* owner, const std::string& text) : TForm(owner) { LoadDescriptionText(text, "TallForm"); }
+};
+VELMORA_CLASS_INFO(TTallForm) {}
+
 class Keyboard : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -262,10 +270,15 @@ TEST_F(Keyboard, TheFocusGivenWhileHiddenOrHeldBeforeIsTheFocusOnActivation) {
   delete f->E("Edit2");
   f->E("Edit2") = nullptr;
   EXPECT_EQ(f->ActiveControl(), f->Check1);
+  // The focused control going: the focus goes on to the window's first tab stop, as in a
+  // dialog, and nothing is left pointing at the one that went.
   f->E("Edit1")->SetFocus();
+  TControl* gone = f->E("Edit1");
   delete f->E("Edit1");
   f->E("Edit1") = nullptr;
-  EXPECT_EQ(f->ActiveControl(), nullptr);
+  EXPECT_NE(f->ActiveControl(), gone);
+  EXPECT_EQ(GetFocus(), NextTabStop(f->Handle(), nullptr, false));
+  EXPECT_EQ(f->ActiveControl(), TWinControl::FromHandle(GetFocus()));
 }
 
 TEST_F(Keyboard, TheMainWindowsThreeButtonsAreTabStopsAndPressedByEnterOrSpace) {
@@ -362,4 +375,200 @@ TEST_F(Keyboard, EveryButtonAndBoxHasItsOwnAcceleratorInEachWindow) {
   EXPECT_TRUE(main->DialogChar('o'));
   EXPECT_TRUE(PumpUntil([&] { return wizard->Showing(); }));
   EXPECT_EQ(main->ActiveControl(), main->FlatButton2);  // where the focus comes back to
+}
+
+TEST_F(Keyboard, WindowsOpenWithTheFocusOnTheirFirstControl) {
+  auto* main = new TMainForm(app);
+  app->AddForm(main);
+  main->Show();
+  // Enter presses "System info..." at once, without a Tab first.
+  EXPECT_TRUE(PumpUntil([&] { return GetFocus() == main->FlatButton1->Handle(); }));
+  EXPECT_EQ(main->EnterButton(), main->FlatButton1);
+  // The system information opens on its tabs: the arrows and Ctrl+Tab turn its pages.
+  auto* overview = new TfrmKSI_Overview(app);
+  overview->Show();
+  EXPECT_TRUE(PumpUntil([&] { return GetFocus() == overview->pcMain->Handle(); }));
+}
+
+TEST_F(Keyboard, F1OpensTheHelpAtThePageAboutTheWindow) {
+  std::vector<std::string> asked;
+  std::string file;
+  app->SetHelpFile("velmo.chm");
+  app->HelpViewer = [&](const std::string& f, const std::string& topic) {
+    file = f;
+    asked.push_back(topic);
+  };
+  auto* main = new TMainForm(app);
+  app->AddForm(main);
+  auto* wizard = new TForm1(app);
+  auto* overview = new TfrmKSI_Overview(app);
+  auto* detail = new TdlgKSI_Detail(app);
+  auto* plain = new TKeyForm(app);
+  for (TForm* f : std::initializer_list<TForm*>{main, wizard, overview, detail, plain}) {
+    f->Show();
+    EXPECT_TRUE(PumpUntil([&] { return GetActiveWindow() == f->Handle() && GetFocus(); })) << f->Name();
+    Press(VK_F1);
+    f->Hide();
+  }
+  // A window without a page of its own opens the contents.
+  EXPECT_EQ(asked, (std::vector<std::string>{"mainwin.htm", "wizard.htm", "sysinfo.htm", "sysinfo.htm", ""}));
+  // The help file beside the program, wherever it was started from.
+  std::string exe = app->ExeName();
+  EXPECT_EQ(file, exe.substr(0, exe.find_last_of('\\') + 1) + "velmo.chm");
+  // The help picture opens the contents and says that F1 opens the help too; the system's help
+  // request (a menu open, the caption's help button) opens the window's page.
+  main->Image1Click(main->Image1);
+  EXPECT_EQ(asked.back(), "");
+  EXPECT_NE(main->Image1->Hint().find("F1"), std::string::npos);
+  HELPINFO hi{};
+  hi.cbSize = sizeof hi;
+  SendMessageA(wizard->Handle(), WM_HELP, 0, reinterpret_cast<LPARAM>(&hi));
+  EXPECT_EQ(asked.back(), "wizard.htm");
+  EXPECT_EQ(asked.size(), 7u);
+}
+
+TEST_F(Keyboard, TheWizardsTabOrderFollowsItsButtonsOnEveryPage) {
+  auto* f = new TForm1(app);
+  f->Show();
+  TWizard* w = f->Wizard1;
+  for (int page = 0; page < 4; ++page) {
+    w->SetActivePageIndex(page);
+    // The buttons Tab reaches, in the order it reaches them, and from left to right.
+    std::vector<HWND> reached, shown;
+    for (HWND h : Round(f, false))
+      for (int k = pbkBack; k <= pbkCancel; ++k)
+        if (w->Button(static_cast<TPageButtonKind>(k))->Handle() == h) reached.push_back(h);
+    std::vector<TButton*> usable;
+    for (int k = pbkBack; k <= pbkCancel; ++k)
+      if (TButton* b = w->Button(static_cast<TPageButtonKind>(k)); b->Visible() && b->Enabled()) usable.push_back(b);
+    std::sort(usable.begin(), usable.end(), [](TButton* a, TButton* b) { return a->Left() < b->Left(); });
+    for (TButton* b : usable) shown.push_back(b->Handle());
+    EXPECT_EQ(reached, shown) << "page " << page;
+  }
+  // The last page: Back, Finish, Cancel.
+  EXPECT_EQ(NextTabStop(f->Handle(), w->BackButton()->Handle(), false), w->FinishButton()->Handle());
+  EXPECT_EQ(NextTabStop(f->Handle(), w->FinishButton()->Handle(), false), w->CancelButton()->Handle());
+}
+
+TEST_F(Keyboard, APageChangeSelectsItsTabWithoutRebuildingTheStripAndTheFocusFollows) {
+  auto* f = new TfrmKSI_Overview(app);
+  f->Show();
+  TPageControl* pc = f->pcMain;
+  pc->SetFocus();
+  HWND strip = pc->Handle();
+  const int n = static_cast<int>(SendMessageA(strip, TCM_GETITEMCOUNT, 0, 0));
+  ASSERT_GE(n, 16);
+  // A mark on one tab that making the strip again would lose.
+  auto mark = [&](int tab) {
+    TCITEMA item{};
+    item.mask = TCIF_IMAGE;
+    SendMessageA(strip, TCM_GETITEMA, tab, reinterpret_cast<LPARAM>(&item));
+    return item.iImage;
+  };
+  TCITEMA item{};
+  item.mask = TCIF_IMAGE;
+  item.iImage = 7;
+  SendMessageA(strip, TCM_SETITEMA, 3, reinterpret_cast<LPARAM>(&item));
+  auto expectAt = [&](int tab) {
+    EXPECT_EQ(pc->ActivePageIndex(), tab);
+    EXPECT_EQ(SendMessageA(strip, TCM_GETCURSEL, 0, 0), tab);
+    EXPECT_EQ(SendMessageA(strip, TCM_GETCURFOCUS, 0, 0), tab);
+    EXPECT_TRUE(pc->Pages(tab)->Visible());
+  };
+  pc->SetActivePageIndex(n - 1);
+  expectAt(n - 1);
+  // Ctrl+Tab from the last page wraps to the first, and Ctrl+Shift+Tab back.
+  EXPECT_TRUE(pc->TurnPage(true));
+  expectAt(0);
+  EXPECT_TRUE(pc->TurnPage(false));
+  expectAt(n - 1);
+  EXPECT_TRUE(pc->TurnPage(true));
+  EXPECT_TRUE(pc->TurnPage(true));
+  expectAt(1);
+  EXPECT_EQ(mark(3), 7);
+  // The arrows go on from the tab shown.
+  Press(VK_RIGHT);
+  expectAt(2);
+  // A tab whose caption changes is written anew.
+  pc->Pages(5)->SetCaption(" Renamed ");
+  char text[32] = "";
+  item.mask = TCIF_TEXT;
+  item.pszText = text;
+  item.cchTextMax = sizeof text;
+  SendMessageA(strip, TCM_GETITEMA, 5, reinterpret_cast<LPARAM>(&item));
+  EXPECT_STREQ(text, " Renamed ");
+  expectAt(2);
+}
+
+TEST_F(Keyboard, AWindowTallerThanTheWorkAreaScrollsAndTabShowsEachControl) {
+  RECT wa;
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &wa, 0);
+  const int height = wa.bottom - wa.top + 300;
+  std::string text = R"(object TallForm: TTallForm
+  BorderStyle = bsDialog
+  Caption = 'Tall'
+  ClientWidth = 300
+  ClientHeight = )" + std::to_string(height) + R"(
+  Position = poScreenCenter
+  object Top1: TEdit
+    Left = 8
+    Top = 8
+  end
+  object Low1: TEdit
+    Left = 8
+    Top = )" + std::to_string(height - 80) + R"(
+  end
+  object Strip: TPanel
+    Align = alBottom
+    Height = 37
+    object Close1: TButton
+      Left = 200
+      Top = 6
+      Caption = '&Close'
+    end
+  end
+end
+)";
+  auto* f = new TTallForm(app, text);
+  f->Show();
+  RECT r;
+  GetWindowRect(f->Handle(), &r);
+  EXPECT_GE(r.top, wa.top);
+  EXPECT_LE(r.bottom, wa.bottom);
+  EXPECT_TRUE(GetWindowLongA(f->Handle(), GWL_STYLE) & WS_VSCROLL);
+  // The contents keep their designed size beside the scroll bar.
+  EXPECT_EQ(f->ClientWidth(), 300);
+  EXPECT_EQ(f->ScrollHeight(), height);
+  auto* low = static_cast<TWinControl*>(f->FindComponent("Low1"));
+  auto* close = static_cast<TWinControl*>(f->FindComponent("Close1"));
+  auto* top = static_cast<TWinControl*>(f->FindComponent("Top1"));
+  // Each control Tab reaches shows whole in the window.
+  auto shows = [&](TWinControl* c) {
+    RECT cr, fr;
+    GetWindowRect(c->Handle(), &cr);
+    GetClientRect(f->Handle(), &fr);
+    MapWindowPoints(f->Handle(), nullptr, reinterpret_cast<POINT*>(&fr), 2);
+    return cr.top >= fr.top && cr.bottom <= fr.bottom;
+  };
+  EXPECT_TRUE(PumpUntil([&] { return GetFocus() == top->Handle(); }));
+  EXPECT_TRUE(shows(top));
+  EXPECT_FALSE(shows(close));
+  Press(VK_TAB);
+  EXPECT_EQ(GetFocus(), low->Handle());
+  EXPECT_TRUE(shows(low));
+  Press(VK_TAB);
+  EXPECT_EQ(GetFocus(), close->Handle());
+  EXPECT_TRUE(shows(close));
+  EXPECT_GT(f->ScrollPos(), height - f->ClientHeight() - 37);
+  Press(VK_TAB);
+  EXPECT_EQ(GetFocus(), top->Handle());
+  EXPECT_TRUE(shows(top));
+  EXPECT_FALSE(shows(close));
+  // The scroll bar and the wheel move the contents too.
+  SendMessageA(f->Handle(), WM_VSCROLL, SB_BOTTOM, 0);
+  EXPECT_EQ(f->ScrollPos(), height - f->ClientHeight());
+  EXPECT_TRUE(shows(close));
+  SendMessageA(f->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 0);
+  EXPECT_EQ(f->ScrollPos(), height - f->ClientHeight() - 48);
+  f->Release();
 }

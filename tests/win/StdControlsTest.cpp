@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
+#include "TestSupport.h"
 #include "framework/CheckLst.h"
 #include "framework/ComCtrls.h"
 #include "framework/Dialogs.h"
@@ -437,6 +438,26 @@ TEST_F(StdControls, ModalFormEndsWithTheButtonsResultAndEnablesTheOthersAgain) {
   // Closing the window ends it as cancelled too.
   PostMessageA(f->Handle(), WM_CLOSE, 0, 0);
   EXPECT_EQ(f->ShowModal(), mrCancel);
+}
+
+// A window freed (closed from outside) while a window it owns runs its modal loop is freed once
+// that loop has ended, not under it.
+TEST_F(StdControls, AnOwnerFreedDuringItsModalWindowsLoopGoesAfterIt) {
+  auto* owner = new TForm(app);
+  owner->SetBounds(0, 0, 100, 100);
+  owner->Show();
+  bool ownerGone = false, modalGone = false;
+  owner->OnDestroy = [&](TObject*) { ownerGone = true; };
+  auto* modal = new TForm(owner);
+  modal->SetBounds(0, 0, 100, 100);
+  modal->OnDestroy = [&](TObject*) { modalGone = true; };
+  owner->Release();
+  PostMessageA(modal->Handle(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(modal->ShowModal(), mrCancel);
+  EXPECT_FALSE(ownerGone);
+  EXPECT_FALSE(modalGone);
+  EXPECT_TRUE(PumpUntil([&] { return ownerGone; }));
+  EXPECT_TRUE(modalGone);
 }
 
 TEST_F(StdControls, SaveDialogGoesThroughTheHookWhenSet) {
