@@ -114,11 +114,11 @@ for page in machine os cpu memory display apm media network devices printers eng
             startup software; do
   import -window root -crop "${w}x${h}+${x}+${y}" +repage "$out/sysinfo-$(printf %02d $n)-$page.png"
   if [ "$page" = cpu ]; then
-    # The CPU page's second sub-page: Tab into its tab strip, Ctrl+Tab, and back the same way.
-    xdotool key Tab ctrl+Tab
+    # The CPU page's second sub-page: Tab into its tab strip, Right, and back the same way.
+    xdotool key Tab Right
     sleep 0.7
     import -window root -crop "${w}x${h}+${x}+${y}" +repage "$out/sysinfo-$(printf %02d $n)-$page-features.png"
-    xdotool key ctrl+shift+Tab shift+Tab
+    xdotool key Left shift+Tab
     sleep 0.3
   fi
   xdotool key ctrl+Tab
