@@ -180,6 +180,12 @@ TEST_F(Overview, TerminateEndsTheProcessOrKeepsItsRow) {
 
   SelectRow(list, row(victim.Pid()));
   Click(terminate);
+  // Enter would answer No.
+  HWND box = FindTopWindow(pid, "#32770", "Warning", 15000);
+  ASSERT_NE(box, nullptr);
+  auto isDefault = [&](int id) { return (GetWindowLongA(GetDlgItem(box, id), GWL_STYLE) & 0xF) == BS_DEFPUSHBUTTON; };
+  EXPECT_TRUE(isDefault(IDNO));
+  EXPECT_FALSE(isDefault(IDYES));
   std::string question = Answer("Warning", IDYES);
   EXPECT_EQ(question.substr(0, 17), "e2e_tests.exe\r\n\r\n");
   EXPECT_EQ(WaitForSingleObject(victim.pi.hProcess, 10000), WAIT_OBJECT_0);
