@@ -13,21 +13,9 @@
 #include "framework/Strings.h"
 #include "sysinfo/ReportNames.h"
 #include "sysinfo/ReportText.h"
+#include "../common/DoubleByteCharset.h"
 
 namespace {
-
-const TReportCharset kDoubleByte{
-    [](unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); },
-    [](const char* c, size_t size) -> uint32_t {
-      if (size == 2 && static_cast<unsigned char>(c[0]) == 0x81 && c[1] == 0x40) return 0x3000;
-      return size == 2 ? 0x4E00 : static_cast<unsigned char>(*c);
-    },
-    [](const std::string& s) {
-      std::string u = s;
-      for (char& c : u)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-      return u;
-    }};
 
 void Check(bool ok, const char* what) {
   if (!ok) {
@@ -47,7 +35,7 @@ bool g_doubleByte = false;
 
 // The reader at its most careless: a lead byte takes the next byte with it, whatever it is.
 size_t CharSize(const std::string& s, size_t i) {
-  return g_doubleByte && i + 1 < s.size() && kDoubleByte.IsLeadByte(static_cast<unsigned char>(s[i])) ? 2 : 1;
+  return g_doubleByte && i + 1 < s.size() && kDoubleByteCharset.IsLeadByte(static_cast<unsigned char>(s[i])) ? 2 : 1;
 }
 
 // The reader's trimming: whole characters that are blanks, at both ends.
@@ -141,7 +129,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 1) return 0;
   const int place = data[0] % 3;
   g_doubleByte = (data[0] & 4) != 0;
-  SetReportCharset(g_doubleByte ? &kDoubleByte : nullptr);
+  SetReportCharset(g_doubleByte ? &kDoubleByteCharset : nullptr);
   std::vector<std::string> names, values;
   for (size_t i = 1; i < size;) {
     const size_t n = data[i++];

@@ -20,6 +20,7 @@
 #include "sysinfo/KSI_Startup.h"
 #include "sysinfo/ReportNames.h"
 #include "sysinfo/ReportText.h"
+#include "../common/DoubleByteCharset.h"
 
 namespace {
 std::vector<std::string> Taken(TOutsideNames& names, const std::vector<std::string>& in) {
@@ -28,20 +29,6 @@ std::vector<std::string> Taken(TOutsideNames& names, const std::vector<std::stri
   return out;
 }
 
-// A double-byte code page as Shift-JIS has it: lead bytes 0x81-0x9F and 0xE0-0xFC, trail bytes
-// that may be "[" or "]", and 0x81 0x40 the ideographic space.
-const TReportCharset kDoubleByte{
-    [](unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); },
-    [](const char* c, size_t size) -> uint32_t {
-      if (size == 2 && static_cast<unsigned char>(c[0]) == 0x81 && c[1] == 0x40) return 0x3000;
-      return size == 2 ? 0x4E00 : static_cast<unsigned char>(*c);
-    },
-    [](const std::string& s) {
-      std::string u = s;
-      for (char& c : u)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-      return u;
-    }};
 }  // namespace
 
 TEST(ReportNames, PlainNamesStayAsTheyAreAndOthersChangeInOneWay) {
@@ -62,7 +49,7 @@ TEST(ReportNames, PlainNamesStayAsTheyAreAndOthersChangeInOneWay) {
 }
 
 TEST(ReportNames, DoubleByteCharactersAreReadWhole) {
-  SetReportCharset(&kDoubleByte);
+  SetReportCharset(&kDoubleByteCharset);
   TOutsideNames names;
   // A trail byte that is "[" or "]" is part of its character, not a bracket.
   EXPECT_EQ(names.Take("\x81\x5Bx"), "\x81\x5Bx");
