@@ -60,7 +60,12 @@ foreach(v win98 winxp)
             --gtest_filter=WizardLogon.*:SessionEnd.*:TrayAndDialogs.* --winver=${v} TIMEOUT 180)
 endforeach()
 wine_test(e2e e2e_tests.exe ARGS --gtest_brief=1
-          --gtest_filter=-Startup.*:Report.*:WizardTuning.*:Setup.*:Wow64*:Help.*:Keys.*:SmallScreen.*
+          --gtest_filter=-Startup.*:Report.*:WizardTuning.*:Setup.*:Wow64*:Help.*:Keys.*:SmallScreen.*:Hostile*
           TIMEOUT 300)
 # The registry's two views of 64-bit Windows, in a 64-bit prefix of its own (made on first use).
 wine_test(e2e.wow64 e2e_tests.exe WIN64 ARGS --gtest_brief=1 --gtest_filter=Wow64* TIMEOUT 300)
+# The system information dialog on a hostile registry, both views real, in the current modes.
+foreach(v winxp win7 win10)
+  wine_test(e2e.hostile.${v} e2e_tests.exe WIN64 ARGS --gtest_brief=1 --gtest_filter=HostileRegistry.* --winver=${v}
+            TIMEOUT 420)
+endforeach()

@@ -447,16 +447,36 @@ void TListColumn::SetWidth(int v) {
   Changed();
 }
 
+namespace {
+bool g_virtualAllowed = true;
+
+// LVS_OWNERDATA came with the common controls of 4.70, as InitCommonControlsEx did.
+bool VirtualListsSupported() {
+  NeedCommonControls();
+  static const bool supported = [] {
+    HMODULE m = GetModuleHandleA("comctl32.dll");
+    return m && GetProcAddress(m, "InitCommonControlsEx");
+  }();
+  return supported;
+}
+}  // namespace
+
+void SetVirtualListViews(bool allowed) { g_virtualAllowed = allowed; }
+
 TListItem::TListItem(TListView* view) : FView(view), FSubItems(std::make_unique<TStringList>()) {
   FSubItems->OnChange = [this](TObject*) { PushSubItems(); };
 }
 
-int TListItem::Index() const { return FView->Items().IndexOf(this); }
+std::string TListItem::Text(int column) const {
+  if (column == 0) return FCaption;
+  return column > 0 && column <= FSubItems->Count() ? (*FSubItems)[column - 1] : std::string();
+}
 
 void TListItem::SetCaption(const std::string& v) {
   FCaption = v;
   int i = Index();
   if (i < 0 || !FView->HandleAllocated()) return;
+  if (FView->Virtual()) return FView->RedrawRow(i);
   LVITEMA it{};
   it.iSubItem = 0;
   it.pszText = const_cast<char*>(v.c_str());
@@ -467,6 +487,7 @@ void TListItem::SetImageIndex(int v) {
   FImageIndex = v;
   int i = Index();
   if (i < 0 || !FView->HandleAllocated()) return;
+  if (FView->Virtual()) return FView->RedrawRow(i);
   LVITEMA it{};
   it.mask = LVIF_IMAGE;
   it.iItem = i;
@@ -477,6 +498,7 @@ void TListItem::SetImageIndex(int v) {
 void TListItem::PushSubItems() {
   int i = Index();
   if (i < 0 || !FView->HandleAllocated()) return;
+  if (FView->Virtual()) return FView->RedrawRow(i);
   int columns = std::max(FView->Columns()->Count(), 1);
   for (int k = 1; k < columns; ++k) {
     LVITEMA it{};
@@ -503,7 +525,12 @@ void TListItems::Insert(TListItem* item, int i) {
 TListItem* TListItems::Add() {
   FItems.push_back(std::make_unique<TListItem>(FView));
   TListItem* item = FItems.back().get();
-  if (FView->HandleAllocated()) Insert(item, Count() - 1);
+  item->FIndex = Count() - 1;
+  if (!FView->HandleAllocated()) return item;
+  if (!FView->Virtual())
+    Insert(item, Count() - 1);
+  else if (!Updating())
+    FView->SyncRows();
   return item;
 }
 
@@ -514,22 +541,23 @@ void TListItems::Clear() {
 
 void TListItems::Delete(int i) {
   if (i < 0 || i >= Count()) return;
+  // The control (virtual or not) moves the selection of the rows after it up by one.
   if (FView->HandleAllocated()) SendMessageA(FView->Handle(), LVM_DELETEITEM, i, 0);
   FItems.erase(FItems.begin() + i);
+  for (int k = i; k < Count(); ++k) FItems[k]->FIndex = k;
 }
 
 int TListItems::IndexOf(const TListItem* item) const {
-  for (int i = 0; i < Count(); ++i)
-    if (FItems[i].get() == item) return i;
-  return -1;
+  return item && item->FView == FView && Item(item->FIndex) == item ? item->FIndex : -1;
 }
 
 void TListItems::BeginUpdate() {
-  if (FView->HandleAllocated()) SendMessageA(FView->Handle(), WM_SETREDRAW, FALSE, 0);
+  if (FUpdating++ == 0 && FView->HandleAllocated()) SendMessageA(FView->Handle(), WM_SETREDRAW, FALSE, 0);
 }
 
 void TListItems::EndUpdate() {
-  if (!FView->HandleAllocated()) return;
+  if (FUpdating == 0 || --FUpdating > 0 || !FView->HandleAllocated()) return;
+  if (FView->Virtual()) FView->SyncRows();
   SendMessageA(FView->Handle(), WM_SETREDRAW, TRUE, 0);
   InvalidateRect(FView->Handle(), nullptr, TRUE);
 }
@@ -573,6 +601,10 @@ void TListView::CreateParams(TCreateParams& p) {
   p.SysClassName = WC_LISTVIEWA;
   static const DWORD styles[] = {LVS_ICON, LVS_SMALLICON, LVS_LIST, LVS_REPORT};
   p.Style |= styles[FViewStyle] | LVS_SHAREIMAGELISTS | LVS_SINGLESEL;
+  // A list of thousands of rows fills in no time and shows at once when the control asks for
+  // the rows it draws; edited labels would have to be stored back, so those lists hold theirs.
+  FVirtual = FReadOnly && g_virtualAllowed && VirtualListsSupported();
+  if (FVirtual) p.Style |= LVS_OWNERDATA;
   if (!FReadOnly) p.Style |= LVS_EDITLABELS;
   if (!FShowColumnHeaders) p.Style |= LVS_NOCOLUMNHEADER;
   if (!FHideSelection) p.Style |= LVS_SHOWSELALWAYS;
@@ -584,7 +616,89 @@ void TListView::CreateWnd() {
   ColumnsChanged();
   ApplyImages();
   SetRowSelect(FRowSelect);
-  for (int i = 0; i < FItems.Count(); ++i) FItems.Insert(FItems.Item(i), i);
+  SyncRows();
+}
+
+void TListView::SyncRows() {
+  if (!FHandle) return;
+  if (!FVirtual) {
+    for (int i = 0; i < FItems.Count(); ++i) FItems.Insert(FItems.Item(i), i);
+    return;
+  }
+  SendMessageA(FHandle, LVM_SETITEMCOUNT, FItems.Count(), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+  InvalidateRect(FHandle, nullptr, TRUE);
+}
+
+void TListView::RedrawRow(int i) {
+  if (FHandle && !FItems.Updating()) SendMessageA(FHandle, LVM_REDRAWITEMS, i, i);
+}
+
+LRESULT TListView::DisplayInfo(NMHDR* hdr) {
+  // The A and W forms differ only in the text's type.
+  auto* info = reinterpret_cast<NMLVDISPINFOA*>(hdr);
+  LVITEMA& it = info->item;
+  TListItem* row = FItems.Item(it.iItem);
+  if (!row) return 0;
+  if ((it.mask & LVIF_IMAGE) && it.iSubItem == 0) it.iImage = row->ImageIndex();
+  if ((it.mask & LVIF_INDENT) && it.iSubItem == 0) it.iIndent = 0;
+  if (!(it.mask & LVIF_TEXT) || !it.pszText || it.cchTextMax <= 0) return 0;
+  // Copied into the control's buffer, as much as it holds, whole characters only.
+  const std::string text = row->Text(it.iSubItem);
+  if (hdr->code == LVN_GETDISPINFOW) {
+    auto* w = reinterpret_cast<LPWSTR>(it.pszText);
+    int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(n > 0 ? n : 0, L'\0');
+    if (n > 0) MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
+    size_t keep = std::min(wide.size(), static_cast<size_t>(it.cchTextMax - 1));
+    if (keep > 0 && keep < wide.size() && wide[keep - 1] >= 0xD800 && wide[keep - 1] <= 0xDBFF) --keep;
+    std::copy(wide.begin(), wide.begin() + keep, w);
+    w[keep] = L'\0';
+    return 0;
+  }
+  size_t keep = 0;
+  for (const char* p = text.c_str(); *p;) {
+    const char* next = CharNextA(p);
+    if (static_cast<size_t>(next - text.c_str()) > static_cast<size_t>(it.cchTextMax - 1)) break;
+    keep = static_cast<size_t>(next - text.c_str());
+    p = next;
+  }
+  text.copy(it.pszText, keep);
+  it.pszText[keep] = '\0';
+  return 0;
+}
+
+int TListView::FindRow(NMHDR* hdr) const {
+  // Typing a name goes to the next row that begins with it, as in a list of real rows. Some
+  // versions ask in the W form whatever the parent's: the two differ in the text's type only.
+  const NMLVFINDITEMA& find = *reinterpret_cast<NMLVFINDITEMA*>(hdr);
+  if (!(find.lvfi.flags & (LVFI_STRING | LVFI_PARTIAL)) || !find.lvfi.psz) return -1;
+  std::string wanted;
+  if (hdr->code == LVN_ODFINDITEMW) {
+    const auto* w = reinterpret_cast<LPCWSTR>(find.lvfi.psz);
+    const int n = WideCharToMultiByte(CP_ACP, 0, w, -1, nullptr, 0, nullptr, nullptr);
+    if (n <= 1) return -1;
+    wanted.resize(static_cast<size_t>(n));
+    WideCharToMultiByte(CP_ACP, 0, w, -1, wanted.data(), n, nullptr, nullptr);
+    wanted.resize(static_cast<size_t>(n - 1));
+  } else {
+    wanted = find.lvfi.psz;
+  }
+  const int n = FItems.Count();
+  if (n == 0) return -1;
+  const int start = find.iStart >= 0 && find.iStart < n ? find.iStart : 0;
+  const bool wrap = (find.lvfi.flags & LVFI_WRAP) != 0;
+  for (int k = 0; k < n; ++k) {
+    const int i = start + k;
+    if (i >= n && !wrap) break;
+    const std::string& caption = FItems.Item(i % n)->Caption();
+    if (caption.size() < wanted.size()) continue;
+    const bool partial = (find.lvfi.flags & LVFI_PARTIAL) != 0;
+    if (!partial && caption.size() != wanted.size()) continue;
+    if (CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, caption.data(), static_cast<int>(wanted.size()), wanted.data(),
+                       static_cast<int>(wanted.size())) == CSTR_EQUAL)
+      return i % n;
+  }
+  return -1;
 }
 
 void TListView::ColumnsChanged() {
@@ -669,6 +783,8 @@ void TListView::SetSelected(TListItem* item) {
 LRESULT TListView::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == CN_NOTIFY) {
     auto* hdr = reinterpret_cast<NMHDR*>(lp);
+    if (hdr->code == LVN_GETDISPINFOA || hdr->code == LVN_GETDISPINFOW) return DisplayInfo(hdr);
+    if (hdr->code == LVN_ODFINDITEMA || hdr->code == LVN_ODFINDITEMW) return FindRow(hdr);
     if (hdr->code == LVN_ITEMCHANGED && OnChange) {
       auto* nm = reinterpret_cast<NMLISTVIEW*>(lp);
       if (nm->uChanged & LVIF_STATE) OnChange(this);

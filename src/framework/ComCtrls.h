@@ -205,7 +205,9 @@ class TListItem {
   int ImageIndex() const { return FImageIndex; }
   void SetImageIndex(int v);
   intptr_t Data = 0;
-  int Index() const;
+  int Index() const { return FIndex; }
+  // The text of column 0 (the caption) or of a sub-item; empty beyond them.
+  std::string Text(int column) const;
   // Removes the row from its list view and frees it.
   void Delete();
 
@@ -216,6 +218,7 @@ class TListItem {
   std::string FCaption;
   std::unique_ptr<TStrings> FSubItems;
   int FImageIndex = -1;
+  int FIndex = -1;
 };
 
 class TListItems {
@@ -227,14 +230,17 @@ class TListItems {
   int Count() const { return static_cast<int>(FItems.size()); }
   TListItem* Item(int i) const { return i >= 0 && i < Count() ? FItems[i].get() : nullptr; }
   int IndexOf(const TListItem* item) const;
+  // Between the two, rows are added without the control being told row by row.
   void BeginUpdate();
   void EndUpdate();
+  bool Updating() const { return FUpdating > 0; }
 
  private:
   friend class TListView;
   void Insert(TListItem* item, int i);
   TListView* FView;
   std::vector<std::unique_ptr<TListItem>> FItems;
+  int FUpdating = 0;
 };
 
 enum TViewStyle { vsIcon, vsSmallIcon, vsList, vsReport };
@@ -264,6 +270,9 @@ class TListView : public TWinControl {
   void SetHideSelection(bool v) { FHideSelection = v; }
   TListItem* Selected();
   void SetSelected(TListItem* item);
+  // Whether the control holds no rows of its own and asks for each one it shows (a read-only
+  // list, where the common controls can do that: 4.70 and later).
+  bool Virtual() const { return FVirtual; }
   TNotifyEvent OnChange;  // the selection moved
   LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
@@ -277,11 +286,21 @@ class TListView : public TWinControl {
   friend class TListItems;
   void ColumnsChanged();
   void ApplyImages();
+  // The control told of the rows it has (all of them, or the count of a virtual list).
+  void SyncRows();
+  void RedrawRow(int i);
+  LRESULT DisplayInfo(NMHDR* hdr);
+  int FindRow(NMHDR* find) const;
+  bool FVirtual = false;
   TCollection FColumns;
   TListItems FItems;
   TViewStyle FViewStyle = vsIcon;
   TImageList *FSmallImages = nullptr, *FLargeImages = nullptr;
   bool FReadOnly = true, FRowSelect = false, FShowColumnHeaders = true, FHideSelection = true;
 };
+
+// Whether list views may be virtual where the common controls allow it; tests turn it off to
+// play the first common controls of Windows 95, which do not.
+void SetVirtualListViews(bool allowed);
 
 void RegisterComCtrlClasses();

@@ -98,7 +98,16 @@ bool TSaveDialog::Execute(HWND owner) {
     if (c == '|') c = '\0';
   filter.append(2, '\0');
   std::vector<char> file(4096, '\0');
-  FFileName.copy(file.data(), file.size() - 1);
+  // Some versions of the dialog copy the proposed name into a buffer of MAX_PATH characters of
+  // their own: a longer one is cut, at a character's start.
+  size_t proposed = 0;
+  for (const char* p = FFileName.c_str(); *p;) {
+    const char* next = CharNextA(p);
+    if (static_cast<size_t>(next - FFileName.c_str()) > MAX_PATH - 1) break;
+    proposed = static_cast<size_t>(next - FFileName.c_str());
+    p = next;
+  }
+  FFileName.copy(file.data(), proposed);
   OPENFILENAMEA ofn{};
   ofn.lStructSize = sizeof ofn;  // the size every version knows (no Windows 2000 additions)
   ofn.hwndOwner = owner ? owner : GetActiveWindow();

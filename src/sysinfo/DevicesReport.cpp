@@ -3,6 +3,7 @@
 #include <cctype>
 #include "probes/OsKind.h"
 #include "sysinfo/KSI_Devices.h"
+#include "sysinfo/ReportNames.h"
 #include "sysinfo/ReportText.h"
 
 namespace {
@@ -59,11 +60,31 @@ void TDevices::Sort() {
                    });
 }
 
+const std::vector<std::string>& ReportSectionTitles() {
+  static const std::vector<std::string> titles = [] {
+    std::vector<std::string> t = {
+        "Machine", "Operating System", "NT Specific", "Environment", "Folders", "Time Zone", "CPU",
+        "CPU Features", "CPU Cache", "Memory", "Display", "Video Modes", "Curve Capabilities",
+        "Line Capabilities", "Polygonal Capabilities", "Raster Capabilities", "Text Capabilities",
+        "Advanced Power Management", "Media", "Sound", "Network", "Winsock", "Devices", "ODBC", "BDE",
+        "DAO", "ADO", "DirectX", "Direct3D", "DirectPlay", "DirectMusic", "Disks", "Processes",
+        "Printers", "Installed Software", "User Startup", "Common Startup", "HKLM Run", "HKCU Run",
+        "Run Once"};
+    for (char letter = 'A'; letter <= 'Z'; ++letter) {
+      t.push_back(std::string("Disk") + letter + ":");
+      t.push_back(std::string("Disk") + letter + ":_Flags");
+    }
+    return t;
+  }();
+  return titles;
+}
+
 void TDevices::Report(TStrings& report) const {
   AddSection(report, "Devices");
   AddValue(report, "Count", static_cast<int64_t>(FRecords.size()));
+  TOutsideNames titles(ReportSectionTitles());
   for (const TDeviceRecord& d : FRecords) {
-    AddSection(report, d.Caption());
+    AddOutsideSection(report, titles, d.Caption());
     AddValue(report, "Class Name", d.ClassDesc);
     AddValue(report, "Class GUID", d.ClassGUID);
     AddValue(report, "Manufacturer", d.Manufacturer);

@@ -27,6 +27,10 @@ const char* ClassKindName(int kind);
 // The first kind whose name begins the class name (compared in upper case); "Unknown" when none.
 int ClassKindOf(const std::string& className);
 
+// The titles of the report's own sections (every category's), which a device's caption written
+// as a section title must not take.
+const std::vector<std::string>& ReportSectionTitles();
+
 class TDevices : public TSysInfoCategory {
   VELMORA_CLASS(TDevices, TSysInfoCategory)
 

@@ -240,6 +240,39 @@ T* TfrmKSI_Overview::Find(const char* name) const {
 // registry must not make a field or a row look like two.
 void TfrmKSI_Overview::Put(const char* name, const std::string& text) { Find<TControl>(name)->SetCaption(SingleLine(text)); }
 
+namespace {
+// The blanks that set a tab's or a group box's text off stay around the shortened text.
+// shorten is given the text and the characters the blanks take.
+std::string KeepPadding(const std::string& text, const std::function<std::string(const std::string&, size_t)>& shorten) {
+  if (text.size() <= 2 || text.front() != ' ' || text.back() != ' ') return shorten(text, 0);
+  return " " + shorten(text.substr(1, text.size() - 2), 2) + " ";
+}
+}  // namespace
+
+// A caption or label that holds text from the system: shortened to what its place shows. Edit
+// fields keep the whole text, which they scroll.
+void TfrmKSI_Overview::PutShort(const char* name, const std::string& text, size_t maxChars) {
+  Put(name, KeepPadding(text, [&](const std::string& t, size_t blanks) { return ShortCaption(t, maxChars - blanks, AnsiLeadByte); }));
+}
+
+void TfrmKSI_Overview::SetTabTitle(const char* sheet, const std::string& title) {
+  FTabTitles[Find<TTabSheet>(sheet)] = title;
+  // At most a third of the tab row, in the strip's own font: the tabs keep their rows and stay
+  // in sight whatever the letters.
+  const int room = pcMain->ClientWidth() / 3;
+  HDC dc = GetDC(pcMain->Handle());
+  HGDIOBJ old = SelectObject(dc, pcMain->Font().Handle());
+  auto fits = [&](const std::string& t) {
+    const std::string spaced = " " + t + " ";
+    SIZE size{};
+    return GetTextExtentPoint32A(dc, spaced.c_str(), static_cast<int>(spaced.size()), &size) && size.cx <= room;
+  };
+  const std::string shown = KeepPadding(title, [&](const std::string& t, size_t) { return ShortCaption(t, fits, AnsiLeadByte); });
+  SelectObject(dc, old);
+  ReleaseDC(pcMain->Handle(), dc);
+  Put(sheet, shown);
+}
+
 void TfrmKSI_Overview::SetSysInfo(TKSystemInfo* v) {
   if (v == FSysInfo) return;
   FSysInfo = v;
@@ -397,12 +430,12 @@ void TfrmKSI_Overview::FillMachinePage() {
   Find<TPanel>("pCapsLock")->SetColor(m->CapsLock() ? clLime : clSilver);
   Find<TPanel>("pScrollLock")->SetColor(m->ScrollLock() ? clLime : clSilver);
   std::string computer = Trim(m->Computer());
-  Put("tsMachine", computer.empty() ? std::string(" Machine ") : " " + m->Computer() + " ");
+  SetTabTitle("tsMachine", computer.empty() ? std::string(" Machine ") : " " + m->Computer() + " ");
 }
 
 void TfrmKSI_Overview::FillOSPage() {
   TOperatingSystem* os = FSysInfo->OS();
-  if (!os->Platform().empty()) Put("tsOS", os->Platform());
+  if (!os->Platform().empty()) SetTabTitle("tsOS", os->Platform());
   // A system newer than the kinds known here is named by its platform.
   std::string name = OSName().empty() ? os->Platform() : OSName();
   if (IsNT()) {
@@ -415,8 +448,8 @@ void TfrmKSI_Overview::FillOSPage() {
   }
   Put("lOSName", name);
   Put("lOSVersion", Format("Version: %d.%d.%d", os->MajorVersion(), os->MinorVersion(), os->BuildNumber()));
-  Put("lOSExtra", IsNT() ? os->CSD() : IsWin95OSR2() ? "OSR 2" : IsWin98SE() ? "Second Edition" : "");
-  Put("lDVDRegion", "DVD Region: " + os->DVDRegion());
+  PutShort("lOSExtra", IsNT() ? os->CSD() : IsWin95OSR2() ? "OSR 2" : IsWin98SE() ? "Second Edition" : "");
+  PutShort("lDVDRegion", "DVD Region: " + os->DVDRegion());
   Put("eProductID", os->ProductID());
   Put("eProductKey", os->ProductKey());
   Put("eRegUser", os->RegisteredUser());
@@ -600,16 +633,16 @@ void TfrmKSI_Overview::FillEnginesPage() {
   auto line = [](const char* name, const std::string& v) {
     return v.empty() ? std::string(name) + " not found" : std::string(name) + " " + v;
   };
-  Put("lODBC", line("Open Database Connectivity", e->ODBC()));
-  Put("lBDE", line("Borland Database Engine", e->BDE()));
-  Put("lDAO", line("Microsoft Data Access Objects", e->DAO()));
-  Put("lADO", line("Microsoft ActiveX Data Objects", e->ADO()));
+  PutShort("lODBC", line("Open Database Connectivity", e->ODBC()));
+  PutShort("lBDE", line("Borland Database Engine", e->BDE()));
+  PutShort("lDAO", line("Microsoft Data Access Objects", e->DAO()));
+  PutShort("lADO", line("Microsoft ActiveX Data Objects", e->ADO()));
   TDirectX* x = FSysInfo->DirectX();
   if (x->Version().empty()) {
     Put("lDXVersion", "Not installed.");
     return;
   }
-  Put("lDXVersion", "Installed version: " + x->Version());
+  PutShort("lDXVersion", "Installed version: " + x->Version());
   ListFill f(Find<TListView>("lvDirectX"));
   const std::pair<TStrings*, const char*> lists[] = {{x->Direct3D(), "Direct3D"}, {x->DirectMusic(), "DirectMusic"}, {x->DirectPlay(), "DirectPlay"}};
   for (const auto& l : lists)
@@ -641,7 +674,7 @@ void TfrmKSI_Overview::cbDriveChange(TObject*) {
   std::string item = cbDrive->Items()[index];
   TDisk* d = FSysInfo->Disk();
   d->SetDrive(item.substr(0, 2));
-  Put("lDriveType", d->FileSystem() + " - " + MediaTypeText(d->MediaType()));
+  PutShort("lDriveType", d->FileSystem() + " - " + MediaTypeText(d->MediaType()));
   auto* image = Find<TImage>("imDrive");
   HICON icon = nullptr;
   if (d->MediaPresent()) {
@@ -675,11 +708,11 @@ void TfrmKSI_Overview::cbDriveChange(TObject*) {
 
 void TfrmKSI_Overview::FillTimeZonePage() {
   TTimeZone* tz = FSysInfo->OS()->TimeZone();
-  Put("lTZName", tz->DisplayName());
-  Put("gbStandard", tz->StandardName().empty() ? std::string(" Standard Time ") : " " + tz->StandardName() + " ");
+  PutShort("lTZName", tz->DisplayName(), kTwoLinesMax);
+  PutShort("gbStandard", tz->StandardName().empty() ? std::string(" Standard Time ") : " " + tz->StandardName() + " ", kGroupMax);
   Put("eStdStart", DateText(tz->StandardStart()));
   Put("eStdBias", Format("%d", tz->StandardBias()));
-  Put("gbDaylight", tz->DaylightName().empty() ? std::string(" Daylight Time ") : " " + tz->DaylightName() + " ");
+  PutShort("gbDaylight", tz->DaylightName().empty() ? std::string(" Daylight Time ") : " " + tz->DaylightName() + " ", kGroupMax);
   Put("eDltStart", DateText(tz->DaylightStart()));
   Put("eDltBias", Format("%d", tz->DaylightBias()));
 }
@@ -822,7 +855,8 @@ void TfrmKSI_Overview::cmTerminate(TObject*) {
   uint32_t id = 0;
   bool known = ParsePid(row->Caption(), id);
   std::string image = row->SubItems().Count() > 0 ? row->SubItems()[0] : std::string();
-  if (MessageBox(TerminateQuestion(image), "Warning", MB_YESNO | MB_ICONWARNING, Handle()) != IDYES) return;
+  // No is the default: Enter must not end a process.
+  if (MessageBox(TerminateQuestion(image), "Warning", MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2, Handle()) != IDYES) return;
   // The row goes only when the process really ended.
   if (!known || !s_terminator(id)) {
     MessageBox("Cannot terminate this process.", "Warning", MB_OK | MB_ICONWARNING, Handle());
@@ -878,7 +912,9 @@ void TfrmKSI_Overview::cmReportCurrent(TObject*) {
   FReport->Clear();
   TTabSheet* page = pcMain->ActivePage();
   if (!page) return;
-  sdReport->SetFileName(ReportFileName(page->Caption()));
+  // The whole title, not the shortened tab.
+  auto title = FTabTitles.find(page);
+  sdReport->SetFileName(ReportFileName(title != FTabTitles.end() ? title->second : page->Caption(), AnsiLeadByte));
   if (!sdReport->Execute(Handle()) || !FSysInfo) return;
   ReportCurrentPage(*FReport);
   SaveReport();

@@ -2,6 +2,7 @@
 // Refresh, Close, and reports of all topics or the current one saved as text.
 #pragma once
 #include <windows.h>
+#include <map>
 #include <memory>
 #include <string>
 #include "framework/Forms.h"
@@ -97,6 +98,13 @@ class TfrmKSI_Overview : public TForm {
   template <class T>
   T* Find(const char* name) const;
   void Put(const char* name, const std::string& text);
+  // Most characters a label or group box of the dialog shows of a text from the system: one
+  // line across a page, a group box's caption, the time zone's two lines.
+  static constexpr size_t kLineMax = 64, kGroupMax = 56, kTwoLinesMax = 120;
+  void PutShort(const char* name, const std::string& text, size_t maxChars = kLineMax);
+  // A tab's title (a text from the system), shown shortened; the report of the page is named
+  // after the whole of it.
+  void SetTabTitle(const char* sheet, const std::string& title);
   // The pages that show the categories, in the order a refresh fills them.
   struct TPage;
   static const TPage kPages[];
@@ -124,6 +132,7 @@ class TfrmKSI_Overview : public TForm {
   void ReportCurrentPage(TStrings& report);
 
   TKSystemInfo* FSysInfo = nullptr;
+  std::map<const TTabSheet*, std::string> FTabTitles;
   uint32_t FPageSet = 0xFFFF;
   std::unique_ptr<TStrings> FReport;
   bool FRefreshing = false;

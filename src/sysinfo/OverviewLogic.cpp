@@ -61,14 +61,103 @@ std::string TerminateQuestion(const std::string& imageName) {
          "terminate the process?";
 }
 
-std::string ReportFileName(const std::string& tabCaption) {
-  std::string s = TrimControls(tabCaption);
-  for (char& c : s)
-    if (c == '\\' || c == '/' || c == ':' || c == '*' || c == '?' || c == '"' || c == '<' || c == '>' || c == '|' ||
-        static_cast<unsigned char>(c) < 32)
-      c = '_';
-  if (s.empty()) s = "SystemInfo";
-  return s + ".txt";
+namespace {
+// The byte length of the first maxChars characters of s (all of it when shorter).
+size_t CharsPrefix(const std::string& s, size_t maxChars, TLeadByteTest isLead, bool& cut) {
+  size_t i = 0, n = 0;
+  while (i < s.size() && n < maxChars) {
+    i += isLead && isLead(static_cast<unsigned char>(s[i])) && i + 1 < s.size() ? 2 : 1;
+    ++n;
+  }
+  cut = i < s.size();
+  return i;
+}
+
+// Double-byte characters are kept whole: trail bytes may look like anything from 0x40 up.
+std::string MapSingleBytes(const std::string& s, TLeadByteTest isLead, char (*map)(char)) {
+  std::string out;
+  for (size_t i = 0; i < s.size(); ++i) {
+    if (isLead && isLead(static_cast<unsigned char>(s[i])) && i + 1 < s.size()) {
+      out.append(s, i, 2);
+      ++i;
+    } else {
+      out += map(s[i]);
+    }
+  }
+  return out;
+}
+
+char FileNameChar(char c) {
+  return c == '\\' || c == '/' || c == ':' || c == '*' || c == '?' || c == '"' || c == '<' || c == '>' || c == '|' ||
+                 static_cast<unsigned char>(c) < 32 || c == 0x7F
+             ? '_'
+             : c;
+}
+
+// The names Windows keeps for devices, whatever extension follows (COM\xB9 is COM1 to Windows 11).
+bool DeviceName(const std::string& base) {
+  std::string u;
+  for (char c : base) u += static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
+  while (!u.empty() && u.back() == ' ') u.pop_back();
+  for (const char* d : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$", "CLOCK$"})
+    if (u == d) return true;
+  return u.size() == 4 && (u.compare(0, 3, "COM") == 0 || u.compare(0, 3, "LPT") == 0) &&
+         ((u[3] >= '0' && u[3] <= '9') || u[3] == '\xB9' || u[3] == '\xB2' || u[3] == '\xB3');
+}
+}  // namespace
+
+std::string ShortCaption(const std::string& text, const std::function<bool(const std::string&)>& fits, TLeadByteTest isLead) {
+  const std::string s = SingleLine(text);
+  if (fits(s)) return s;
+  static const char kEllipsis[] = "...";
+  // The most characters that fit with the ellipsis (no place shows more than a few hundred).
+  bool cut = false;
+  size_t low = 0, high = 512;
+  while (low < high) {
+    const size_t mid = (low + high + 1) / 2;
+    if (fits(s.substr(0, CharsPrefix(s, mid, isLead, cut)) + kEllipsis))
+      low = mid;
+    else
+      high = mid - 1;
+  }
+  size_t keep = CharsPrefix(s, low, isLead, cut);
+  // After the last whole word, when that keeps more than half of what fits.
+  const size_t blank = s.rfind(' ', keep);
+  if (blank != std::string::npos && blank > keep / 2) keep = blank;
+  std::string out = s.substr(0, keep);
+  while (!out.empty() && (out.back() == ' ' || out.back() == '.')) out.pop_back();
+  return out + kEllipsis;
+}
+
+std::string ShortCaption(const std::string& text, size_t maxChars, TLeadByteTest isLead) {
+  return ShortCaption(
+      text,
+      [&](const std::string& t) {
+        bool cut = false;
+        CharsPrefix(t, maxChars, isLead, cut);
+        return !cut;
+      },
+      isLead);
+}
+
+std::string ReportFileName(const std::string& tabCaption, TLeadByteTest isLead) {
+  static const char kExtension[] = ".txt";
+  const size_t room = kFileNameMax - (sizeof kExtension - 1);
+  const std::string mapped = MapSingleBytes(TrimControls(tabCaption), isLead, FileNameChar);
+  auto cutTo = [&](size_t chars) {
+    bool cut = false;
+    std::string s = mapped.substr(0, CharsPrefix(mapped, chars, isLead, cut));
+    // Windows drops dots and blanks at the end of a name.
+    while (!s.empty() && (s.back() == '.' || s.back() == ' ')) s.pop_back();
+    return s;
+  };
+  std::string s = cutTo(room);
+  if (s.empty()) return std::string("SystemInfo") + kExtension;
+  if (DeviceName(s.substr(0, s.find('.')))) {
+    s = cutTo(room - 1);
+    s.insert(s.begin(), '_');
+  }
+  return s + kExtension;
 }
 
 int UsedPercent(int64_t capacity, int64_t freeSpace) {

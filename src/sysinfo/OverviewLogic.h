@@ -2,6 +2,7 @@
 // number patterns, process identifiers, the device tree's grouping, report file names.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -22,9 +23,24 @@ std::pair<std::string, std::string> SplitImageName(const std::string& image);
 // The question asked before a process is terminated.
 std::string TerminateQuestion(const std::string& imageName);
 
-// The proposed report file: the tab caption trimmed, with ".txt". Characters that no file name
-// may hold become "_", and an empty caption gives "SystemInfo.txt".
-std::string ReportFileName(const std::string& tabCaption);
+// The first byte of a double-byte character of the system's code page (null: none are).
+using TLeadByteTest = bool (*)(unsigned char byte);
+
+// A text from the system shown as a caption (a tab, a group box) or a window's text: made one
+// line, and when it does not fit cut with "...", after its last whole word where that keeps most
+// of it. fits says whether a text fits (it is asked of ever shorter ones); by default, whether it
+// has at most maxChars characters.
+constexpr size_t kCaptionMax = 32;
+std::string ShortCaption(const std::string& text, const std::function<bool(const std::string&)>& fits,
+                         TLeadByteTest isLead = nullptr);
+std::string ShortCaption(const std::string& text, size_t maxChars = kCaptionMax, TLeadByteTest isLead = nullptr);
+
+// The proposed report file: the tab caption trimmed, with ".txt", at most kFileNameMax
+// characters in all. Characters that no file name may hold become "_", trailing dots and blanks
+// go, a device's name (CON, NUL, COM1...) gets a "_" before it, and an empty caption gives
+// "SystemInfo.txt".
+constexpr size_t kFileNameMax = 64;
+std::string ReportFileName(const std::string& tabCaption, TLeadByteTest isLead = nullptr);
 
 // Used space in whole percent, halves to even; -1 when the capacity gives nothing to compute.
 int UsedPercent(int64_t capacity, int64_t freeSpace);

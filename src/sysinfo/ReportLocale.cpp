@@ -1,5 +1,6 @@
 #include "sysinfo/ReportLocale.h"
 #include <windows.h>
+#include "sysinfo/ReportNames.h"
 
 std::string LocaleDateTimeText(const TDateParts& p, bool withTime) {
   SYSTEMTIME st{};
@@ -22,9 +23,28 @@ std::string LocaleDateTimeText(const TDateParts& p, bool withTime) {
   return text;
 }
 
+bool AnsiLeadByte(unsigned char b) { return IsDBCSLeadByte(b) != FALSE; }
+
+namespace {
+
+uint32_t AnsiCodePoint(const char* c, size_t size) {
+  WCHAR w[2];
+  return MultiByteToWideChar(CP_ACP, 0, c, static_cast<int>(size), w, 2) > 0 ? w[0] : static_cast<unsigned char>(*c);
+}
+
+std::string AnsiUpper(const std::string& s) {
+  std::string u = s;
+  if (!u.empty()) CharUpperBuffA(u.data(), static_cast<DWORD>(u.size()));
+  return u;
+}
+
+const TReportCharset kAnsi{AnsiLeadByte, AnsiCodePoint, AnsiUpper};
+}  // namespace
+
 void InitReportLocale() {
   char sep[8] = {};
   if (GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_STHOUSAND, sep, sizeof sep) > 0)
     SetThousandSeparator(sep);
   SetDateTimeFormatter(LocaleDateTimeText);
+  SetReportCharset(&kAnsi);
 }

@@ -1,4 +1,5 @@
 #include "sysinfo/ReportText.h"
+#include "sysinfo/ReportNames.h"
 #include <cmath>
 #include <cstdio>
 
@@ -150,7 +151,11 @@ void AddBool(TStrings& report, const std::string& key, bool value) {
 void AddEntries(TStrings& report, const TStrings& entries) {
   // Copy first: a list added to itself must not see its own new lines.
   const std::vector<std::string> copy = entries.Items();
-  for (const std::string& e : copy) report.Add(SingleLine(e));
+  TOutsideNames names;
+  for (const std::string& e : copy) {
+    const size_t eq = e.find('=', 1);
+    AddOutsideValue(report, names, e.substr(0, eq), eq == std::string::npos ? std::string() : e.substr(eq + 1));
+  }
 }
 
 void WriteList(TStrings& report, const std::string& countKey, const std::string& itemKey,

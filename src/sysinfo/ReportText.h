@@ -47,13 +47,17 @@ inline const char* BoolText(bool value) { return value ? "1" : "0"; }
 // one line of the report or into a single-line control, whatever the registry held.
 std::string SingleLine(const std::string& s);
 
-// Line builders: "[Title]" and "Key=Value". Titles, keys and values are made single lines, so
-// that no stored text can start a line of its own.
+// Line builders: "[Title]" and "Key=Value" for the program's own titles and keys (names from
+// outside go through ReportNames.h). Titles, keys and values are made single lines, so that no
+// stored text can start a line of its own.
 void AddSection(TStrings& report, const std::string& title);
 void AddValue(TStrings& report, const std::string& key, const std::string& value);
 void AddValue(TStrings& report, const std::string& key, int64_t value);
 void AddBool(TStrings& report, const std::string& key, bool value);
-// Entries that are already "key=value" text (environment, folders), each made a single line.
+// Entries that are already "name=value" text (environment, folders), each made a single line.
+// The name ends at the first "=" after its first character (the environment's hidden "=C:"
+// names begin with one) and is written as a name from outside; an entry without "=" is a name
+// with an empty value.
 void AddEntries(TStrings& report, const TStrings& entries);
 
 // "countKey=n" followed by "itemKey1=..." .. "itemKeyn=...".

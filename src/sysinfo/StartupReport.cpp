@@ -1,6 +1,7 @@
 // The startup lists' table, accessors, WIN.INI value cleaning and report lines.
 #include "probes/OsKind.h"
 #include "sysinfo/KSI_Startup.h"
+#include "sysinfo/ReportNames.h"
 #include "sysinfo/ReportText.h"
 
 VELMORA_CLASS_INFO(TStartup) {
@@ -44,7 +45,8 @@ void TStartup::Report(TStrings& report) const {
   for (const auto& [where, title] : sections) {
     AddSection(report, title);
     AddValue(report, "Count", static_cast<int64_t>(FLists[where].size()));
-    for (const TStartupEntry& e : FLists[where]) AddValue(report, e.Name, e.CommandLine);
+    TOutsideNames names({"Count"});
+    for (const TStartupEntry& e : FLists[where]) AddOutsideValue(report, names, e.Name, e.CommandLine);
   }
 }
 

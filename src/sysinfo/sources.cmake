@@ -1,5 +1,6 @@
 list(APPEND VELMORA_PORTABLE_SOURCES
   ${DIR}/ReportText.cpp
+  ${DIR}/ReportNames.cpp
   ${DIR}/SysInfoProps.cpp
   ${DIR}/OsLogic.cpp
   ${DIR}/OsReport.cpp

@@ -455,14 +455,14 @@ int ItemCount(HWND lv) {
   return static_cast<int>(n);
 }
 
-std::vector<std::string> ListColumn(HWND lv, int sub) {
+std::vector<std::string> ListColumn(HWND lv, int sub, size_t maxText) {
   std::vector<std::string> out;
-  Remote mem(PidOf(lv), sizeof(LVITEMA) + 4096);
+  Remote mem(PidOf(lv), sizeof(LVITEMA) + maxText);
   for (int i = 0, n = ItemCount(lv); i < n; ++i) {
     LVITEMA it{};
     it.iSubItem = sub;
     it.pszText = mem.At(sizeof it);
-    it.cchTextMax = 4096;
+    it.cchTextMax = static_cast<int>(maxText);
     mem.Write(&it, sizeof it);
     DWORD_PTR len = 0;
     SendMessageTimeoutA(lv, LVM_GETITEMTEXTA, i, reinterpret_cast<LPARAM>(mem.At(0)), SMTO_NORMAL, 5000, &len);
@@ -471,6 +471,67 @@ std::vector<std::string> ListColumn(HWND lv, int sub) {
     out.push_back(s);
   }
   return out;
+}
+
+std::string Narrow(const std::wstring& w) {
+  if (w.empty()) return {};
+  const DWORD flags = 0x400;  // WC_NO_BEST_FIT_CHARS
+  const int n = WideCharToMultiByte(CP_ACP, flags, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
+  std::string s(n > 0 ? n : 0, '\0');
+  if (n > 0) WideCharToMultiByte(CP_ACP, flags, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr, nullptr);
+  return s;
+}
+
+std::string ControlText(HWND h) {
+  DWORD_PTR n = 0;
+  if (!SendMessageTimeoutA(h, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, 5000, &n)) return {};
+  std::string s(n + 1, '\0');
+  if (!SendMessageTimeoutA(h, WM_GETTEXT, s.size(), reinterpret_cast<LPARAM>(s.data()), SMTO_NORMAL, 5000, &n)) return {};
+  s.resize(n);
+  return s;
+}
+
+void ClickTab(HWND tabs, int i) {
+  Remote mem(PidOf(tabs), sizeof(RECT));
+  Send(tabs, TCM_GETITEMRECT, i, reinterpret_cast<LPARAM>(mem.At(0)));
+  RECT r{};
+  mem.Read(&r, sizeof r);
+  LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  PostMessageA(tabs, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  PostMessageA(tabs, WM_LBUTTONUP, 0, at);
+  Settle(tabs);
+}
+
+// A settle alone can be answered before a posted click.
+void SelectTab(HWND tabs, int i) {
+  ClickTab(tabs, i);
+  WaitFor(
+      [&] {
+        DWORD_PTR cur = 0;
+        SendMessageTimeoutA(tabs, TCM_GETCURSEL, 0, 0, SMTO_NORMAL, 5000, &cur);
+        return static_cast<int>(cur) == i;
+      },
+      10000);
+  Settle(tabs);
+}
+
+HWND ReportSaveDialog(DWORD pid, HWND dlg, int item) {
+  PostMessageA(FindChild(dlg, "TButton", "&Report..."), BM_CLICK, 0, 0);
+  HWND menu = FindTopWindow(pid, "#32768", nullptr, 10000);
+  if (!menu) return nullptr;
+  for (int i = 0; i <= item; ++i) PostMessageA(dlg, WM_KEYDOWN, VK_DOWN, 0);
+  PostMessageA(dlg, WM_KEYDOWN, VK_RETURN, 0);
+  return FindTopWindow(pid, "#32770", "Save As", 15000);
+}
+
+std::string SaveAs(HWND save, HWND dlg, const std::string& file, bool confirm) {
+  HWND name = GetDlgItem(save, 0x47C);
+  std::string proposed = ControlText(name);
+  if (confirm) Send(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(file.c_str()));
+  PostMessageA(save, WM_COMMAND, confirm ? IDOK : IDCANCEL, 0);
+  WaitFor([&] { return !IsWindow(save); }, 10000);
+  Settle(dlg);
+  return proposed;
 }
 
 std::string ReadFile(const std::string& name) {

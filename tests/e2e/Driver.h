@@ -99,9 +99,24 @@ class Remote {
 };
 // The process that owns a window.
 DWORD PidOf(HWND h);
-// Rows of a list view of another process, and the texts of one of its columns.
+// Rows of a list view of another process, and the texts of one of its columns (each cut to
+// maxText characters).
 int ItemCount(HWND lv);
-std::vector<std::string> ListColumn(HWND lv, int sub);
+std::vector<std::string> ListColumn(HWND lv, int sub, size_t maxText = 4096);
+// A control's whole text, asked with WM_GETTEXT.
+std::string ControlText(HWND h);
+// A press on tab i of a tab control of another process, as the mouse gives it; SelectTab also
+// waits until the control shows that tab.
+void ClickTab(HWND tabs, int i);
+void SelectTab(HWND tabs, int i);
+// The system information dialog dlg of process pid: item (0 All Topics, 1 Current Topic) of
+// its Report button's menu chosen with the keyboard, and the save dialog that comes (or null).
+HWND ReportSaveDialog(DWORD pid, HWND dlg, int item);
+// Gives the save dialog a file name and confirms it (or cancels); returns the name it proposed.
+std::string SaveAs(HWND save, HWND dlg, const std::string& file, bool confirm = true);
+
+// Wide text in the ANSI code page, a character it lacks as "?" (never a look-alike).
+std::string Narrow(const std::wstring& w);
 
 // A whole file's bytes (empty when it cannot be read), and whether a file or folder exists.
 std::string ReadFile(const std::string& name);

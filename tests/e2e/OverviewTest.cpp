@@ -13,31 +13,12 @@ namespace {
 
 const char kCaption[] = "Velmora Advanced System Profiler";
 
-std::string ControlText(HWND h) {
-  char buf[1024] = "";
-  DWORD_PTR n = 0;
-  SendMessageTimeoutA(h, WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf), SMTO_NORMAL, 5000, &n);
-  return std::string(buf, n);
-}
-
 void SelectRow(HWND lv, int i) {
   Remote mem(PidOf(lv), sizeof(LVITEMA));
   LVITEMA it{};
   it.stateMask = it.state = LVIS_SELECTED | LVIS_FOCUSED;
   mem.Write(&it, sizeof it);
   Send(lv, LVM_SETITEMSTATE, i, reinterpret_cast<LPARAM>(mem.At(0)));
-}
-
-// A press on tab i of a tab control, as the mouse gives it.
-void ClickTab(HWND tabs, int i) {
-  Remote mem(PidOf(tabs), sizeof(RECT));
-  Send(tabs, TCM_GETITEMRECT, i, reinterpret_cast<LPARAM>(mem.At(0)));
-  RECT r{};
-  mem.Read(&r, sizeof r);
-  LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-  PostMessageA(tabs, WM_LBUTTONDOWN, MK_LBUTTON, at);
-  PostMessageA(tabs, WM_LBUTTONUP, 0, at);
-  Settle(tabs);
 }
 
 void Click(HWND button) {
@@ -97,25 +78,8 @@ class Overview : public ::testing::Test {
     WaitFor([&] { return !IsWindow(box); }, 10000);
     return text;
   }
-  // Chooses an item of the Report button's menu with the keyboard.
-  HWND Report(int item) {
-    Click(FindChild(dlg, "TButton", "&Report..."));
-    HWND menu = FindTopWindow(pid, "#32768", nullptr, 10000);
-    if (!menu) return nullptr;
-    for (int i = 0; i <= item; ++i) PostMessageA(dlg, WM_KEYDOWN, VK_DOWN, 0);
-    PostMessageA(dlg, WM_KEYDOWN, VK_RETURN, 0);
-    return FindTopWindow(pid, "#32770", "Save As", 15000);
-  }
-  // The proposed name, then the chosen one.
-  std::string Save(HWND save, const std::string& file, bool confirm = true) {
-    HWND name = GetDlgItem(save, 0x47C);
-    std::string proposed = ControlText(name);
-    if (confirm) Send(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(file.c_str()));
-    PostMessageA(save, WM_COMMAND, confirm ? IDOK : IDCANCEL, 0);
-    WaitFor([&] { return !IsWindow(save); }, 10000);
-    Settle(dlg);
-    return proposed;
-  }
+  HWND Report(int item) { return ReportSaveDialog(pid, dlg, item); }
+  std::string Save(HWND save, const std::string& file, bool confirm = true) { return SaveAs(save, dlg, file, confirm); }
   Running run;
   DWORD pid = 0;
   HWND dlg = nullptr, pages = nullptr;
@@ -180,6 +144,12 @@ TEST_F(Overview, TerminateEndsTheProcessOrKeepsItsRow) {
 
   SelectRow(list, row(victim.Pid()));
   Click(terminate);
+  // Enter would answer No.
+  HWND box = FindTopWindow(pid, "#32770", "Warning", 15000);
+  ASSERT_NE(box, nullptr);
+  auto isDefault = [&](int id) { return (GetWindowLongA(GetDlgItem(box, id), GWL_STYLE) & 0xF) == BS_DEFPUSHBUTTON; };
+  EXPECT_TRUE(isDefault(IDNO));
+  EXPECT_FALSE(isDefault(IDYES));
   std::string question = Answer("Warning", IDYES);
   EXPECT_EQ(question.substr(0, 17), "e2e_tests.exe\r\n\r\n");
   EXPECT_EQ(WaitForSingleObject(victim.pi.hProcess, 10000), WAIT_OBJECT_0);
@@ -285,12 +255,6 @@ constexpr REGSAM kView64 = 0x0100, kView32 = 0x0200;  // KEY_WOW64_64KEY, KEY_WO
 const wchar_t kRunW[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const wchar_t kUninstallW[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 
-std::string Ansi(const std::wstring& w) {
-  char buf[4096] = "";
-  int n = WideCharToMultiByte(CP_ACP, 0x400 /* no look-alikes */, w.c_str(), static_cast<int>(w.size()), buf, sizeof buf, nullptr, nullptr);
-  return std::string(buf, n > 0 ? n : 0);
-}
-
 // Entries written into the prefix's own machine keys for one test, and removed after it (and
 // before it, after an interrupted run).
 class MachineEntries {
@@ -356,20 +320,6 @@ std::vector<std::string> SectionOf(const std::string& text, const std::string& t
     if (inside) out.push_back(line);
   }
   return out;
-}
-
-// A click on a tab, and the wait until it was handled: a settle alone can be answered before
-// a posted click.
-void SelectTab(HWND tabs, int i) {
-  ClickTab(tabs, i);
-  WaitFor(
-      [&] {
-        DWORD_PTR cur = 0;
-        SendMessageTimeoutA(tabs, TCM_GETCURSEL, 0, 0, SMTO_NORMAL, 5000, &cur);
-        return static_cast<int>(cur) == i;
-      },
-      10000);
-  Settle(tabs);
 }
 
 // The dialog's startup list for one of its tabs, and the installed software, as "name=command"
@@ -470,8 +420,8 @@ TEST_F(Wow64Overview, RunAndUninstallEntriesOfBothViewsAppearOnceEach) {
 }
 
 TEST_F(OverviewHostile, EveryEntryIsListedAndTheSavedReportHasOnlyItsOwnLines) {
-  const std::string longRow = Ansi(longName) + "=C:\\velmora\\long.exe";
-  const std::string omegaRow = Ansi(omega) + "=C:\\velmora\\omega.exe";
+  const std::string longRow = Narrow(longName) + "=C:\\velmora\\long.exe";
+  const std::string omegaRow = Narrow(omega) + "=C:\\velmora\\omega.exe";
   const std::vector<std::string> rows = StartupRows(2);
   EXPECT_EQ(Count(rows, longRow), 1);
   EXPECT_EQ(Count(rows, omegaRow), 1) << omegaRow;

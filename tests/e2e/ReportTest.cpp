@@ -269,11 +269,12 @@ TEST_F(Report, FixturesAppearWhereTheyBelong) {
   EXPECT_EQ(Value("HKCU Run", fixtures::kRunName), fixtures::kRunCommand);
   EXPECT_EQ(Value("HKCU Run", fixtures::kBinaryRunName), "");
   EXPECT_EQ(Value("HKLM Run", fixtures::kMachineRunName), fixtures::kMachineRunCommand);
+  // One name in both RunOnce keys: the second is told apart, so that each key is there once.
   const std::vector<std::string> once = Section("Run Once");
   auto user = std::find(once.begin(), once.end(),
                         std::string(fixtures::kOnceName) + "=" + fixtures::kUserOnceCommand);
   auto machine = std::find(once.begin(), once.end(),
-                           std::string(fixtures::kOnceName) + "=" + fixtures::kMachineOnceCommand);
+                           std::string("%") + fixtures::kOnceName + "#2=" + fixtures::kMachineOnceCommand);
   EXPECT_TRUE(user != once.end() && machine != once.end() && user < machine);
   EXPECT_EQ(Value("User Startup", kShortcutName), "C:\\windows\\notepad.exe /velmora");
 

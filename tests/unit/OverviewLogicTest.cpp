@@ -49,6 +49,49 @@ TEST(OverviewLogic, ReportFileNamesFromTabCaptions) {
   // A computer description may hold anything.
   EXPECT_EQ(ReportFileName(" Bob's PC: a/b "), "Bob's PC_ a_b.txt");
   EXPECT_EQ(ReportFileName("  "), "SystemInfo.txt");
+  // Long: 60 characters and ".txt"; double-byte characters are kept whole, and their trail
+  // bytes, which may be "\\" or "|", are not file-name characters of their own.
+  const std::string acpi = "Advanced Configuration and Power Interface (ACPI) PC";
+  EXPECT_EQ(ReportFileName(acpi + " "), acpi + ".txt");
+  EXPECT_EQ(ReportFileName(std::string(3000, 'D')), std::string(60, 'D') + ".txt");
+  auto shiftJis = [](unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); };
+  std::string kanji;
+  for (int i = 0; i < 40; ++i) kanji += "\x95\x5C";  // a character whose trail byte is "\\"
+  EXPECT_EQ(ReportFileName(kanji, shiftJis), kanji.substr(0, 120) + ".txt");
+  const std::string x = "x";
+  EXPECT_EQ(ReportFileName(x + kanji, shiftJis), x + kanji.substr(0, 118) + ".txt");
+  // What Windows would cut off or take for a device.
+  EXPECT_EQ(ReportFileName("Server. . ."), "Server.txt");
+  EXPECT_EQ(ReportFileName(std::string(59, 'a') + " b"), std::string(59, 'a') + ".txt");
+  EXPECT_EQ(ReportFileName("a\x7F<b>*?\"|\t"), "a__b_____.txt");
+  for (const char* device : {"CON", "nul", "Com1", "LPT9", "aux.backup", "PRN  ", "CONOUT$", "COM\xB9"})
+    EXPECT_EQ(ReportFileName(device)[0], '_') << device;
+  for (const char* name : {"CONSOLE", "COM10", "LPT", "Null", "NUL-modem"}) EXPECT_NE(ReportFileName(name)[0], '_') << name;
+  EXPECT_EQ(ReportFileName("CON." + std::string(80, 'x')), "_CON." + std::string(55, 'x') + ".txt");
+}
+
+TEST(OverviewLogic, CaptionsFromTheSystemAreShortenedForDisplay) {
+  EXPECT_EQ(ShortCaption("Front desk"), "Front desk");
+  EXPECT_EQ(ShortCaption(std::string(32, 'x')), std::string(32, 'x'));
+  // After the last whole word that fits, with an ellipsis.
+  EXPECT_EQ(ShortCaption("Advanced Configuration and Power Interface (ACPI) PC"), "Advanced Configuration and...");
+  EXPECT_EQ(ShortCaption(std::string(3000, 'x')), std::string(29, 'x') + "...");
+  const std::string a = "a ";
+  EXPECT_EQ(ShortCaption(a + std::string(40, 'x')), a + std::string(27, 'x') + "...");
+  EXPECT_EQ(ShortCaption("Line\r\nbreak", 8), "Line...");
+  EXPECT_EQ(ShortCaption("abcdefgh", 3), "...");
+  auto shiftJis = [](unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); };
+  std::string kanji;
+  for (int i = 0; i < 40; ++i) kanji += "\x93\xFA";
+  EXPECT_EQ(ShortCaption(kanji, 10, shiftJis), kanji.substr(0, 14) + "...");
+  // By what the place can show: here a "W" takes three units of twenty.
+  auto narrow = [](const std::string& t) {
+    size_t w = 0;
+    for (char c : t) w += c == 'W' ? 3 : 1;
+    return w <= 20;
+  };
+  EXPECT_EQ(ShortCaption(std::string(30, 'W'), narrow), std::string(5, 'W') + "...");
+  EXPECT_EQ(ShortCaption(std::string(20, 'i'), narrow), std::string(20, 'i'));
 }
 
 TEST(OverviewLogic, UsedSpaceAndFlagLines) {

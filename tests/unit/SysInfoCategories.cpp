@@ -310,7 +310,7 @@ TEST(SysInfoStartup, EntriesPerPlaceAndTheReportsFiveSections) {
                           "[User Startup]", "Count=1", "Notes=c:\\notes.exe ",
                           "[Common Startup]", "Count=0", "[HKLM Run]", "Count=0", "[HKCU Run]",
                           "Count=1", "Tray=c:\\tray.exe", "[Run Once]", "Count=2",
-                          "Setup=setup.exe /resume", "Setup=c:\\machine\\setup.exe"}));
+                          "Setup=setup.exe /resume", "%Setup#2=c:\\machine\\setup.exe"}));
   s.Clear();
   EXPECT_EQ(s.RunsCount(), 0);
 }
@@ -353,7 +353,7 @@ TEST(SysInfoReportText, StoredTextCannotStartALineOfItsOwn) {
   EXPECT_TRUE(r.IndexOf("Fake=line1.exe  [Fake Section]  Count=99") >= 0);
   EXPECT_TRUE(r.IndexOf("Lone CR=a b") >= 0);
   EXPECT_TRUE(r.IndexOf("Item1=Tool  Broken=1") >= 0);
-  EXPECT_TRUE(r.IndexOf("[Card  [Injected]]") >= 0);
+  EXPECT_TRUE(r.IndexOf("[%Card  %5BInjected%5D]") >= 0);
   EXPECT_TRUE(r.IndexOf("PATH=C:\\a  [Environment]") >= 0);
 }
 

@@ -90,8 +90,9 @@ class Overview : public ::testing::Test {
     app = new TApplication(nullptr);
     app->Initialize();
     app->OnException = [this](TObject*, const std::exception& e) { errors.push_back(e.what()); };
-    SetMessageBoxHook([this](const std::string& text, const std::string& caption, UINT) {
+    SetMessageBoxHook([this](const std::string& text, const std::string& caption, UINT flags) {
       boxes.push_back(caption + ": " + text);
+      boxFlags.push_back(flags);
       return answer;
     });
     info = new TKSystemInfo(app);
@@ -164,6 +165,7 @@ class Overview : public ::testing::Test {
   TKSystemInfo* info = nullptr;
   TfrmKSI_Overview* f = nullptr;
   std::vector<std::string> errors, boxes;
+  std::vector<UINT> boxFlags;
   int answer = IDYES;
 };
 
@@ -411,6 +413,7 @@ TEST_F(Overview, TerminateRemovesTheRowOnlyWhenTheProcessEnded) {
   EXPECT_TRUE(s_terminated.empty());
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].substr(0, 30), "Warning: EXPLORER.EXE\r\n\r\nWARNI");
+  EXPECT_EQ(boxFlags[0], static_cast<UINT>(MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2));  // Enter answers No
   answer = IDYES;
   s_terminateWorks = false;
   f->cmTerminate(nullptr);
@@ -577,6 +580,51 @@ TEST_F(Overview, ReportsProposeTheirNamesAndSaveWhatTheyCover) {
   EXPECT_FALSE(Exists(file));  // cancelled: nothing written
   EXPECT_EQ(f->ReportList().Count(), 0);
   EXPECT_TRUE(boxes.empty());
+}
+
+// A description of the computer, a time zone or an engine's version may be of any length: the
+// tab, the group boxes and the labels show what fits, the tab row keeps its tabs in sight, and
+// the proposed file name is the whole description cut to what a file name holds.
+TEST_F(Overview, LongTextsFromTheSystemAreShortenedForDisplay) {
+  std::vector<std::string> proposed;
+  SetSaveDialogHook([&](TSaveDialog& d) {
+    proposed.push_back(d.FileName());
+    return false;
+  });
+  HWND tabs = f->pcMain->Handle();
+  auto rows = [&] { return SendMessageA(tabs, TCM_GETROWCOUNT, 0, 0); };
+  const LRESULT normalRows = rows();
+  const std::string acpi = "Advanced Configuration and Power Interface (ACPI) PC";
+  for (const std::string& description : std::vector<std::string>{acpi, std::string(300, 'W'), "CON", std::string(3000, 'M') + ":*?"}) {
+    SCOPED_TRACE(description.substr(0, 40));
+    info->Machine()->SetComputer(description);
+    info->OS()->TimeZone()->SetStandardName(description);
+    info->Engines()->SetODBC(description);
+    f->RefreshPages();
+    const std::string tab = Text("tsMachine");
+    EXPECT_EQ(tab.front(), ' ');
+    EXPECT_EQ(tab.back(), ' ');
+    if (description.size() > 40) {
+      EXPECT_EQ(tab.substr(tab.size() - 4), "... ");
+      EXPECT_LE(Text("gbStandard").size(), 56u);
+      EXPECT_LE(Text("lODBC").size(), 64u);
+      EXPECT_EQ(Text("lODBC").substr(Text("lODBC").size() - 3), "...");
+    }
+    EXPECT_EQ(rows(), normalRows);
+    RECT first{}, client{};
+    SendMessageA(tabs, TCM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&first));
+    GetClientRect(tabs, &client);
+    EXPECT_LE(first.right - first.left, (client.right - client.left) * 2 / 5);
+    f->pcMain->SetActivePageIndex(0);
+    f->cmReportCurrent(nullptr);
+    ASSERT_FALSE(proposed.empty());
+    EXPECT_LE(proposed.back().size(), 64u);
+    EXPECT_EQ(proposed.back().find_first_of("\\/:*?\"<>|"), std::string::npos) << proposed.back();
+  }
+  EXPECT_EQ(proposed[0], acpi + ".txt");
+  EXPECT_EQ(proposed[1], std::string(60, 'W') + ".txt");
+  EXPECT_EQ(proposed[2], "_CON.txt");
+  EXPECT_EQ(proposed[3], std::string(60, 'M') + ".txt");
 }
 
 TEST_F(Overview, FailedSavesSayWhyAndLeaveNoPartialFile) {

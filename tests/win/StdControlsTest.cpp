@@ -319,29 +319,75 @@ TEST_F(StdControls, TreeViewNodesSortSelectAndClear) {
   EXPECT_EQ(f->LastNode, a);  // clearing reports no selection change
 }
 
+// Virtual (the control asks for the rows it shows) and, as on the first common controls of
+// Windows 95, holding its rows: the same rows either way.
 TEST_F(StdControls, ListViewRowsWithColumnsSubItemsAndDeletion) {
-  HWND h = f->List->Handle();
-  HWND header = reinterpret_cast<HWND>(SendMessageA(h, LVM_GETHEADER, 0, 0));
-  EXPECT_EQ(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0), 2);
-  EXPECT_EQ(SendMessageA(h, LVM_GETCOLUMNWIDTH, 0, 0), 80);
-  TListItems& items = f->List->Items();
-  for (const char* name : {"Laser", "Inkjet", "Plotter"}) {
-    TListItem* it = items.Add();
-    it->SetCaption(name);
-    it->SubItems().Add(std::string("LPT") + name[0]);
+  for (bool virtualList : {true, false}) {
+    SCOPED_TRACE(virtualList ? "virtual" : "holding its rows");
+    SetVirtualListViews(virtualList);
+    auto* g = new TCtlForm(nullptr);
+    TListView* list = g->List;
+    TListItems& items = list->Items();
+    // Rows added before the control exists are there when it comes.
+    items.Add()->SetCaption("Early");
+    HWND h = list->Handle();
+    SetVirtualListViews(true);
+    EXPECT_EQ(list->Virtual(), virtualList);
+    HWND header = reinterpret_cast<HWND>(SendMessageA(h, LVM_GETHEADER, 0, 0));
+    EXPECT_EQ(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0), 2);
+    EXPECT_EQ(SendMessageA(h, LVM_GETCOLUMNWIDTH, 0, 0), 80);
+    EXPECT_EQ(ItemText(h, 0, 0), "Early");
+    items.Clear();
+    items.BeginUpdate();
+    for (const char* name : {"Laser", "Inkjet", "Plotter"}) {
+      TListItem* it = items.Add();
+      it->SetCaption(name);
+      it->SetImageIndex(name[0] == 'I' ? 2 : 1);
+      it->SubItems().Add(std::string("LPT") + name[0]);
+    }
+    items.EndUpdate();
+    EXPECT_EQ(SendMessageA(h, LVM_GETITEMCOUNT, 0, 0), 3);
+    EXPECT_EQ(ItemText(h, 1, 0), "Inkjet");
+    EXPECT_EQ(ItemText(h, 1, 1), "LPTI");
+    EXPECT_EQ(ItemText(h, 1, 2), "");  // beyond the sub-items
+    LVITEMA image{};
+    image.mask = LVIF_IMAGE;
+    image.iItem = 1;
+    SendMessageA(h, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&image));
+    EXPECT_EQ(image.iImage, 2);
+    // Changed after it was added: the control shows the new text.
+    items.Item(2)->SetCaption("Plotter 2");
+    EXPECT_EQ(ItemText(h, 2, 0), "Plotter 2");
+    // A text longer than the asker's buffer comes cut to it (what a list holding its rows gives
+    // is the control's own affair).
+    items.Item(0)->SubItems().Put(0, std::string(300, 'p'));
+    char small[9] = "";
+    LVITEMA it{};
+    it.iSubItem = 1;
+    it.pszText = small;
+    it.cchTextMax = sizeof small - 1;
+    SendMessageA(h, LVM_GETITEMTEXTA, 0, reinterpret_cast<LPARAM>(&it));
+    if (virtualList) EXPECT_STREQ(small, "ppppppp");
+    // Typing a name finds the row that begins with it.
+    LVFINDINFOA find{};
+    find.flags = LVFI_STRING | LVFI_PARTIAL | LVFI_WRAP;
+    find.psz = "plo";
+    EXPECT_EQ(SendMessageA(h, LVM_FINDITEMA, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)), 2);
+    list->SetSelected(items.Item(1));
+    EXPECT_EQ(list->Selected(), items.Item(1));
+    list->Selected()->Delete();
+    EXPECT_EQ(items.Count(), 2);
+    EXPECT_EQ(SendMessageA(h, LVM_GETITEMCOUNT, 0, 0), 2);
+    EXPECT_EQ(ItemText(h, 1, 0), "Plotter 2");
+    EXPECT_EQ(items.Item(1)->Index(), 1);
+    EXPECT_EQ(list->Selected(), nullptr);
+    list->SetSelected(items.Item(1));
+    EXPECT_EQ(list->Selected(), items.Item(1));
+    items.Clear();
+    EXPECT_EQ(SendMessageA(h, LVM_GETITEMCOUNT, 0, 0), 0);
+    EXPECT_EQ(list->Selected(), nullptr);
+    delete g;
   }
-  EXPECT_EQ(SendMessageA(h, LVM_GETITEMCOUNT, 0, 0), 3);
-  EXPECT_EQ(ItemText(h, 1, 0), "Inkjet");
-  EXPECT_EQ(ItemText(h, 1, 1), "LPTI");
-  f->List->SetSelected(items.Item(1));
-  EXPECT_EQ(f->List->Selected(), items.Item(1));
-  f->List->Selected()->Delete();
-  EXPECT_EQ(items.Count(), 2);
-  EXPECT_EQ(ItemText(h, 1, 0), "Plotter");
-  EXPECT_EQ(items.Item(1)->Index(), 1);
-  EXPECT_EQ(f->List->Selected(), nullptr);
-  items.Clear();
-  EXPECT_EQ(SendMessageA(h, LVM_GETITEMCOUNT, 0, 0), 0);
 }
 
 TEST_F(StdControls, CheckListTogglesOnItsBoxAndKeepsMarksWhileGrowing) {
@@ -473,6 +519,31 @@ TEST_F(StdControls, SaveDialogGoesThroughTheHookWhenSet) {
   SetSaveDialogHook(nullptr);
   EXPECT_EQ(proposed, "SystemInfo.txt");
   EXPECT_EQ(d.FileName(), "C:\\out.txt");
+}
+
+namespace {
+std::string s_proposed;
+void CALLBACK ReadAndCancelSaveDialog(HWND, UINT, UINT_PTR id, DWORD) {
+  HWND box = FindWindowA("#32770", nullptr);
+  if (!box || GetWindowThreadProcessId(box, nullptr) != GetCurrentThreadId()) return;  // not yet
+  KillTimer(nullptr, id);
+  char text[1024] = "";
+  GetDlgItemTextA(box, 0x47C, text, sizeof text);
+  s_proposed = text;
+  PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
+}
+}  // namespace
+
+// The system's dialog copies the proposed name into a buffer of MAX_PATH characters of its own
+// on some versions: a longer name is cut before it is handed over.
+TEST_F(StdControls, SaveDialogGetsAProposedNameItCanHold) {
+  TSaveDialog d(nullptr);
+  d.SetFileName(std::string(3000, 'n') + ".txt");
+  s_proposed.clear();
+  UINT_PTR timer = SetTimer(nullptr, 0, 50, ReadAndCancelSaveDialog);
+  EXPECT_FALSE(d.Execute(f->Handle()));
+  KillTimer(nullptr, timer);
+  EXPECT_EQ(s_proposed, std::string(MAX_PATH - 1, 'n'));
 }
 
 TEST_F(StdControls, AChildAskedForItsWindowFirstIsCreatedOnce) {
