@@ -346,8 +346,9 @@ BOOL WINAPI NotWow64(HANDLE, PBOOL wow64) {
 }  // namespace
 
 // 64-bit Windows keeps the machine's Run, RunOnce and Uninstall keys once for 64-bit and once
-// for 32-bit programs: both are read, and an entry that both show is listed once.
-TEST_F(SysInfoRegistry, BothViewsOf64BitWindowsListEachEntryOnce) {
+// for 32-bit programs: both are read, and an entry that both list (both run, both are installed)
+// is listed twice, the 32-bit one marked.
+TEST_F(SysInfoRegistry, BothViewsOf64BitWindowsListEveryEntryOfEach) {
   const std::string base = std::string(kBase) + "\\Views";
   HKEY v64 = nullptr, v32 = nullptr;
   ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, (base + "\\64").c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &v64, nullptr), 0);
@@ -372,17 +373,25 @@ TEST_F(SysInfoRegistry, BothViewsOf64BitWindowsListEachEntryOnce) {
 
   TStartup startup;
   startup.GetInfo();
-  ASSERT_EQ(startup.Count(slMachineRun), 5);
+  ASSERT_EQ(startup.Count(slMachineRun), 6);
   for (const auto& [name, command] : std::vector<std::pair<std::string, std::string>>{
-           {"Only64", "a64.exe"}, {"Both", "same64.exe"}, {"Differs", "x64.exe"}, {"Only32", "a32.exe"}, {"Differs", "x86.exe"}})
+           {"Only64", "a64.exe"}, {"Both", "same64.exe"}, {"Differs", "x64.exe"}, {"Only32", "a32.exe"},
+           {"Both (32-bit)", "same64.exe"}, {"Differs (32-bit)", "x86.exe"}})
     EXPECT_EQ(Find(startup, slMachineRun, name, command), 1) << name << "=" << command;
   // The system's own view first.
   for (int i = 0; i < 3; ++i) EXPECT_NE(startup.CommandLine(slMachineRun, i).find("64"), std::string::npos);
   EXPECT_EQ(Find(startup, slRunOnce, "OnceBoth", "once.exe"), 1);
+  EXPECT_EQ(Find(startup, slRunOnce, "OnceBoth (32-bit)", "once.exe"), 1);
   EXPECT_EQ(Find(startup, slRunOnce, fixtures::kOnceName, fixtures::kUserOnceCommand), 1);  // the user's key is one
   TSoftware software;
   software.GetInfo();
-  EXPECT_EQ(Items(*software.Installed()), (std::vector<std::string>{"Program 64", "Shared Tool", "Program 32"}));
+  EXPECT_EQ(Items(*software.Installed()),
+            (std::vector<std::string>{"Program 64", "Shared Tool", "Program 32", "Shared Tool (32-bit)"}));
+  // The report writes each as listed.
+  TStringList report;
+  startup.Report(report);
+  const std::vector<std::string> lines = report.Items();
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "Both (32-bit)=same64.exe"), lines.end());
 
   // A 32-bit system, or the 9x family, has one view: the machine's key as it is.
   for (int family : {1, 0}) {
@@ -569,12 +578,20 @@ BOOL WINAPI OneProcess(HANDLE, TProcessEntry32* e) {
   return TRUE;
 }
 BOOL WINAPI OutOfMemory(HANDLE, TProcessEntry32*) { throw std::bad_alloc(); }
+BOOL WINAPI OneProcessW(HANDLE, TProcessEntry32W* e) {
+  e->th32ProcessID = 4;
+  lstrcpyW(e->szExeFile, L"one.exe");
+  return TRUE;
+}
+BOOL WINAPI OutOfMemoryW(HANDLE, TProcessEntry32W*) { throw std::bad_alloc(); }
 }  // namespace
 
 TEST_F(SysInfoSeams, AGatheringThatFailsPartWayLetsGoOfItsHandles) {
   SysApi().CreateToolhelp32Snapshot = EventSnapshot;
   SysApi().Process32First = OneProcess;
   SysApi().Process32Next = OutOfMemory;
+  SysApi().Process32FirstW = OneProcessW;  // what the NT family reads
+  SysApi().Process32NextW = OutOfMemoryW;
   const long held = HeldKernelHandles();
   TProcesses processes;
   processes.GetInfo();
@@ -622,7 +639,7 @@ TEST(SysInfoPerVersion, TwoCopiesOfOneProgramKeepTheirOwnIdentifiers) {
   // 2000 and XP have no QueryFullProcessImageName), and the process-status library alone.
   for (int way : {0, 1, 2}) {
     SCOPED_TRACE(way == 0 ? "tool help" : way == 1 ? "tool help and module names" : "process status");
-    if (way == 1) SysApi().QueryFullProcessImageNameA = nullptr;
+    if (way == 1) SysApi().QueryFullProcessImageNameA = nullptr, SysApi().QueryFullProcessImageNameW = nullptr;
     if (way == 2) SysApi().CreateToolhelp32Snapshot = nullptr;
     TProcesses processes;
     processes.GetInfo();
