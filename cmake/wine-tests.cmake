@@ -58,3 +58,5 @@ wine_test(e2e e2e_tests.exe ARGS --gtest_brief=1 --gtest_filter=-Startup.*:Repor
           TIMEOUT 300)
 # The registry's two views of 64-bit Windows, in a 64-bit prefix of its own (made on first use).
 wine_test(e2e.wow64 e2e_tests.exe WIN64 ARGS --gtest_brief=1 --gtest_filter=Wow64* TIMEOUT 300)
+# Gathering from hostile registry data, with the machine's keys read in both views.
+wine_test(win.wow64 win_tests.exe WIN64 ARGS --gtest_brief=1 --gtest_filter=SysInfoReading*:SysInfoRegistry* TIMEOUT 300)
