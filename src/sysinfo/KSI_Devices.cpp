@@ -21,12 +21,6 @@ bool UnsafeKeyName(const TRegName& name) {
          name.Wide.find(L'\\') != std::wstring::npos;
 }
 
-std::string Joined(const std::vector<std::string>& strings) {
-  std::string all;
-  for (const std::string& s : strings) all += s;
-  return all;
-}
-
 class TDeviceReader {
  public:
   TDeviceReader()
@@ -95,7 +89,7 @@ class TDeviceReader {
 
     // A list of strings, or one string: the characters one after the other.
     std::vector<std::string> ids;
-    if (key.ReadStrings("HardwareID", ids)) r.HardwareID = Joined(ids);
+    if (key.ReadStrings("HardwareID", ids)) r.HardwareID = Concatenated(ids);
     return r;
   }
 

@@ -6,12 +6,6 @@
 #include "sysinfo/SysInfoWin.h"
 
 namespace {
-std::string Joined(const std::vector<std::string>& strings) {
-  std::string all;
-  for (const std::string& s : strings) all += s;
-  return all;
-}
-
 // NT's display drivers keep their details as wide text in binary values; as text values they
 // are read as text. An odd number of bytes is no wide text: its 8-bit characters then.
 std::string DriverText(const TSysKey& key, const std::string& name) {
@@ -20,7 +14,7 @@ std::string DriverText(const TSysKey& key, const std::string& name) {
   if (key.ReadRaw(name, raw, &type) && (type == REG_BINARY || type == REG_NONE))
     return raw.size() % 2 == 0 ? AnsiText(Utf16ToZero(raw.data(), raw.size())) : SqueezeZeros(raw.data(), raw.size());
   std::vector<std::string> strings;
-  return key.ReadStrings(name, strings) ? Joined(strings) : std::string();
+  return key.ReadStrings(name, strings) ? Concatenated(strings) : std::string();
 }
 
 // The first string of a text or a list; binary data up to its first zero.

@@ -22,65 +22,60 @@ TRegName FolderPath(int csidl) {
   return path;
 }
 
+std::string Shown(const char* text, size_t max) { return std::string(text, strnlen(text, max)); }
+std::string Shown(const wchar_t* text, size_t max) { return AnsiText(text, wcsnlen(text, max)); }
+
 // The shortcut's target and arguments as stored; empty when it cannot be read. Nothing is
 // resolved: that could rewrite the file or start a search for a target that moved.
+template <class Link, class C>
+std::string LinkCommand(REFIID iid, const std::wstring& file) {
+  TComPtr<Link> link;
+  TComPtr<IPersistFile> persist;
+  if (FAILED(CreateInProcess(CLSID_ShellLink, iid, link.put_void())) ||
+      FAILED(link->QueryInterface(IID_IPersistFile, persist.put_void())) ||
+      FAILED(persist->Load(file.c_str(), STGM_READ)))
+    return {};
+  C path[MAX_PATH + 1] = {};
+  C args[1024] = {};
+  if (FAILED(link->GetPath(path, MAX_PATH, nullptr, SLGP_UNCPRIORITY)) || FAILED(link->GetArguments(args, 1023)))
+    return {};
+  return Shown(path, MAX_PATH) + " " + Shown(args, 1023);
+}
+
 std::string ShortcutCommand(const TRegName& file) {
   if (!IsDiskFile(file)) return {};
-  TComPtr<IPersistFile> persist;
-  if (!file.Wide.empty()) {
-    TComPtr<IShellLinkW> link;
-    if (FAILED(CreateInProcess(CLSID_ShellLink, IID_IShellLinkW, link.put_void())) ||
-        FAILED(link->QueryInterface(IID_IPersistFile, persist.put_void())) ||
-        FAILED(persist->Load(file.Wide.c_str(), STGM_READ)))
-      return {};
-    WCHAR path[MAX_PATH + 1] = {};
-    WCHAR args[1024] = {};
-    if (FAILED(link->GetPath(path, MAX_PATH, nullptr, SLGP_UNCPRIORITY)) ||
-        FAILED(link->GetArguments(args, 1023)))
-      return {};
-    return AnsiText(path, wcsnlen(path, MAX_PATH)) + " " + AnsiText(args, wcsnlen(args, 1023));
-  }
-  TComPtr<IShellLinkA> link;
+  if (!file.Wide.empty()) return LinkCommand<IShellLinkW, WCHAR>(IID_IShellLinkW, file.Wide);
   std::vector<WCHAR> wide(file.Text.size() + 1);
-  if (FAILED(CreateInProcess(CLSID_ShellLink, IID_IShellLinkA, link.put_void())) ||
-      FAILED(link->QueryInterface(IID_IPersistFile, persist.put_void())) ||
-      MultiByteToWideChar(CP_ACP, 0, file.Text.c_str(), -1, wide.data(), static_cast<int>(wide.size())) <= 0 ||
-      FAILED(persist->Load(wide.data(), STGM_READ)))
-    return {};
-  char path[MAX_PATH + 1] = {};
-  char args[1024] = {};
-  if (FAILED(link->GetPath(path, MAX_PATH, nullptr, SLGP_UNCPRIORITY)) ||
-      FAILED(link->GetArguments(args, sizeof args - 1)))
-    return {};
-  return std::string(path, strnlen(path, MAX_PATH)) + " " + std::string(args, strnlen(args, sizeof args - 1));
+  if (MultiByteToWideChar(CP_ACP, 0, file.Text.c_str(), -1, wide.data(), static_cast<int>(wide.size())) <= 0) return {};
+  return LinkCommand<IShellLinkA, char>(IID_IShellLinkA, wide.data());
 }
 
 // The shortcuts of a folder: ordinary and archive files, not hidden or system ones.
-void ReadFolder(TStartup& startup, TStartupLocation where, int csidl) {
-  const TRegName folder = FolderPath(csidl);
-  if (!IsDiskFolder(folder)) return;
+template <class Data, class C, class First, class Next>
+void ReadShortcuts(TStartup& startup, TStartupLocation where, const TRegName& folder,
+                   const std::basic_string<C>& stored, First first, Next next) {
   constexpr DWORD kSkipped = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY;
-  const TSysApi& api = SysApi();
-  if (!folder.Wide.empty() && api.FindFirstFileW && api.FindNextFileW) {
-    WIN32_FIND_DATAW f;
-    FindHandle h(api.FindFirstFileW((folder.Wide + L"\\*.lnk").c_str(), &f));
-    if (!h) return;
-    do {
-      if (f.dwFileAttributes & kSkipped) continue;
-      const std::wstring name(f.cFileName, wcsnlen(f.cFileName, MAX_PATH));
-      const TRegName file{folder.Text + "\\" + AnsiText(name), folder.Wide + L"\\" + name};
-      startup.Add(where, ShortcutEntryName(AnsiText(name)), ShortcutCommand(file));
-    } while (api.FindNextFileW(h.get(), &f));
-    return;
-  }
-  WIN32_FIND_DATAA f;
-  FindHandle h(FindFirstFileA((folder.Text + "\\*.lnk").c_str(), &f));
+  const C pattern[] = {'\\', '*', '.', 'l', 'n', 'k', 0};
+  Data f;
+  FindHandle h(first((stored + pattern).c_str(), &f));
   if (!h) return;
   do {
     if (f.dwFileAttributes & kSkipped) continue;
-    const std::string name(f.cFileName, strnlen(f.cFileName, sizeof f.cFileName));
-    startup.Add(where, ShortcutEntryName(name), ShortcutCommand({folder.Text + "\\" + name, {}}));
-  } while (FindNextFileA(h.get(), &f));
+    const TRegName name = StoredText(std::basic_string<C>(f.cFileName, std::find(f.cFileName, f.cFileName + MAX_PATH, 0)));
+    TRegName file{folder.Text + "\\" + name.Text, {}};
+    if (!folder.Wide.empty()) file.Wide = folder.Wide + L"\\" + name.Wide;
+    startup.Add(where, ShortcutEntryName(name.Text), ShortcutCommand(file));
+  } while (next(h.get(), &f));
+}
+
+void ReadFolder(TStartup& startup, TStartupLocation where, int csidl) {
+  const TRegName folder = FolderPath(csidl);
+  if (!IsDiskFolder(folder)) return;
+  const TSysApi& api = SysApi();
+  if (!folder.Wide.empty() && api.FindFirstFileW && api.FindNextFileW)
+    ReadShortcuts<WIN32_FIND_DATAW, wchar_t>(startup, where, folder, folder.Wide, api.FindFirstFileW, api.FindNextFileW);
+  else
+    ReadShortcuts<WIN32_FIND_DATAA, char>(startup, where, {folder.Text, {}}, folder.Text, FindFirstFileA, FindNextFileA);
 }
 
 // All lines of a WIN.INI section, "key=value" each.

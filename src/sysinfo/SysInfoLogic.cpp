@@ -36,6 +36,12 @@ std::wstring Utf16ToZero(const void* data, size_t bytes) {
   return out;
 }
 
+std::string Concatenated(const std::vector<std::string>& strings) {
+  std::string all;
+  for (const std::string& s : strings) all += s;
+  return all;
+}
+
 template <class C>
 std::vector<std::basic_string<C>> SplitStrings(const C* data, size_t count) {
   std::vector<std::basic_string<C>> out;

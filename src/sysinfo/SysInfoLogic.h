@@ -16,6 +16,8 @@ std::string SqueezeZeros(const void* data, size_t size);
 // Little-endian UTF-16 text up to its first zero character (all of it when there is none); a
 // last odd byte is no character.
 std::wstring Utf16ToZero(const void* data, size_t bytes);
+// The strings one after the other, as a list of identifiers is shown.
+std::string Concatenated(const std::vector<std::string>& strings);
 // The strings of a multi-string list: each zero ends one, an empty one ends the list, and text
 // after the last zero (a list that lost its terminator) is the last string.
 template <class C>

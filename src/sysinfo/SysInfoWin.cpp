@@ -359,6 +359,9 @@ TRegName SysText(const std::wstring& wide) {
   return t;
 }
 
+TRegName StoredText(const std::string& text) { return {text, {}}; }
+TRegName StoredText(const std::wstring& text) { return {AnsiText(text), text}; }
+
 std::vector<TRegView> MachineViews() {
   if (!SysInfoNT()) return {rvDefault};
   const auto isWow64 = SysApi().IsWow64Process;
@@ -624,32 +627,24 @@ bool IsBareName(const std::wstring& w, const std::string& a) {
 
 // Found where the loader looks for a library (the program's folder, the system's folders, the
 // path).
-bool SearchFile(const TRegName& name, TRegName& found) {
-  if (!name.Wide.empty()) {
-    const auto search = SysApi().SearchPathW;
-    std::vector<wchar_t> buf(MAX_PATH + 1);
-    for (int attempt = 0; search && attempt < 3; ++attempt) {
-      const DWORD n = search(nullptr, name.Wide.c_str(), nullptr, static_cast<DWORD>(buf.size()), buf.data(), nullptr);
-      if (n == 0) return false;
-      if (n < buf.size()) {
-        found = {AnsiText(buf.data(), n), std::wstring(buf.data(), n)};
-        return true;
-      }
-      buf.resize(n + 1);
-    }
-    return false;
-  }
-  std::vector<char> buf(MAX_PATH + 1);
-  for (int attempt = 0; attempt < 3; ++attempt) {
-    const DWORD n = SearchPathA(nullptr, name.Text.c_str(), nullptr, static_cast<DWORD>(buf.size()), buf.data(), nullptr);
+template <class C, class F>
+bool SearchFileOf(F search, const std::basic_string<C>& name, TRegName& found) {
+  std::vector<C> buf(MAX_PATH + 1);
+  for (int attempt = 0; search && attempt < 3; ++attempt) {
+    const DWORD n = search(nullptr, name.c_str(), nullptr, static_cast<DWORD>(buf.size()), buf.data(), nullptr);
     if (n == 0) return false;
     if (n < buf.size()) {
-      found = {std::string(buf.data(), n), {}};
+      found = StoredText(std::basic_string<C>(buf.data(), n));
       return true;
     }
-    buf.resize(n + 1);
+    buf.resize(n + 1);  // the size it needs
   }
   return false;
+}
+
+bool SearchFile(const TRegName& name, TRegName& found) {
+  return name.Wide.empty() ? SearchFileOf<char>(SearchPathA, name.Text, found)
+                           : SearchFileOf<wchar_t>(SysApi().SearchPathW, name.Wide, found);
 }
 
 bool PassesPathRule(const TRegName& path) {
@@ -695,23 +690,23 @@ bool IsDiskFolder(const TRegName& stored) {
          !(attributes & (FILE_ATTRIBUTE_DEVICE | FILE_ATTRIBUTE_OFFLINE));
 }
 
-TRegName ProfileText(const char* section, const char* key) {
-  const auto wide = SysApi().GetProfileStringW;
-  if (UseWide() && wide) {
-    const std::wstring s = WidenAnsi(section), k = WidenAnsi(key);
-    for (DWORD size = 4096; size <= (1u << 24); size *= 4) {
-      std::vector<wchar_t> buf(size);
-      const DWORD n = wide(s.c_str(), k.c_str(), L"", buf.data(), size);
-      if (n + 1 < size) return SysText(std::wstring(buf.data(), n));
-    }
-    return {};
-  }
+namespace {
+template <class C, class F>
+TRegName ProfileTextOf(F get, const std::basic_string<C>& section, const std::basic_string<C>& key) {
   for (DWORD size = 4096; size <= (1u << 24); size *= 4) {
-    std::vector<char> buf(size);
-    const DWORD n = GetProfileStringA(section, key, "", buf.data(), size);
-    if (n + 1 < size) return {std::string(buf.data(), n), {}};
+    std::vector<C> buf(size);
+    const C none[] = {0};
+    const DWORD n = get(section.c_str(), key.c_str(), none, buf.data(), size);
+    if (n + 1 < size) return StoredText(std::basic_string<C>(buf.data(), n));
   }
   return {};
+}
+}  // namespace
+
+TRegName ProfileText(const char* section, const char* key) {
+  const auto wide = SysApi().GetProfileStringW;
+  if (UseWide() && wide) return ProfileTextOf<wchar_t>(wide, WidenAnsi(section), WidenAnsi(key));
+  return ProfileTextOf<char>(GetProfileStringA, std::string(section), std::string(key));
 }
 
 namespace {

@@ -60,6 +60,9 @@ struct TRegName {
 // categories read as: wide on the NT family.
 TRegName SysText(const std::string& ansi);
 TRegName SysText(const std::wstring& wide);
+// A text the system gave in one of the two forms, kept as it came.
+TRegName StoredText(const std::string& text);
+TRegName StoredText(const std::wstring& text);
 
 // A value read by its index, name and data in one call: nothing is read again by a converted
 // name that may not name it.

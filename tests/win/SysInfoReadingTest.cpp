@@ -13,6 +13,7 @@
 #include "sysinfo/SysInfoLogic.h"
 #include "sysinfo/SysInfoWin.h"
 #include "SysInfoFixtures.h"
+#include "TestSupport.h"
 
 namespace {
 const wchar_t kGreek[] = L"\x0395\x03BB\x03BB\x03B7\x03BD\x03B9\x03BA\x03AE \x0395\x03C6\x03B1\x03C1\x03BC\x03BF\x03B3\x03AE";
@@ -109,18 +110,6 @@ void DeleteWide(HKEY root, const std::wstring& path) {
   if (RegOpenKeyExW(root, path.c_str(), 0, KEY_ALL_ACCESS | DELETE, &k) == 0) DeleteOpen(k);
 }
 
-class Boxes {
- public:
-  Boxes() {
-    SetMessageBoxHook([this](const std::string& text, const std::string& caption, UINT) {
-      Shown.push_back(caption + ": " + text);
-      return IDOK;
-    });
-  }
-  ~Boxes() { SetMessageBoxHook(nullptr); }
-  std::vector<std::string> Shown;
-};
-
 bool Has(const TStrings& list, const std::string& s) { return list.IndexOf(s) >= 0; }
 
 const wchar_t kNTVersion[] = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
@@ -166,7 +155,7 @@ class SysInfoReadingPerVersion : public ::testing::Test {
   }
   static constexpr const wchar_t* kBase = L"Software\\VelmoraTests\\Reading";
   HKEY FLm = nullptr, FCu = nullptr;
-  Boxes boxes;
+  ShownBoxes boxes;
 };
 }  // namespace
 

@@ -15,21 +15,9 @@
 #include "sysinfo/ReportText.h"
 #include "sysinfo/SysInfoWin.h"
 #include "SysInfoFixtures.h"
+#include "TestSupport.h"
 
 namespace {
-// Collects message boxes instead of showing them.
-class Boxes {
- public:
-  Boxes() {
-    SetMessageBoxHook([this](const std::string& text, const std::string& caption, UINT) {
-      Shown.push_back(caption + ": " + text);
-      return IDOK;
-    });
-  }
-  ~Boxes() { SetMessageBoxHook(nullptr); }
-  std::vector<std::string> Shown;
-};
-
 std::vector<std::string> Headers(const TStrings& report) {
   std::vector<std::string> h;
   for (const std::string& s : report.Items())
@@ -50,7 +38,7 @@ bool InOrder(const std::vector<std::string>& headers, const std::vector<std::str
 
 TEST(SysInfoPerVersion, GathersEveryCategoryWithoutAFailureAndReportsInOrder) {
   InitProbes();
-  Boxes boxes;
+  ShownBoxes boxes;
   TKSystemInfo info(nullptr);
   info.Refresh();
   for (const std::string& b : boxes.Shown) ADD_FAILURE() << b;
@@ -96,7 +84,7 @@ class SysInfoRegistry : public ::testing::Test {
   }
   static constexpr const char* kBase = "Software\\VelmoraTests\\SysInfo";
   static HKEY gLm, gCu;
-  Boxes boxes;
+  ShownBoxes boxes;
 };
 HKEY SysInfoRegistry::gLm = nullptr;
 HKEY SysInfoRegistry::gCu = nullptr;
@@ -431,7 +419,7 @@ class SysInfoSeams : public ::testing::Test {
     SetDriveQueries(nullptr);
     MemoryStatusApi() = gSavedMemoryApi;
   }
-  Boxes boxes;
+  ShownBoxes boxes;
   const TMemoryStatusApi gSavedMemoryApi = MemoryStatusApi();
 };
 
@@ -633,7 +621,7 @@ TEST(SysInfoPerVersion, TwoCopiesOfOneProgramKeepTheirOwnIdentifiers) {
     if (named == 2) break;
     Sleep(50);
   }
-  Boxes boxes;
+  ShownBoxes boxes;
   const std::string folder = std::string(self).substr(0, std::string(self).rfind('\\') + 1);
   // The snapshot, the snapshot with the module names of the process-status library (Windows
   // 2000 and XP have no QueryFullProcessImageName), and the process-status library alone.
@@ -668,7 +656,7 @@ TEST(SysInfoPerVersion, TwoCopiesOfOneProgramKeepTheirOwnIdentifiers) {
 }
 
 TEST(SysInfoPerVersion, AnEngineThatCannotTellItsVersionIsNotInstalled) {
-  Boxes boxes;
+  ShownBoxes boxes;
   TEngines engines;
   engines.GetInfo();
   // Wine's ADO exists but does not know its version; no DAO.
