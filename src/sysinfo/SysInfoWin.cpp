@@ -47,19 +47,25 @@ DWORD StartSize(DWORD reported) {
   return std::min(kMaxName, std::max<DWORD>(reported + 1, 256));
 }
 
-// The names of a key's subkeys or values in the ANSI functions. A too-small buffer grows and
-// the same index is asked again, so that no name is skipped.
-std::vector<std::string> EnumNames(HKEY key, bool values) {
-  std::vector<std::string> names;
-  if (!key) return names;
-  DWORD maxKey = 0, maxValue = 0;
-  RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, &maxKey, nullptr, nullptr, &maxValue,
-                   nullptr, nullptr, nullptr);
-  std::vector<char> buf(StartSize(values ? maxValue : maxKey));
+bool UseWide() {
+  const TSysApi& a = SysApi();
+  return SysInfoNT() && a.RegOpenKeyExW && a.RegEnumKeyExW && a.RegEnumValueW && a.RegQueryInfoKeyW &&
+         a.RegQueryValueExW;
+}
+
+TRegName WideName(const wchar_t* w, size_t n) { return {AnsiText(w, n), std::wstring(w, n)}; }
+
+// The names of a key's subkeys as stored, in the 8-bit or the wide functions. A too-small buffer
+// grows and the same index is asked again, so that no name is skipped.
+template <class C, class Info, class Enum>
+std::vector<TRegName> EnumSubKeys(HKEY key, Info info, Enum enumerate) {
+  std::vector<TRegName> names;
+  DWORD maxKey = 0;
+  info(key, nullptr, nullptr, nullptr, nullptr, &maxKey, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+  std::vector<C> buf(StartSize(maxKey));
   for (DWORD i = 0; i < kMaxEntries;) {
     DWORD len = static_cast<DWORD>(buf.size());
-    const LONG r = values ? RegEnumValueA(key, i, buf.data(), &len, nullptr, nullptr, nullptr, nullptr)
-                          : RegEnumKeyExA(key, i, buf.data(), &len, nullptr, nullptr, nullptr, nullptr);
+    const LONG r = enumerate(key, i, buf.data(), &len, nullptr, nullptr, nullptr, nullptr);
     if (r == ERROR_MORE_DATA && buf.size() < kMaxName) {
       buf.resize(std::min<size_t>(buf.size() * 2, kMaxName));
       continue;
@@ -69,40 +75,7 @@ std::vector<std::string> EnumNames(HKEY key, bool values) {
       continue;
     }
     if (r != ERROR_SUCCESS) break;
-    names.emplace_back(buf.data(), std::min<size_t>(len, buf.size()));
-    ++i;
-  }
-  return names;
-}
-
-bool UseWide() {
-  const TSysApi& a = SysApi();
-  return SysInfoNT() && a.RegOpenKeyExW && a.RegEnumKeyExW && a.RegEnumValueW && a.RegQueryInfoKeyW &&
-         a.RegQueryValueExW;
-}
-
-TRegName WideName(const wchar_t* w, size_t n) { return {AnsiText(w, n), std::wstring(w, n)}; }
-
-std::vector<TRegName> EnumSubKeysWide(HKEY key) {
-  const TSysApi& a = SysApi();
-  std::vector<TRegName> names;
-  DWORD maxKey = 0;
-  a.RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, &maxKey, nullptr, nullptr, nullptr,
-                     nullptr, nullptr, nullptr);
-  std::vector<wchar_t> buf(StartSize(maxKey));
-  for (DWORD i = 0; i < kMaxEntries;) {
-    DWORD len = static_cast<DWORD>(buf.size());
-    const LONG r = a.RegEnumKeyExW(key, i, buf.data(), &len, nullptr, nullptr, nullptr, nullptr);
-    if (r == ERROR_MORE_DATA && buf.size() < kMaxName) {
-      buf.resize(std::min<size_t>(buf.size() * 2, kMaxName));
-      continue;
-    }
-    if (r == ERROR_MORE_DATA) {
-      ++i;
-      continue;
-    }
-    if (r != ERROR_SUCCESS) break;
-    names.push_back(WideName(buf.data(), std::min<size_t>(len, buf.size())));
+    names.push_back(StoredText(std::basic_string<C>(buf.data(), std::min<size_t>(len, buf.size()))));
     ++i;
   }
   return names;
@@ -423,15 +396,6 @@ bool TSysKey::Open(const TSysKey& parent, const TRegName& sub) {
   return static_cast<bool>(FKey);
 }
 
-bool TSysKey::Open(HKEY root, const TRegName& path) {
-  if (path.Wide.empty() || !UseWide()) return Open(root, path.Text);
-  Close();
-  if (!root) return false;
-  FKey.reset(OpenWide(SysRoot(root), path.Wide, ViewAccess(rvDefault)));
-  FView = rvDefault;
-  return static_cast<bool>(FKey);
-}
-
 bool TSysKey::SameKey(const TSysKey& other) const {
   if (!FKey || !other.FKey) return false;
   const std::wstring mine = KernelKeyName(FKey.get());
@@ -440,16 +404,11 @@ bool TSysKey::SameKey(const TSysKey& other) const {
 
 void TSysKey::Close() { FKey.reset(); }
 
-std::vector<std::string> TSysKey::SubKeys() const { return EnumNames(FKey.get(), false); }
-
-std::vector<std::string> TSysKey::ValueNames() const { return EnumNames(FKey.get(), true); }
-
 std::vector<TRegName> TSysKey::SubKeyNames() const {
   if (!FKey) return {};
-  if (UseWide()) return EnumSubKeysWide(FKey.get());
-  std::vector<TRegName> names;
-  for (std::string& n : EnumNames(FKey.get(), false)) names.push_back({std::move(n), {}});
-  return names;
+  const TSysApi& a = SysApi();
+  return UseWide() ? EnumSubKeys<wchar_t>(FKey.get(), a.RegQueryInfoKeyW, a.RegEnumKeyExW)
+                   : EnumSubKeys<char>(FKey.get(), RegQueryInfoKeyA, RegEnumKeyExA);
 }
 
 std::vector<TRegValue> TSysKey::Values() const { return EnumValues(FKey.get(), UseWide()); }

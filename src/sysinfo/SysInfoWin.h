@@ -81,7 +81,6 @@ class TSysKey {
   TSysKey(HKEY root, const std::string& path, TRegView view = rvDefault) { Open(root, path, view); }
   TSysKey(const TSysKey& parent, const std::string& sub) { Open(parent, sub); }
   TSysKey(const TSysKey& parent, const TRegName& sub) { Open(parent, sub); }
-  TSysKey(HKEY root, const TRegName& path) { Open(root, path); }
   ~TSysKey() { Close(); }
   TSysKey(const TSysKey&) = delete;
   TSysKey& operator=(const TSysKey&) = delete;
@@ -92,7 +91,6 @@ class TSysKey {
   // By the name as stored: on the NT family the wide name, with its length (a name holding a
   // zero opens that key, not its namesake up to the zero).
   bool Open(const TSysKey& parent, const TRegName& sub);
-  bool Open(HKEY root, const TRegName& path);
   void Close();
   bool IsOpen() const { return static_cast<bool>(FKey); }
   HKEY Handle() const { return FKey.get(); }
@@ -100,10 +98,8 @@ class TSysKey {
   // Windows shares, or a system with one view); false when the system cannot tell.
   bool SameKey(const TSysKey& other) const;
 
-  // Every name, however long: the buffers grow to what the system reports.
-  std::vector<std::string> SubKeys() const;
-  std::vector<std::string> ValueNames() const;
-  // The same with the names as stored (the wide functions on the NT family).
+  // Every name as stored (the wide functions on the NT family), however long: the buffers grow
+  // to what the system reports.
   std::vector<TRegName> SubKeyNames() const;
   std::vector<TRegValue> Values() const;
   bool HasSubKey(const std::string& name) const;
