@@ -23,14 +23,6 @@ class TQuietErrors {
 // such a drive is asked on a thread of its own, and given up after this.
 constexpr unsigned kNetworkDriveTimeoutMs = 4000;
 
-template <class R>
-bool Ask(const std::string& root, std::function<R()> ask, R& result) {
-  if (GetDriveTypeA(root.c_str()) != DRIVE_REMOTE) {
-    result = ask();
-    return true;
-  }
-  return RunBounded(kNetworkDriveTimeoutMs, std::move(ask), result);
-}
 
 struct TClusters {
   bool Ok = false;
@@ -48,7 +40,10 @@ struct TVolume {
 
 class TSystemDriveQueries : public TDriveQueries {
  public:
-  unsigned DriveType(const std::string& root) override { return GetDriveTypeA(root.c_str()); }
+  unsigned DriveType(const std::string& root) override {
+    FTypedRoot = root;
+    return FType = GetDriveTypeA(root.c_str());
+  }
   bool FreeSpace(const std::string& root, uint32_t& spc, uint32_t& bps, uint32_t& freeClusters,
                  uint32_t& totalClusters) override {
     TClusters c;
@@ -117,6 +112,20 @@ class TSystemDriveQueries : public TDriveQueries {
     return WNetGetConnectionA(drive.c_str(), buf, &size) == NO_ERROR ? std::string(buf)
                                                                      : std::string();
   }
+
+ private:
+  template <class R>
+  bool Ask(const std::string& root, std::function<R()> ask, R& result) {
+    if (root != FTypedRoot) DriveType(root);
+    if (FType != DRIVE_REMOTE) {
+      result = ask();
+      return true;
+    }
+    return RunBounded(kNetworkDriveTimeoutMs, std::move(ask), result);
+  }
+
+  std::string FTypedRoot;  // the drive type last asked, which every reading of a drive asks first
+  unsigned FType = DRIVE_UNKNOWN;
 };
 
 TSystemDriveQueries gSystemQueries;

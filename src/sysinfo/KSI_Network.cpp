@@ -114,10 +114,11 @@ void TWinsock::GetInfo() {
 void TNetwork::GetInfo() {
   GatherGuarded("TNetwork.GetInfo", [this] {
     FWinSock->GetInfo();
-    FIPAddresses->Clear();
-    std::vector<std::string> addresses;
-    RunBounded<std::vector<std::string>>(kNetworkTimeoutMs, HostAddresses, addresses);
-    Fill(*FIPAddresses, addresses);
+    // The addresses are asked on a thread of their own while the registry is read; what is
+    // not told in time is left out.
+    using TAddresses = std::pair<std::vector<std::string>, std::vector<std::string>>;
+    const auto addresses = std::make_shared<TAddresses>();
+    TBoundedWork lookup([addresses] { *addresses = {HostAddresses(), MacAddresses()}; });
 
     FAdapters->Clear();
     FCardAdapterIndex = -1;
@@ -138,8 +139,8 @@ void TNetwork::GetInfo() {
     Fill(*FServices, ClassLookup(key, "NetService", value));
     Fill(*FClients, ClassLookup(key, "NetClient", value));
 
-    std::vector<std::string> macs;
-    RunBounded<std::vector<std::string>>(kNetworkTimeoutMs, MacAddresses, macs);
-    Fill(*FMACAddresses, macs);
+    const bool answered = lookup.Wait(kNetworkTimeoutMs);
+    Fill(*FIPAddresses, answered ? addresses->first : std::vector<std::string>());
+    Fill(*FMACAddresses, answered ? addresses->second : std::vector<std::string>());
   });
 }

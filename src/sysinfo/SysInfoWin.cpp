@@ -750,19 +750,19 @@ HRESULT CreateInProcess(REFCLSID clsid, REFIID iid, void** object) {
   return CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, iid, object);
 }
 
-namespace {
-struct TBoundedJob {
+struct TBoundedWork::TJob {
   std::function<void()> Work;
   std::atomic<long> Owners{2};  // the thread and the one waiting for it
   std::atomic<bool> Finished{false};
 };
 
-void Leave(TBoundedJob* job) {
-  if (--job->Owners == 0) delete job;
+namespace {
+void Leave(TBoundedWork::TJob* job) {
+  if (job && --job->Owners == 0) delete job;
 }
 
 DWORD WINAPI RunJob(void* p) {
-  auto* job = static_cast<TBoundedJob*>(p);
+  auto* job = static_cast<TBoundedWork::TJob*>(p);
   try {
     job->Work();
     job->Finished = true;
@@ -774,18 +774,25 @@ DWORD WINAPI RunJob(void* p) {
 }
 }  // namespace
 
-bool RunBounded(unsigned timeoutMs, std::function<void()> work) {
-  auto* job = new TBoundedJob{std::move(work)};
+TBoundedWork::TBoundedWork(std::function<void()> work) : FJob(new TJob{std::move(work)}) {
   DWORD id = 0;
-  KernelHandle thread(CreateThread(nullptr, 0, RunJob, job, 0, &id));
-  if (!thread) {
-    delete job;
-    return false;
+  FThread.reset(CreateThread(nullptr, 0, RunJob, FJob, 0, &id));
+  if (!FThread) {
+    delete FJob;
+    FJob = nullptr;
   }
+}
+
+TBoundedWork::~TBoundedWork() { Leave(FJob); }
+
+bool TBoundedWork::Wait(unsigned timeoutMs) {
   // The thread's end, not a signal of its own: once it has ended it holds nothing any more.
-  const bool done = WaitForSingleObject(thread.get(), timeoutMs) == WAIT_OBJECT_0 && job->Finished;
-  Leave(job);
-  return done;
+  return FJob && WaitForSingleObject(FThread.get(), timeoutMs) == WAIT_OBJECT_0 && FJob->Finished;
+}
+
+bool RunBounded(unsigned timeoutMs, std::function<void()> work) {
+  TBoundedWork w(std::move(work));
+  return w.Wait(timeoutMs);
 }
 
 std::vector<TViewKey> OpenMachineViews(const std::string& path) {

@@ -183,10 +183,25 @@ HRESULT CreateInProcess(REFCLSID clsid, REFIID iid, void** object);
 // the object system reads it, that passes DiskFileToRead.
 bool InProcServerIsDiskFile(REFCLSID clsid);
 
-// Runs work on a thread of its own and waits for it at most timeoutMs: the calls that wait on
-// the network or on another program (name resolution, NetBIOS, print servers) cannot hold the
-// gathering longer. False when it did not end in time (it then ends on its own and what it made
-// is dropped), failed or could not be started. work must own everything it uses.
+// Work on a thread of its own, started at once and waited for within a bound: the calls that
+// wait on the network or on another program (name resolution, NetBIOS, print servers) cannot
+// hold the gathering longer. Work that has not ended in time ends on its own later, and what
+// it made is dropped; it must own everything it uses.
+class TBoundedWork {
+ public:
+  explicit TBoundedWork(std::function<void()> work);
+  ~TBoundedWork();
+  TBoundedWork(const TBoundedWork&) = delete;
+  TBoundedWork& operator=(const TBoundedWork&) = delete;
+  // Waits at most timeoutMs from now; true when the work ended in time without failing.
+  bool Wait(unsigned timeoutMs);
+  struct TJob;
+
+ private:
+  TJob* FJob;
+  KernelHandle FThread;
+};
+// Starts work and waits for it: false when it did not end in time, failed or could not start.
 bool RunBounded(unsigned timeoutMs, std::function<void()> work);
 template <class R>
 bool RunBounded(unsigned timeoutMs, std::function<R()> work, R& result) {
