@@ -736,6 +736,16 @@ bool InProcServerIsDiskFile(REFCLSID clsid) {
       if (!DiskFileToRead(ServerFile(path), file)) return false;
       served = true;
     }
+    // A server of the .NET runtime loads the assembly its code base names: a file of the disk
+    // only, never one to fetch.
+    TRegName codeBase;
+    if (server.IsOpen() && server.ReadStored("CodeBase", codeBase)) {
+      constexpr size_t kScheme = 8;  // "file:///"
+      if (_strnicmp(codeBase.Text.c_str(), "file:///", kScheme) != 0) return false;
+      codeBase.Text.erase(0, kScheme);
+      if (codeBase.Wide.size() >= kScheme) codeBase.Wide.erase(0, kScheme);
+      if (!DiskFileToRead(codeBase, file)) return false;
+    }
     TSysKey(cls, std::string("TreatAs")).ReadText("", treatAs);
     GUID next;
     if (treatAs.empty() || !ParseGuid(treatAs, next) || IsEqualGUID(next, current)) return served;

@@ -448,6 +448,7 @@ const wchar_t kPipeServer[] = L"{56454C4D-0000-4000-8000-0000000000A3}";
 const wchar_t kTreatedAsDevice[] = L"{56454C4D-0000-4000-8000-0000000000A4}";
 const wchar_t kDiskServer[] = L"{56454C4D-0000-4000-8000-0000000000A5}";
 const wchar_t kLoop[] = L"{56454C4D-0000-4000-8000-0000000000A6}";
+const wchar_t kFetched[] = L"{56454C4D-0000-4000-8000-0000000000A7}";
 
 // The class of one of the texts above: its last two digits vary.
 CLSID Clsid(const wchar_t* text) {
@@ -472,11 +473,18 @@ TEST_F(SysInfoReadingPerVersion, ObjectsComeOnlyFromInProcessServersOnDisk) {
   PutText(HKEY_CLASSES_ROOT, Path(clsid + kTreatedAsDevice + L"\\TreatAs"), L"", kDeviceServer);
   PutText(HKEY_CLASSES_ROOT, Path(clsid + kDiskServer + L"\\InprocServer32"), L"", L"\"%SystemRoot%\\system32\\ole32.dll\"",
           REG_EXPAND_SZ);
+  wchar_t system[MAX_PATH] = {};
+  GetSystemDirectoryW(system, MAX_PATH);
+  PutText(HKEY_CLASSES_ROOT, Path(clsid + kDiskServer + L"\\InprocServer32"), L"CodeBase",
+          std::wstring(L"file:///") + system + L"/ole32.dll");
   PutText(HKEY_CLASSES_ROOT, Path(clsid + kLoop + L"\\TreatAs"), L"", kLoop);
+  // A runtime's server on disk, with an assembly to fetch or a device for its code base.
+  PutText(HKEY_CLASSES_ROOT, Path(clsid + kFetched + L"\\InprocServer32"), L"", L"ole32.dll");
+  PutText(HKEY_CLASSES_ROOT, Path(clsid + kFetched + L"\\InprocServer32"), L"CodeBase", L"http://server/x.dll");
 
   for (int family : {1, 0}) {
     SetSysInfoFamily(family);
-    for (const wchar_t* refused : {kLocalOnly, kDeviceServer, kPipeServer, kTreatedAsDevice, kLoop})
+    for (const wchar_t* refused : {kLocalOnly, kDeviceServer, kPipeServer, kTreatedAsDevice, kLoop, kFetched})
       EXPECT_FALSE(InProcServerIsDiskFile(Clsid(refused)));
     EXPECT_TRUE(InProcServerIsDiskFile(Clsid(kDiskServer)));
     EXPECT_TRUE(InProcServerIsDiskFile(CLSID_ShellLink));
@@ -491,7 +499,7 @@ TEST_F(SysInfoReadingPerVersion, ObjectsComeOnlyFromInProcessServersOnDisk) {
   }
   Sleep(200);  // a program started by mistake would have made its folder by now
   EXPECT_EQ(GetFileAttributesA(marker.c_str()), INVALID_FILE_ATTRIBUTES);
-  for (const wchar_t* c : {kLocalOnly, kDeviceServer, kPipeServer, kTreatedAsDevice, kDiskServer, kLoop})
+  for (const wchar_t* c : {kLocalOnly, kDeviceServer, kPipeServer, kTreatedAsDevice, kDiskServer, kLoop, kFetched})
     DeleteWide(HKEY_CLASSES_ROOT, clsid + c);
   DeleteWide(HKEY_CLASSES_ROOT, L"Velmora.Test.LocalOnly");
 }
