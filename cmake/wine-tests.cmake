@@ -64,6 +64,8 @@ wine_test(e2e e2e_tests.exe ARGS --gtest_brief=1
           TIMEOUT 300)
 # The registry's two views of 64-bit Windows, in a 64-bit prefix of its own (made on first use).
 wine_test(e2e.wow64 e2e_tests.exe WIN64 ARGS --gtest_brief=1 --gtest_filter=Wow64* TIMEOUT 300)
+# Gathering from hostile registry data, with the machine's keys read in both views.
+wine_test(win.wow64 win_tests.exe WIN64 ARGS --gtest_brief=1 --gtest_filter=SysInfoReading*:SysInfoRegistry* TIMEOUT 300)
 # The system information dialog on a hostile registry, both views real, in the current modes.
 foreach(v winxp win7 win10)
   wine_test(e2e.hostile.${v} e2e_tests.exe WIN64 ARGS --gtest_brief=1 --gtest_filter=HostileRegistry.* --winver=${v}

@@ -76,7 +76,6 @@ struct TLazy<R(WINAPI*)(A...)> {
   X(ole32, CoInitialize, 4, E_FAIL)                              \
   X(ole32, CoTaskMemFree, 4, 0)                                  \
   X(ole32, CoUninitialize, 0, 0)                                 \
-  X(oleaut32, GetActiveObject, 12, E_FAIL)                       \
   X(oleaut32, SysStringLen, 4, 0)                                \
   X(oleaut32, VariantChangeType, 16, E_FAIL)                     \
   X(oleaut32, VariantClear, 4, E_FAIL)                           \

@@ -13,6 +13,7 @@ struct TDeviceRecord {
   std::string FriendlyName, Description, ClassGUID, Manufacturer, Location, HardwareID;
   std::string DriverDate, DriverVersion, DriverProvider;
   std::string Service, ServiceName, ServiceGroup;  // the service key, its display name, group
+  std::wstring ServiceKey;  // the service key's name as stored, on the NT family: it opens it again
   int32_t ServiceType = 0;
   std::string RegistryPath;  // root, bus, device and instance keys joined by "\"
   uint8_t ClassKind = 24;

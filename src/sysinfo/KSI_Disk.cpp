@@ -1,5 +1,7 @@
 // The drives of the running system.
 #include <windows.h>
+#include <cwchar>
+#include <functional>
 #include "sysinfo/KSI_Disk.h"
 #include "sysinfo/ReportText.h"
 #include "sysinfo/SysInfoWin.h"
@@ -17,37 +19,91 @@ class TQuietErrors {
   UINT FPrevious;
 };
 
+// A network drive whose server does not answer holds a query for as long as the network waits:
+// such a drive is asked on a thread of its own, and given up after this.
+constexpr unsigned kNetworkDriveTimeoutMs = 4000;
+
+
+struct TClusters {
+  bool Ok = false;
+  uint32_t SectorsPerCluster = 0, BytesPerSector = 0, FreeClusters = 0, TotalClusters = 0;
+};
+struct TSpace {
+  bool Ok = false;
+  uint64_t FreeToCaller = 0, Total = 0;
+};
+struct TVolume {
+  bool Ok = false;
+  std::string Label, FileSystem;
+  uint32_t Serial = 0, MaxComponentLength = 0, Flags = 0;
+};
+
 class TSystemDriveQueries : public TDriveQueries {
  public:
-  unsigned DriveType(const std::string& root) override { return GetDriveTypeA(root.c_str()); }
+  unsigned DriveType(const std::string& root) override {
+    FTypedRoot = root;
+    return FType = GetDriveTypeA(root.c_str());
+  }
   bool FreeSpace(const std::string& root, uint32_t& spc, uint32_t& bps, uint32_t& freeClusters,
                  uint32_t& totalClusters) override {
-    TQuietErrors quiet;
-    DWORD a = 0, b = 0, c = 0, d = 0;
-    if (!GetDiskFreeSpaceA(root.c_str(), &a, &b, &c, &d)) return false;
-    spc = a, bps = b, freeClusters = c, totalClusters = d;
+    TClusters c;
+    Ask<TClusters>(root, [root] {
+      TQuietErrors quiet;
+      TClusters r;
+      DWORD a = 0, b = 0, f = 0, t = 0;
+      r.Ok = GetDiskFreeSpaceA(root.c_str(), &a, &b, &f, &t) != FALSE;
+      r.SectorsPerCluster = a, r.BytesPerSector = b, r.FreeClusters = f, r.TotalClusters = t;
+      return r;
+    }, c);
+    if (!c.Ok) return false;
+    spc = c.SectorsPerCluster, bps = c.BytesPerSector, freeClusters = c.FreeClusters, totalClusters = c.TotalClusters;
     return true;
   }
   bool FreeSpaceEx(const std::string& root, uint64_t& freeToCaller, uint64_t& total) override {
     const auto query = SysApi().GetDiskFreeSpaceExA;
     if (!query) return false;
-    TQuietErrors quiet;
-    ULARGE_INTEGER avail, all, free;
-    if (!query(root.c_str(), &avail, &all, &free)) return false;
-    freeToCaller = avail.QuadPart;
-    total = all.QuadPart;
+    TSpace s;
+    Ask<TSpace>(root, [root, query] {
+      TQuietErrors quiet;
+      TSpace r;
+      ULARGE_INTEGER avail, all, free;
+      r.Ok = query(root.c_str(), &avail, &all, &free) != FALSE;
+      r.FreeToCaller = avail.QuadPart, r.Total = all.QuadPart;
+      return r;
+    }, s);
+    if (!s.Ok) return false;
+    freeToCaller = s.FreeToCaller;
+    total = s.Total;
     return true;
   }
   bool Volume(const std::string& root, std::string& label, std::string& fileSystem,
               uint32_t& serial, uint32_t& maxComponentLength, uint32_t& flags) override {
-    TQuietErrors quiet;
-    char name[MAX_PATH + 1] = {}, fs[MAX_PATH + 1] = {};
-    DWORD s = 0, m = 0, f = 0;
-    if (!GetVolumeInformationA(root.c_str(), name, MAX_PATH, &s, &m, &f, fs, MAX_PATH))
-      return false;
-    label = name;
-    fileSystem = fs;
-    serial = s, maxComponentLength = m, flags = f;
+    TVolume v;
+    const auto wide = SysInfoWide() ? SysApi().GetVolumeInformationW : nullptr;
+    Ask<TVolume>(root, [root, wide] {
+      TQuietErrors quiet;
+      TVolume r;
+      DWORD s = 0, m = 0, f = 0;
+      if (wide) {
+        // A label may hold any character: read as stored, shown without look-alikes.
+        WCHAR name[MAX_PATH + 1] = {}, fs[MAX_PATH + 1] = {};
+        const std::wstring w(root.begin(), root.end());
+        r.Ok = wide(w.c_str(), name, MAX_PATH, &s, &m, &f, fs, MAX_PATH) != FALSE;
+        r.Label = AnsiText(name, wcsnlen(name, MAX_PATH));
+        r.FileSystem = AnsiText(fs, wcsnlen(fs, MAX_PATH));
+      } else {
+        char name[MAX_PATH + 1] = {}, fs[MAX_PATH + 1] = {};
+        r.Ok = GetVolumeInformationA(root.c_str(), name, MAX_PATH, &s, &m, &f, fs, MAX_PATH) != FALSE;
+        r.Label = name;
+        r.FileSystem = fs;
+      }
+      r.Serial = s, r.MaxComponentLength = m, r.Flags = f;
+      return r;
+    }, v);
+    if (!v.Ok) return false;
+    label = v.Label;
+    fileSystem = v.FileSystem;
+    serial = v.Serial, maxComponentLength = v.MaxComponentLength, flags = v.Flags;
     return true;
   }
   std::string NetworkName(const std::string& drive) override {
@@ -56,6 +112,20 @@ class TSystemDriveQueries : public TDriveQueries {
     return WNetGetConnectionA(drive.c_str(), buf, &size) == NO_ERROR ? std::string(buf)
                                                                      : std::string();
   }
+
+ private:
+  template <class R>
+  bool Ask(const std::string& root, std::function<R()> ask, R& result) {
+    if (root != FTypedRoot) DriveType(root);
+    if (FType != DRIVE_REMOTE) {
+      result = ask();
+      return true;
+    }
+    return RunBounded(kNetworkDriveTimeoutMs, std::move(ask), result);
+  }
+
+  std::string FTypedRoot;  // the drive type last asked, which every reading of a drive asks first
+  unsigned FType = DRIVE_UNKNOWN;
 };
 
 TSystemDriveQueries gSystemQueries;

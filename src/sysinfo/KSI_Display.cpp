@@ -6,9 +6,21 @@
 #include "sysinfo/SysInfoWin.h"
 
 namespace {
-std::string SqueezedValue(const TSysKey& key, const std::string& name) {
+// NT's display drivers keep their details as wide text in binary values; as text values they
+// are read as text. An odd number of bytes is no wide text: its 8-bit characters then.
+std::string DriverText(const TSysKey& key, const std::string& name) {
   std::vector<char> raw;
-  return key.ReadRaw(name, raw) ? SqueezeZeros(raw.data(), raw.size()) : std::string();
+  DWORD type = REG_NONE;
+  if (key.ReadRaw(name, raw, &type) && (type == REG_BINARY || type == REG_NONE))
+    return raw.size() % 2 == 0 ? AnsiText(Utf16ToZero(raw.data(), raw.size())) : SqueezeZeros(raw.data(), raw.size());
+  std::vector<std::string> strings;
+  return key.ReadStrings(name, strings) ? Concatenated(strings) : std::string();
+}
+
+// The first string of a text or a list; binary data up to its first zero.
+std::string FirstString(const TSysKey& key, const std::string& name) {
+  std::vector<std::string> strings;
+  return key.ReadStrings(name, strings) && !strings.empty() ? strings.front() : std::string();
 }
 }  // namespace
 
@@ -37,11 +49,14 @@ void TDisplay::ReadAdapter() {
     if (SysInfoNT()) {
       GatherGuarded("TDisplay.GetWinNTDisplayInfo", [&] {
         // The service key of a device with no service would be the whole services key.
-        if (display->Service.empty() || display->Service.find('\\') != std::string::npos) return;
-        TSysKey key(HKEY_LOCAL_MACHINE,
-                    "SYSTEM\\CurrentControlSet\\Services\\" + display->Service + "\\Device0");
-        FDAC = SqueezedValue(key, "HardwareInformation.DacType");
-        FChipset = SqueezedValue(key, "HardwareInformation.ChipType");
+        const TRegName service{display->Service, display->ServiceKey};
+        if (service.Text.empty() || service.Text.find('\\') != std::string::npos ||
+            service.Wide.find(L'\\') != std::wstring::npos)
+          return;
+        const TSysKey services(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services");
+        const TSysKey key(TSysKey(services, service), std::string("Device0"));
+        FDAC = DriverText(key, "HardwareInformation.DacType");
+        FChipset = DriverText(key, "HardwareInformation.ChipType");
         uint32_t memory = 0;
         FMemory = key.ReadDword("HardwareInformation.MemorySize", memory)
                       ? static_cast<int>(memory)
@@ -61,8 +76,7 @@ void TDisplay::ReadAdapter() {
 
   GatherGuarded("TDisplay.GetVideoBIOSInfo", [&] {
     TSysKey key(HKEY_LOCAL_MACHINE, "HARDWARE\\DESCRIPTION\\System");
-    std::vector<char> raw;
-    if (key.ReadRaw("VideoBiosVersion", raw)) FBIOSVersion = TextToZero(raw.data(), raw.size());
+    FBIOSVersion = FirstString(key, "VideoBiosVersion");
     key.ReadText("VideoBiosDate", FBIOSDate);
   });
 }

@@ -1,6 +1,8 @@
 // The machine gathered from the running system.
 #include "sysinfo/KSI_Machine.h"
 #include <windows.h>
+#include <cstring>
+#include <cwchar>
 #include "sysinfo/SysInfoLogic.h"
 #include "sysinfo/SysInfoWin.h"
 
@@ -12,6 +14,18 @@ TDateTime Now() {
                         st.wMilliseconds);
 }
 
+// The computer's or the user's name in the form of the family: wide on NT.
+std::string SystemName(BOOL(WINAPI* wide)(LPWSTR, LPDWORD), BOOL(WINAPI* ansi)(LPSTR, LPDWORD)) {
+  if (SysInfoWide() && wide) {
+    WCHAR buf[257] = {};
+    DWORD size = 256;
+    return wide(buf, &size) ? AnsiText(buf, wcsnlen(buf, 256)) : std::string();
+  }
+  char buf[257] = {};
+  DWORD size = 256;
+  return ansi(buf, &size) ? std::string(buf, strnlen(buf, 256)) : std::string();
+}
+
 std::string BiosString(uint32_t address) {
   return SysApi().ReadBiosArea(address, BiosStringLimit(address));
 }
@@ -19,14 +33,11 @@ std::string BiosString(uint32_t address) {
 
 void TMachine::GetInfo() {
   GatherGuarded("TMachine.GetInfo", [this] {
-    char buf[256];
-    DWORD size = 255;
-    FName = GetComputerNameA(buf, &size) ? std::string(buf) : std::string();
+    FName = SystemName(SysApi().GetComputerNameW, GetComputerNameA);
     TSysKey names(HKEY_LOCAL_MACHINE,
                   "SYSTEM\\CurrentControlSet\\Control\\ComputerName\\ComputerName");
     names.ReadText("ComputerName", FName);
-    size = 255;
-    FUser = GetUserNameA(buf, &size) ? std::string(buf) : std::string();
+    FUser = SystemName(SysApi().GetUserNameW, GetUserNameA);
 
     // The 32-bit count wraps after 49.7 days.
     const auto tick64 = SysApi().GetTickCount64;
@@ -35,8 +46,9 @@ void TMachine::GetInfo() {
     if (SysInfoNT()) {
       TSysKey system(HKEY_LOCAL_MACHINE, "HARDWARE\\DESCRIPTION\\System");
       system.ReadText("Identifier", FBIOSName);
-      std::vector<char> raw;
-      if (system.ReadRaw("SystemBiosVersion", raw)) FBIOSCopyright = TextToZero(raw.data(), raw.size());
+      std::vector<std::string> copyright;
+      if (system.ReadStrings("SystemBiosVersion", copyright))
+        FBIOSCopyright = copyright.empty() ? std::string() : copyright.front();
       system.ReadText("SystemBiosDate", FBIOSDate);
       FBIOSExtendedInfo.clear();
     } else {

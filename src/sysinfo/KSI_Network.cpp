@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <winsock.h>
 #include <nb30.h>
+#include <algorithm>
 #include <cstring>
 #include "probes/Kestrix_Routines.h"
 #include "sysinfo/KSI_Devices.h"
@@ -29,18 +30,24 @@ class TSockets {
 
 std::string Bounded(const char* s, size_t size) { return std::string(s, strnlen(s, size)); }
 
-void ReadAddresses(TStrings& out) {
+// Resolving the host's own name may ask the network's name servers, and NetBIOS may wait on
+// its transports: neither may hold the gathering longer than this.
+constexpr unsigned kNetworkTimeoutMs = 4000;
+
+std::vector<std::string> HostAddresses() {
+  std::vector<std::string> out;
   TSockets sockets;
-  if (!sockets.Started()) return;
+  if (!sockets.Started()) return out;
   char name[65] = {};
-  if (gethostname(name, 64) != 0) return;
+  if (gethostname(name, 64) != 0) return out;
   const hostent* host = gethostbyname(name);
-  if (!host || host->h_addrtype != AF_INET || !host->h_addr_list) return;
+  if (!host || host->h_addrtype != AF_INET || !host->h_addr_list) return out;
   for (char** a = host->h_addr_list; *a; ++a) {
     in_addr addr;
     std::memcpy(&addr, *a, sizeof addr);
-    if (const char* text = inet_ntoa(addr)) out.Add(text);
+    if (const char* text = inet_ntoa(addr)) out.push_back(text);
   }
+  return out;
 }
 
 struct TAdapterStatus {
@@ -48,9 +55,10 @@ struct TAdapterStatus {
   NAME_BUFFER Names[30];
 };
 
-void ReadMacAddresses(TStrings& out) {
+std::vector<std::string> MacAddresses() {
+  std::vector<std::string> out;
   const auto netbios = SysApi().Netbios;
-  if (!netbios) return;
+  if (!netbios) return out;
   LANA_ENUM lanas;
   ZeroMemory(&lanas, sizeof lanas);
   NCB ncb;
@@ -58,7 +66,7 @@ void ReadMacAddresses(TStrings& out) {
   ncb.ncb_command = NCBENUM;
   ncb.ncb_buffer = reinterpret_cast<PUCHAR>(&lanas);
   ncb.ncb_length = sizeof lanas;
-  if (netbios(&ncb) != NRC_GOODRET) return;
+  if (netbios(&ncb) != NRC_GOODRET) return out;
   const int count = lanas.length < MAX_LANA ? lanas.length : MAX_LANA;
   for (int i = 0; i < count; ++i) {
     ZeroMemory(&ncb, sizeof ncb);
@@ -77,8 +85,9 @@ void ReadMacAddresses(TStrings& out) {
     const std::string text = netbios(&ncb) == NRC_GOODRET
                                  ? MacAddressText(status.Status.adapter_address)
                                  : std::string(kUnknownMacAddress);
-    if (out.IndexOf(text) < 0) out.Add(text);
+    if (std::find(out.begin(), out.end(), text) == out.end()) out.push_back(text);
   }
+  return out;
 }
 
 void Fill(TStrings& list, const std::vector<std::string>& items) {
@@ -105,8 +114,11 @@ void TWinsock::GetInfo() {
 void TNetwork::GetInfo() {
   GatherGuarded("TNetwork.GetInfo", [this] {
     FWinSock->GetInfo();
-    FIPAddresses->Clear();
-    ReadAddresses(*FIPAddresses);
+    // The addresses are asked on a thread of their own while the registry is read; what is
+    // not told in time is left out.
+    using TAddresses = std::pair<std::vector<std::string>, std::vector<std::string>>;
+    const auto addresses = std::make_shared<TAddresses>();
+    TBoundedWork lookup([addresses] { *addresses = {HostAddresses(), MacAddresses()}; });
 
     FAdapters->Clear();
     FCardAdapterIndex = -1;
@@ -127,7 +139,8 @@ void TNetwork::GetInfo() {
     Fill(*FServices, ClassLookup(key, "NetService", value));
     Fill(*FClients, ClassLookup(key, "NetClient", value));
 
-    FMACAddresses->Clear();
-    ReadMacAddresses(*FMACAddresses);
+    const bool answered = lookup.Wait(kNetworkTimeoutMs);
+    Fill(*FIPAddresses, answered ? addresses->first : std::vector<std::string>());
+    Fill(*FMACAddresses, answered ? addresses->second : std::vector<std::string>());
   });
 }

@@ -2,11 +2,12 @@
 #include "sysinfo/KSI_OS.h"
 #include <windows.h>
 #include <shlobj.h>
+#include <cwchar>
 #include "framework/Dialogs.h"
 #include "framework/Exception.h"
-#include "framework/Registry.h"
 #include "probes/KSI_CPUUsage.h"
 #include "probes/Kestrix_Routines.h"
+#include "sysinfo/SysInfoWin.h"
 
 namespace {
 const char kNTCurrentVersion[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
@@ -14,15 +15,46 @@ const char k9xCurrentVersion[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
 
 TVersionReader gVersionReader = ReadSystemVersion;
 
-// Keys are only read here: read access is enough and works for limited accounts too.
-TRegistry MakeReader() {
-  return TRegistry(KEY_READ);
+// A zone's name is kept to 32 characters, as the system's record holds it.
+TRegName ZoneText(const TRegName& name) {
+  if (name.Wide.empty()) return {ZoneName(name.Text), {}};
+  const std::wstring cut = name.Wide.substr(0, 32);
+  return {AnsiText(cut), cut};
 }
 
-std::string Narrow(const WCHAR* w, size_t maxChars) {
-  char buf[128] = {};
-  WideCharToMultiByte(CP_ACP, 0, w, -1, buf, sizeof buf - 1, nullptr, nullptr);
-  return std::string(buf).substr(0, maxChars);
+TRegName ZoneText(const WCHAR (&name)[32]) {
+  return ZoneText(SysText(std::wstring(name, wcsnlen(name, 32))));
+}
+
+// A folder of the system, asked in the form of the family: the wide one on NT.
+std::string SystemFolder(UINT(WINAPI* wide)(LPWSTR, UINT), UINT(WINAPI* ansi)(LPSTR, UINT)) {
+  if (SysInfoWide() && wide) {
+    WCHAR buf[MAX_PATH + 1] = {};
+    const UINT n = wide(buf, MAX_PATH);
+    return n > 0 && n <= MAX_PATH ? AnsiText(buf, n) : std::string();
+  }
+  char buf[MAX_PATH + 1] = {};
+  const UINT n = ansi(buf, MAX_PATH);
+  return n > 0 && n <= MAX_PATH ? std::string(buf, n) : std::string();
+}
+
+UINT WINAPI TempPathW(LPWSTR buf, UINT size) { return SysApi().GetTempPathW(size, buf); }
+UINT WINAPI TempPathA(LPSTR buf, UINT size) { return GetTempPathA(size, buf); }
+
+// Every variable, however long the block.
+std::vector<std::string> EnvironmentVariables() {
+  std::vector<std::string> out;
+  const TSysApi& api = SysApi();
+  if (SysInfoWide() && api.GetEnvironmentStringsW && api.FreeEnvironmentStringsW) {
+    if (LPWCH block = api.GetEnvironmentStringsW()) {
+      for (const std::wstring& e : ParseEnvironmentBlock(block)) out.push_back(AnsiText(e));
+      api.FreeEnvironmentStringsW(block);
+    }
+  } else if (LPCH block = GetEnvironmentStringsA()) {
+    out = ParseEnvironmentBlock(block);
+    FreeEnvironmentStringsA(block);
+  }
+  return out;
 }
 
 TSysTime FromSystemTime(const SYSTEMTIME& st) {
@@ -60,16 +92,25 @@ void Guarded(const char* caption, F f) {
 }
 }  // namespace
 
-std::string SpecialFolderPath(int csidl) {
+TRegName ShellFolder(int csidl) {
   LPITEMIDLIST pidl = nullptr;
-  char buf[MAX_PATH + 1] = {};
+  TRegName path;
   if (SUCCEEDED(SHGetSpecialFolderLocation(GetDesktopWindow(), csidl, &pidl)) && pidl) {
-    if (!SHGetPathFromIDListA(pidl, buf)) buf[0] = 0;
+    const auto wide = SysApi().SHGetPathFromIDListW;
+    if (SysInfoWide() && wide) {
+      WCHAR buf[MAX_PATH + 1] = {};
+      if (wide(pidl, buf)) path = SysText(std::wstring(buf, wcsnlen(buf, MAX_PATH)));
+    } else {
+      char buf[MAX_PATH + 1] = {};
+      if (SHGetPathFromIDListA(pidl, buf)) path.Text.assign(buf, strnlen(buf, MAX_PATH));
+    }
     CoTaskMemFree(pidl);
   }
   // Some shells answer a virtual folder with its parsing name ("::{...}"): no place on disk.
-  return IsFileSystemPath(buf) ? std::string(buf) : std::string();
+  return IsFileSystemPath(path.Text) ? path : TRegName();
 }
+
+std::string SpecialFolderPath(int csidl) { return ShellFolder(csidl).Text; }
 
 void SetVersionReader(TVersionReader reader) {
   gVersionReader = reader ? reader : ReadSystemVersion;
@@ -87,39 +128,33 @@ void TTimeZone::Fill() {
   current.DaylightBias = tzi.DaylightBias;
   current.StandardDate = FromSystemTime(tzi.StandardDate);
   current.DaylightDate = FromSystemTime(tzi.DaylightDate);
-  current.StandardName = Narrow(tzi.StandardName, 32);
-  current.DaylightName = Narrow(tzi.DaylightName, 32);
+  // The names are compared as stored: two zones whose names differ only outside the code page
+  // are two zones.
+  const TRegName standard = ZoneText(tzi.StandardName), daylight = ZoneText(tzi.DaylightName);
+  current.StandardName = standard.Text;
+  current.DaylightName = daylight.Text;
 
-  const std::string base = std::string(IsNT() ? kNTCurrentVersion : k9xCurrentVersion) +
+  const std::string base = std::string(SysInfoNT() ? kNTCurrentVersion : k9xCurrentVersion) +
                            "\\Time Zones";
-  TRegistry reg = MakeReader();
-  reg.SetRootKey(HKEY_LOCAL_MACHINE);
-  if (reg.OpenKey(base, false)) {
-    TStringList zones;
-    reg.GetKeyNames(zones);
-    for (int i = 0; i < zones.Count(); ++i) {
-      if (!reg.OpenKey("\\" + base + "\\" + zones[i], false)) continue;
-      if (reg.GetDataSize("TZI") != 44) continue;
-      unsigned char raw[44];
-      reg.ReadBinaryData("TZI", raw, sizeof raw);
-      TZoneRecord candidate;
-      ParseTzi(raw, sizeof raw, candidate);
-      // Most zones differ in their figures already: their names are not read.
-      candidate.StandardName = current.StandardName;
-      candidate.DaylightName = current.DaylightName;
-      if (!SameZone(current, candidate)) continue;
-      candidate.StandardName = ZoneName(reg.ReadString("Std"));
-      candidate.DaylightName = ZoneName(reg.ReadString("Dlt"));
-      if (!SameZone(current, candidate)) continue;
-      FDisplayName = reg.ReadString("Display");
-      try {
-        FMapID = reg.ReadString("MapID");
-      } catch (const Exception&) {
-        FMapID.clear();
-      }
-      break;
-    }
-    reg.CloseKey();
+  const TSysKey zones(HKEY_LOCAL_MACHINE, base);
+  for (const TRegName& sub : zones.SubKeyNames()) {
+    const TSysKey zone(zones, sub);
+    std::vector<char> raw;
+    DWORD type = REG_NONE;
+    if (!zone.ReadRaw("TZI", raw, &type) || (type != REG_BINARY && type != REG_NONE)) continue;
+    TZoneRecord candidate;
+    if (!ParseTzi(raw.data(), raw.size(), candidate)) continue;
+    // Most zones differ in their figures already: their names are not read.
+    candidate.StandardName = current.StandardName;
+    candidate.DaylightName = current.DaylightName;
+    if (!SameZone(current, candidate)) continue;
+    TRegName std, dlt;  // a name that is missing or not text is empty
+    zone.ReadStored("Std", std);
+    zone.ReadStored("Dlt", dlt);
+    if (!(ZoneText(std) == standard && ZoneText(dlt) == daylight)) continue;
+    FDisplayName = zone.Text("Display");
+    FMapID = zone.Text("MapID");
+    break;
   }
 
   FBias = current.Bias;
@@ -150,10 +185,8 @@ void TNTSpecific::Fill() {
     FSPMinor = static_cast<uint16_t>(v.HasEx ? v.SPMinor : 0);
   }
   if (FProductType == ptUnknown) {
-    TRegistry reg = MakeReader();
-    reg.SetRootKey(HKEY_LOCAL_MACHINE);
-    if (reg.OpenKey("System\\CurrentControlSet\\Control\\ProductOptions", false))
-      FProductType = ProductTypeFromRegistry(reg.ReadString("ProductType"));
+    const TSysKey options(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\ProductOptions");
+    if (options.IsOpen()) FProductType = ProductTypeFromRegistry(options.Text("ProductType"));
   }
 }
 
@@ -186,44 +219,40 @@ void TOperatingSystem::Fill() {
   FRegisteredOrg.clear();
   FProductID.clear();
 
-  const bool nt = IsNT();
-  TRegistry reg = MakeReader();
-  reg.SetRootKey(HKEY_LOCAL_MACHINE);
-  if (reg.OpenKey(nt ? kNTCurrentVersion : k9xCurrentVersion, false)) {
-    auto readIf = [&reg](const char* name, std::string& field) {
-      if (reg.ValueExists(name)) field = reg.ReadString(name);
-    };
+  const bool nt = SysInfoNT();
+  const TSysKey version(HKEY_LOCAL_MACHINE, nt ? kNTCurrentVersion : k9xCurrentVersion);
+  if (version.IsOpen()) {
+    // A value that is missing or not text leaves its field as it is.
+    auto readIf = [&version](const char* name, std::string& field) { version.ReadText(name, field); };
     readIf(nt ? "CurrentType" : "Version", FVersion);
     readIf("RegisteredOrganization", FRegisteredOrg);
     readIf("RegisteredOwner", FRegisteredUser);
     readIf("ProductID", FProductID);
     readIf("ProductKey", FProductKey);
     readIf("DVD_Region", FDVDRegion);
+    if (nt && FCSD == "Service Pack 6") {
+      const TSysKey hotfix(HKEY_LOCAL_MACHINE, std::string(kNTCurrentVersion) + "\\Hotfix\\Q246009");
+      std::vector<char> raw;
+      DWORD type = REG_NONE;
+      if (hotfix.ReadRaw("Installed", raw, &type) && type == REG_DWORD && raw.size() == 4 &&
+          raw[0] == 1 && raw[1] == 0 && raw[2] == 0 && raw[3] == 0)
+        FCSD = "Service Pack 6a";
+    }
+  }
+  // The folders of both families are kept under Windows\CurrentVersion (NT's own key has none).
+  const TSysKey folders(HKEY_LOCAL_MACHINE, k9xCurrentVersion);
+  if (folders.IsOpen()) {
     static const char* const kFolderValues[][2] = {
         {"CommonFiles", "CommonFilesDir"}, {"ProgramFiles", "ProgramFilesDir"},
         {"Device", "DevicePath"},          {"OtherDevice", "OtherDevicePath"},
         {"Media", "MediaPath"},            {"Config", "ConfigPath"},
         {"Wallpaper", "WallPaperDir"}};
-    for (const auto& f : kFolderValues)
-      FFolders->Add(std::string(f[0]) + "=" + reg.ReadString(f[1]));
-    reg.CloseKey();
-    if (nt && FCSD == "Service Pack 6" &&
-        reg.OpenKey(std::string(kNTCurrentVersion) + "\\Hotfix\\Q246009", false)) {
-      if (reg.ValueExists("Installed") && reg.ReadInteger("Installed") == 1)
-        FCSD = "Service Pack 6a";
-      reg.CloseKey();
-    }
+    for (const auto& f : kFolderValues) FFolders->Add(std::string(f[0]) + "=" + folders.Text(f[1]));
   }
 
-  char buf[MAX_PATH + 1];
-  buf[0] = 0;
-  if (!GetWindowsDirectoryA(buf, MAX_PATH)) buf[0] = 0;
-  FFolders->Add(std::string("Windows=") + buf);
-  if (!GetSystemDirectoryA(buf, MAX_PATH)) buf[0] = 0;
-  FFolders->Add(std::string("System=") + buf);
-  DWORD n = GetTempPathA(MAX_PATH, buf);
-  if (n == 0 || n > MAX_PATH) buf[0] = 0;
-  FFolders->Add(std::string("Temp=") + buf);
+  FFolders->Add("Windows=" + SystemFolder(SysApi().GetWindowsDirectoryW, GetWindowsDirectoryA));
+  FFolders->Add("System=" + SystemFolder(SysApi().GetSystemDirectoryW, GetSystemDirectoryA));
+  FFolders->Add("Temp=" + SystemFolder(SysApi().GetTempPathW ? TempPathW : nullptr, TempPathA));
 
   std::string desktop;
   for (const TSpecialFolder& f : kSpecialFolders) {
@@ -234,8 +263,5 @@ void TOperatingSystem::Fill() {
   FFolders->Add("Profile=" + ProfileFromDesktop(desktop));
 
   FEnvironment->Clear();
-  if (LPCH block = GetEnvironmentStringsA()) {
-    for (std::string& e : ParseEnvironmentBlock(block)) FEnvironment->Add(e);
-    FreeEnvironmentStringsA(block);
-  }
+  for (const std::string& e : EnvironmentVariables()) FEnvironment->Add(e);
 }

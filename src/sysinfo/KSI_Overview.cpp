@@ -19,6 +19,8 @@
 #include "sysinfo/OverviewLogic.h"
 #include "sysinfo/ReportLocale.h"
 #include "sysinfo/ReportText.h"
+#include "sysinfo/SysInfoLogic.h"
+#include "sysinfo/SysInfoWin.h"
 
 using namespace overview;
 
@@ -114,6 +116,24 @@ bool ReplaceFile(const std::string& tmp, const std::string& target, DWORD& error
   }
   DeleteFileA(aside.c_str());
   return true;
+}
+
+// A path the shell takes: beyond MAX_PATH its short form where the volume keeps one, else the
+// long form of the wide functions.
+std::wstring ShellPath(const std::wstring& path) {
+  if (path.size() < MAX_PATH) return path;
+  const std::wstring longForm = LongPathForm(path);
+  if (const auto shortName = SysApi().GetShortPathNameW) {
+    std::vector<wchar_t> buf(longForm.size() + 1);
+    const DWORD n = shortName(longForm.c_str(), buf.data(), static_cast<DWORD>(buf.size()));
+    if (n > 0 && n < buf.size()) {
+      std::wstring s(buf.data(), n);
+      if (s.rfind(L"\\\\?\\UNC\\", 0) == 0) s = L"\\\\" + s.substr(8);
+      else if (s.rfind(L"\\\\?\\", 0) == 0) s = s.substr(4);
+      if (s.size() < MAX_PATH) return s;
+    }
+  }
+  return longForm;
 }
 
 }  // namespace
@@ -878,9 +898,28 @@ void TfrmKSI_Overview::cmProcProps(TObject*) {
                MB_OK | MB_ICONINFORMATION, Handle());
     return;
   }
-  std::string file = folder + image;
-  if (GetFileAttributesA(file.c_str()) == INVALID_FILE_ATTRIBUTES) {
-    MessageBox("Cannot find " + file + ".", Caption(), MB_OK | MB_ICONINFORMATION, Handle());
+  // The file as the system named it: a folder outside the code page or longer than MAX_PATH
+  // is found by its wide path.
+  TRegName file{folder + image, {}};
+  uint32_t id = 0;
+  if (ParsePid(row->Caption(), id) && FSysInfo)
+    for (const TProcessEntry& e : FSysInfo->Processes()->Entries())
+      if (e.Id == id && !e.Path.empty()) file.Wide = e.Path;
+  if (!IsDiskFile(file)) {
+    MessageBox("Cannot find " + file.Text + ".", Caption(), MB_OK | MB_ICONINFORMATION, Handle());
+    return;
+  }
+  const auto executeW = SysApi().ShellExecuteExW;
+  if (!file.Wide.empty() && executeW) {
+    SHELLEXECUTEINFOW sei{};
+    sei.cbSize = sizeof sei;
+    sei.fMask = SEE_MASK_INVOKEIDLIST;
+    sei.hwnd = Handle();
+    sei.lpVerb = L"properties";
+    const std::wstring shown = ShellPath(file.Wide);
+    sei.lpFile = shown.c_str();
+    sei.nShow = SW_SHOWNORMAL;
+    executeW(&sei);
     return;
   }
   SHELLEXECUTEINFOA sei{};
@@ -888,7 +927,7 @@ void TfrmKSI_Overview::cmProcProps(TObject*) {
   sei.fMask = SEE_MASK_INVOKEIDLIST;
   sei.hwnd = Handle();
   sei.lpVerb = "properties";
-  sei.lpFile = file.c_str();
+  sei.lpFile = file.Text.c_str();
   sei.nShow = SW_SHOWNORMAL;
   ShellExecuteExA(&sei);
 }

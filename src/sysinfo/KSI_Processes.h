@@ -2,14 +2,19 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 #include "framework/Classes.h"
 #include "framework/Strings.h"
 #include "sysinfo/SysInfoProps.h"
 
 struct TProcessEntry {
+  TProcessEntry() = default;
+  TProcessEntry(std::string name, uint32_t id, std::wstring path = {})
+      : Name(std::move(name)), Id(id), Path(std::move(path)) {}
   std::string Name;  // the image name: a full path or a file name, as the system gives it
   uint32_t Id = 0;
+  std::wstring Path;  // the same as stored, on the NT family: it finds the file again
 };
 
 class TProcesses : public TSysInfoCategory {

@@ -1,26 +1,20 @@
 // The installed software of the running system: the uninstall entries.
 #include "sysinfo/KSI_Software.h"
 #include <windows.h>
-#include <algorithm>
 #include "sysinfo/SysInfoWin.h"
 
 void TSoftware::GetInfo() {
   GatherGuarded("TSoftware.GetInfo", [this] {
     FInstalled->Clear();
-    // On 64-bit Windows both views; an entry of the same key name and display name in both (a
-    // key the views share) is listed once.
-    std::vector<std::pair<TRegName, std::string>> earlier;
-    for (TRegView view : MachineViews()) {
-      TSysKey uninstall(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall", view);
-      std::vector<std::pair<TRegName, std::string>> here;
-      for (TRegName& sub : uninstall.SubKeyNames()) {
-        std::pair<TRegName, std::string> entry{std::move(sub), {}};
-        if (!TSysKey(uninstall, entry.first).ReadText("DisplayName", entry.second)) continue;
-        if (std::find(earlier.begin(), earlier.end(), entry) != earlier.end()) continue;
-        FInstalled->Add(entry.second);
-        here.push_back(std::move(entry));
+    // On 64-bit Windows both views: a program that both list is installed twice.
+    std::vector<std::string> shown64;
+    for (const TViewKey& view : OpenMachineViews("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall"))
+      for (const TRegName& sub : view.Key->SubKeyNames()) {
+        std::string name;
+        if (!TSysKey(*view.Key, sub).ReadText("DisplayName", name)) continue;
+        if (view.View == rv32) name = ShownFor32BitView(name, shown64);
+        if (view.View == rv64) shown64.push_back(name);
+        FInstalled->Add(name);
       }
-      earlier.insert(earlier.end(), here.begin(), here.end());
-    }
   });
 }

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shlobj.h>
 #include <algorithm>
+#include <cwchar>
 #include <vector>
 #include "framework/Handles.h"
 #include "framework/TypeInfo.h"
@@ -14,51 +15,67 @@ namespace {
 const char kRun[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const char kRunOnce[] = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
 
-std::string FolderPath(int csidl) {
-  std::string path = SpecialFolderPath(csidl);
-  if (!path.empty() && path.back() == '\\') path.pop_back();
+TRegName FolderPath(int csidl) {
+  TRegName path = ShellFolder(csidl);
+  if (!path.Text.empty() && path.Text.back() == '\\') path.Text.pop_back();
+  if (!path.Wide.empty() && path.Wide.back() == L'\\') path.Wide.pop_back();
   return path;
 }
 
+std::string Shown(const char* text, size_t max) { return std::string(text, strnlen(text, max)); }
+std::string Shown(const wchar_t* text, size_t max) { return AnsiText(text, wcsnlen(text, max)); }
+
 // The shortcut's target and arguments as stored; empty when it cannot be read. Nothing is
 // resolved: that could rewrite the file or start a search for a target that moved.
-std::string ShortcutCommand(const std::string& file) {
-  std::string command;
-  IShellLinkA* link = nullptr;
-  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                              reinterpret_cast<void**>(&link))))
-    return command;
-  IPersistFile* persist = nullptr;
-  if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&persist)))) {
-    std::vector<WCHAR> wide(file.size() + 1);
-    if (MultiByteToWideChar(CP_ACP, 0, file.c_str(), -1, wide.data(),
-                            static_cast<int>(wide.size())) > 0 &&
-        SUCCEEDED(persist->Load(wide.data(), STGM_READ))) {
-      char path[MAX_PATH + 1] = {};
-      char args[1024] = {};
-      if (SUCCEEDED(link->GetPath(path, MAX_PATH, nullptr, SLGP_UNCPRIORITY)) &&
-          SUCCEEDED(link->GetArguments(args, sizeof args - 1)))
-        command = std::string(path) + " " + args;
-    }
-    persist->Release();
-  }
-  link->Release();
-  return command;
+template <class Link, class C>
+std::string LinkCommand(REFIID iid, const std::wstring& file) {
+  TComPtr<Link> link;
+  TComPtr<IPersistFile> persist;
+  if (FAILED(CreateInProcess(CLSID_ShellLink, iid, link.put_void())) ||
+      FAILED(link->QueryInterface(IID_IPersistFile, persist.put_void())) ||
+      FAILED(persist->Load(file.c_str(), STGM_READ)))
+    return {};
+  C path[MAX_PATH + 1] = {};
+  C args[1024] = {};
+  if (FAILED(link->GetPath(path, MAX_PATH, nullptr, SLGP_UNCPRIORITY)) || FAILED(link->GetArguments(args, 1023)))
+    return {};
+  return Shown(path, MAX_PATH) + " " + Shown(args, 1023);
+}
+
+std::string ShortcutCommand(const TRegName& file) {
+  if (!IsDiskFile(file)) return {};
+  if (!file.Wide.empty()) return LinkCommand<IShellLinkW, WCHAR>(IID_IShellLinkW, file.Wide);
+  std::vector<WCHAR> wide(file.Text.size() + 1);
+  if (MultiByteToWideChar(CP_ACP, 0, file.Text.c_str(), -1, wide.data(), static_cast<int>(wide.size())) <= 0) return {};
+  return LinkCommand<IShellLinkA, char>(IID_IShellLinkA, wide.data());
+}
+
+// The shortcuts of a folder: ordinary and archive files, not hidden or system ones.
+template <class Data, class C, class First, class Next>
+void ReadShortcuts(TStartup& startup, TStartupLocation where, const TRegName& folder,
+                   const std::basic_string<C>& stored, First first, Next next) {
+  constexpr DWORD kSkipped = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY;
+  const C pattern[] = {'\\', '*', '.', 'l', 'n', 'k', 0};
+  Data f;
+  FindHandle h(first((stored + pattern).c_str(), &f));
+  if (!h) return;
+  do {
+    if (f.dwFileAttributes & kSkipped) continue;
+    const TRegName name = StoredText(std::basic_string<C>(f.cFileName, std::find(f.cFileName, f.cFileName + MAX_PATH, 0)));
+    TRegName file{folder.Text + "\\" + name.Text, {}};
+    if (!folder.Wide.empty()) file.Wide = folder.Wide + L"\\" + name.Wide;
+    startup.Add(where, ShortcutEntryName(name.Text), ShortcutCommand(file));
+  } while (next(h.get(), &f));
 }
 
 void ReadFolder(TStartup& startup, TStartupLocation where, int csidl) {
-  const std::string folder = FolderPath(csidl);
-  if (folder.empty()) return;
-  WIN32_FIND_DATAA f;
-  FindHandle h(FindFirstFileA((folder + "\\*.lnk").c_str(), &f));
-  if (!h) return;
-  do {
-    if (f.dwFileAttributes &
-        (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY))
-      continue;
-    const std::string name(f.cFileName, strnlen(f.cFileName, sizeof f.cFileName));
-    startup.Add(where, ShortcutEntryName(name), ShortcutCommand(folder + "\\" + name));
-  } while (FindNextFileA(h.get(), &f));
+  const TRegName folder = FolderPath(csidl);
+  if (!IsDiskFolder(folder)) return;
+  const TSysApi& api = SysApi();
+  if (!folder.Wide.empty() && api.FindFirstFileW && api.FindNextFileW)
+    ReadShortcuts<WIN32_FIND_DATAW, wchar_t>(startup, where, folder, folder.Wide, api.FindFirstFileW, api.FindNextFileW);
+  else
+    ReadShortcuts<WIN32_FIND_DATAA, char>(startup, where, {folder.Text, {}}, folder.Text, FindFirstFileA, FindNextFileA);
 }
 
 // All lines of a WIN.INI section, "key=value" each.
@@ -92,23 +109,20 @@ void TStartup::GetInfo() {
                 {HKEY_CURRENT_USER, kRunOnce, slRunOnce},
                 {HKEY_LOCAL_MACHINE, kRunOnce, slRunOnce}};
     for (const auto& k : keys) {
-      // The machine's keys of 64-bit Windows in both views; an entry found in both (a key the
-      // views share) is listed once.
-      const std::vector<TRegView> views =
-          k.Root == HKEY_LOCAL_MACHINE ? MachineViews() : std::vector<TRegView>{rvDefault};
-      std::vector<std::pair<TRegName, std::string>> earlier;
-      for (TRegView view : views) {
-        TSysKey key(k.Root, k.Path, view);
-        std::vector<std::pair<TRegName, std::string>> here;
+      if (k.Root == HKEY_CURRENT_USER) {
         // A value that is not text gets an empty command line; the others still count.
-        for (TRegValue& v : key.Values()) {
-          std::pair<TRegName, std::string> entry{std::move(v.Name), std::move(v.Text)};
-          if (std::find(earlier.begin(), earlier.end(), entry) != earlier.end()) continue;
-          Add(k.Where, entry.first.Text, entry.second);
-          here.push_back(std::move(entry));
-        }
-        earlier.insert(earlier.end(), here.begin(), here.end());
+        for (TRegValue& v : TSysKey(k.Root, k.Path).Values()) Add(k.Where, v.Name.Text, v.Text);
+        continue;
       }
+      // The machine's keys of 64-bit Windows in both views: an entry that both list runs twice.
+      std::vector<std::string> shown64;
+      for (const TViewKey& view : OpenMachineViews(k.Path))
+        for (TRegValue& v : view.Key->Values()) {
+          const std::string name =
+              view.View == rv32 ? ShownFor32BitView(v.Name.Text, shown64) : v.Name.Text;
+          if (view.View == rv64) shown64.push_back(name);
+          Add(k.Where, name, v.Text);
+        }
     }
 
     {
@@ -121,9 +135,7 @@ void TStartup::GetInfo() {
       const std::string key = TrimControls(line.substr(0, line.find('=')));
       const char* name = SameText(key, "run") ? "run" : SameText(key, "load") ? "load" : nullptr;
       if (!name) continue;
-      char value[4096] = {};
-      GetProfileStringA("windows", name, "", value, sizeof value);
-      const std::string command = WinIniCommand(value);
+      const std::string command = WinIniCommand(ProfileText("windows", name).Text);
       if (!command.empty()) Add(slWinIni, name, command);
     }
   });

@@ -48,22 +48,23 @@ bool SameZone(const TZoneRecord& a, const TZoneRecord& b) {
 
 std::string ZoneName(const std::string& s) { return s.substr(0, 32); }
 
-std::vector<std::string> ParseEnvironmentBlock(const char* block, size_t limit) {
-  std::vector<std::string> out;
+namespace {
+template <class C>
+std::vector<std::basic_string<C>> EnvironmentEntries(const C* block) {
+  std::vector<std::basic_string<C>> out;
   if (!block) return out;
-  std::string entry;
-  for (size_t i = 0; i < limit; ++i) {
-    const char c = block[i];
-    if (c != 0) {
-      entry += c;
-      continue;
-    }
-    if (entry.empty()) break;
-    out.push_back(std::move(entry));
-    entry.clear();
+  for (const C* entry = block; *entry;) {
+    const C* end = entry;
+    while (*end) ++end;
+    out.emplace_back(entry, end);
+    entry = end + 1;
   }
   return out;
 }
+}  // namespace
+
+std::vector<std::string> ParseEnvironmentBlock(const char* block) { return EnvironmentEntries(block); }
+std::vector<std::wstring> ParseEnvironmentBlock(const wchar_t* block) { return EnvironmentEntries(block); }
 
 bool IsFileSystemPath(const std::string& path) {
   if (path.size() >= 3 && path[1] == ':' && path[2] == '\\') {

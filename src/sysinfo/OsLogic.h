@@ -33,9 +33,10 @@ bool SameZone(const TZoneRecord& a, const TZoneRecord& b);
 // Names are kept to at most 32 characters.
 std::string ZoneName(const std::string& s);
 
-// Entries of an environment block ("A=1\0B=2\0\0"), reading at most limit characters; an entry
-// cut by the limit is dropped. The walk also stops at the block's double zero.
-std::vector<std::string> ParseEnvironmentBlock(const char* block, size_t limit = 4096);
+// Entries of an environment block ("A=1\0B=2\0\0"), all of them: the walk ends at the block's
+// double zero, however long the block is.
+std::vector<std::string> ParseEnvironmentBlock(const char* block);
+std::vector<std::wstring> ParseEnvironmentBlock(const wchar_t* block);
 
 // True for a drive path ("C:\...") or a network path ("\\server\..."): what a shell folder
 // must be to have a place on disk.

@@ -398,25 +398,26 @@ class OverviewHostile : public Lists {
 
 }  // namespace
 
-TEST_F(Wow64Overview, RunAndUninstallEntriesOfBothViewsAppearOnceEach) {
+// An entry that both views list runs (or is installed) twice: both are listed, the 32-bit one
+// marked, in the dialog and in the report alike.
+TEST_F(Wow64Overview, RunAndUninstallEntriesOfBothViewsAppearEachWithItsView) {
   const std::vector<std::string> rows = StartupRows(2);  // "Local machine"
-  EXPECT_EQ(Count(rows, "VelmoraView64=C:\\velmora\\view64.exe"), 1);
-  EXPECT_EQ(Count(rows, "VelmoraView32=C:\\velmora\\view32.exe"), 1);
-  EXPECT_EQ(Count(rows, "VelmoraBothViews=C:\\velmora\\both.exe"), 1);
+  const char* const runs[] = {"VelmoraView64=C:\\velmora\\view64.exe", "VelmoraView32=C:\\velmora\\view32.exe",
+                              "VelmoraBothViews=C:\\velmora\\both.exe",
+                              "VelmoraBothViews (32-bit)=C:\\velmora\\both.exe"};
+  for (const char* run : runs) EXPECT_EQ(Count(rows, run), 1) << run;
+  const char* const programs[] = {"Velmora 64-bit Tool", "Velmora 32-bit Tool", "Velmora Tool Of Both Views",
+                                  "Velmora Tool Of Both Views (32-bit)"};
   const std::vector<std::string> software = Software();
-  for (const char* name : {"Velmora 64-bit Tool", "Velmora 32-bit Tool", "Velmora Tool Of Both Views"})
-    EXPECT_EQ(Count(software, name), 1) << name;
+  for (const char* name : programs) EXPECT_EQ(Count(software, name), 1) << name;
 
   const std::string text = SavedReport("wow64-report.txt");
   const std::vector<std::string> run = SectionOf(text, "HKLM Run");
-  EXPECT_EQ(Count(run, "VelmoraView64=C:\\velmora\\view64.exe"), 1);
-  EXPECT_EQ(Count(run, "VelmoraView32=C:\\velmora\\view32.exe"), 1);
-  EXPECT_EQ(Count(run, "VelmoraBothViews=C:\\velmora\\both.exe"), 1);
+  for (const char* line : runs) EXPECT_EQ(Count(run, line), 1) << line;
   EXPECT_EQ(Count(run, "Count=" + std::to_string(run.size() - 1)), 1);
   std::vector<std::string> installed;
   for (const std::string& line : SectionOf(text, "Installed Software")) installed.push_back(line.substr(line.find('=') + 1));
-  for (const char* name : {"Velmora 64-bit Tool", "Velmora 32-bit Tool", "Velmora Tool Of Both Views"})
-    EXPECT_EQ(Count(installed, name), 1) << name;
+  for (const char* name : programs) EXPECT_EQ(Count(installed, name), 1) << name;
 }
 
 TEST_F(OverviewHostile, EveryEntryIsListedAndTheSavedReportHasOnlyItsOwnLines) {

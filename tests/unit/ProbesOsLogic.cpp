@@ -65,24 +65,17 @@ TEST(ProbesOsLogic, TziRecords) {
 
 TEST(ProbesOsLogic, EnvironmentAndProfile) {
   const char block[] = "A=1\0PATH=C:\\W\0=C:=C:\\\0\0JUNK=9\0";
-  EXPECT_EQ(ParseEnvironmentBlock(block, sizeof block),
-            (std::vector<std::string>{"A=1", "PATH=C:\\W", "=C:=C:\\"}));
-  EXPECT_TRUE(ParseEnvironmentBlock("\0\0", 2).empty());
-  EXPECT_TRUE(ParseEnvironmentBlock(nullptr).empty());
-  // Longer than 4096: only the entries completed inside the first 4096 characters.
-  std::string big;
-  for (int i = 0; i < 500; ++i) big += "VAR" + std::to_string(1000 + i) + "=x" + '\0';  // 10 each
-  big += '\0';
-  const auto cut = ParseEnvironmentBlock(big.data());
-  ASSERT_EQ(cut.size(), 409u);
-  EXPECT_EQ(cut.back(), "VAR1408=x");
-  // An entry ending exactly at the limit counts; one cut by it does not.
-  std::string edge(4095, 'a');
-  edge += '\0';
-  edge += "B=1";
-  edge += std::string(2, '\0');
-  EXPECT_EQ(ParseEnvironmentBlock(edge.data()).size(), 1u);
-  EXPECT_EQ(ParseEnvironmentBlock(edge.data(), 4095).size(), 0u);
+  EXPECT_EQ(ParseEnvironmentBlock(block), (std::vector<std::string>{"A=1", "PATH=C:\\W", "=C:=C:\\"}));
+  EXPECT_TRUE(ParseEnvironmentBlock("\0\0").empty());
+  EXPECT_TRUE(ParseEnvironmentBlock(static_cast<const char*>(nullptr)).empty());
+  // However long: a variable of 40,000 characters and the ones after it are all there.
+  std::wstring big = L"A=1" + std::wstring(1, L'\0') + L"PATH=" + std::wstring(40000, L'p') + L'\0';
+  for (int i = 0; i < 500; ++i) big += L"VAR" + std::to_wstring(1000 + i) + L"=\x0395" + L'\0';
+  big += L'\0';
+  const std::vector<std::wstring> all = ParseEnvironmentBlock(big.c_str());
+  ASSERT_EQ(all.size(), 502u);
+  EXPECT_EQ(all[1].size(), 40005u);
+  EXPECT_EQ(all.back(), L"VAR1499=\x0395");
 
   EXPECT_EQ(ProfileFromDesktop("C:\\Documents and Settings\\joe\\Desktop"),
             "C:\\Documents and Settings\\joe");

@@ -1,6 +1,7 @@
 // The categories' decoding and report lines with played system answers: drives, power,
 // DirectX, devices, processes, startup entries, display capabilities and the smaller ones.
 #include <gtest/gtest.h>
+#include <cstring>
 #include <memory>
 #include "sysinfo/KSI_APM.h"
 #include "sysinfo/KSI_Devices.h"
@@ -91,6 +92,61 @@ TEST(SysInfoText, RegistryDataIsReadWithinItsLength) {
   EXPECT_EQ(BiosStringLimit(0x100000), 0u);
 }
 
+TEST(SysInfoText, StoredListsAndWideDriverTextKeepEveryCharacter) {
+  const char multi[] = {'A', 'B', 0, 'C', 0, 0, 'X', 0};
+  EXPECT_EQ(SplitStrings(multi, sizeof multi), (std::vector<std::string>{"AB", "C"}));
+  EXPECT_EQ(SplitStrings(multi, 4), (std::vector<std::string>{"AB", "C"}));  // lost its end
+  EXPECT_TRUE(SplitStrings(multi, 0).empty());
+  const wchar_t wide[] = {L'\x0395', 0, L'\x4E2D', L'x', 0, 0};
+  EXPECT_EQ(SplitStrings(wide, 6), (std::vector<std::wstring>{L"\x0395", L"\x4E2Dx"}));
+  // NT's drivers keep their details as UTF-16 in binary values: each character as it is.
+  const unsigned char dac[] = {0x95, 0x03, 'A', 0, 0x2D, 0x4E, 0, 0, 'Z', 0};
+  EXPECT_EQ(Utf16ToZero(dac, sizeof dac), L"\x0395" L"A\x4E2D");
+  EXPECT_EQ(Utf16ToZero(dac, 5), L"\x0395" L"A");  // the odd byte is no character
+  EXPECT_EQ(Utf16ToZero(nullptr, 4), L"");
+}
+
+// Paths from the registry or the system are handed to file functions only when they name a
+// file on a disk: no device, pipe, mailslot, device namespace or folder, however written.
+TEST(SysInfoText, OnlyFilesOnADiskPassThePathRule) {
+  const char* const files[] = {
+      "C:\\WINDOWS\\system32\\odbc32.dll", "odbc32.dll", "c:/Program Files/x.dll",
+      "\\\\server\\share\\bde\\idapi32.dll", "\\\\?\\C:\\very\\long\\x.dll",
+      "\\\\?\\UNC\\server\\share\\x.dll", "C:\\COM10.dll", "C:\\CONSOLE.dll", "C:\\LPT.dll",
+      "C:\\pipe\\x.dll", "C:\\dir with blank\\NULL.dll", "C:\\ NUL.dll", "C:relative.dll"};
+  for (const char* f : files) EXPECT_TRUE(IsDiskFilePath(std::string(f))) << f;
+  const char* const refused[] = {
+      "", "CON", "con", "NUL", "AUX", "PRN", "COM1", "com9", "COM0", "LPT1", "lpt9", "CONIN$",
+      "CONOUT$", "CLOCK$", "C:\\WINDOWS\\COM1", "C:\\x\\nul.dll", "COM1.dll", "NUL.tar.gz",
+      "COM1 ", "NUL...", "COM1  .txt", "C:\\COM1\\x.dll", "C:\\dir\\AUX .\\x.dll", "lpt1:",
+      "D:con.txt\\..\\ok.dll", "\\\\.\\COM1", "\\\\.\\pipe\\odbc", "//./PhysicalDrive0",
+      "\\\\.\\", "\\\\.", "\\\\?\\GLOBALROOT\\Device\\Serial0", "\\\\?\\Volume{1}\\x.dll",
+      "\\\\?\\pipe\\x", "\\\\?\\COM1", "\\\\?\\UNC\\server\\pipe\\x", "\\??\\C:\\x.dll",
+      "\\\\server\\pipe\\sql", "\\\\server\\PIPE.\\x", "\\\\server\\MailSlot\\m",
+      "\\\\*\\mailslot\\m", "\\\\server\\share", "\\\\server", "\\\\\\share\\x.dll",
+      "C:\\x\\*.dll", "C:\\x?.dll", "C:\\a<b.dll", "C:\\x.dll:stream", "C:\\dir\\", "C:\\dir\\.",
+      "C:\\..", "C:", "C:\\x\\\x01.dll", "1:\\x.dll"};
+  for (const char* f : refused) EXPECT_FALSE(IsDiskFilePath(std::string(f))) << f;
+  // The superscript digits are device numbers too.
+  EXPECT_FALSE(IsDiskFilePath(std::string("COM\xB9")));
+  EXPECT_FALSE(IsDiskFilePath(std::wstring(L"C:\\LPT\x00B3.txt")));
+  EXPECT_TRUE(IsDiskFilePath(std::wstring(L"C:\\COM\x00B4.txt")));
+  // The wide form follows the same rule, and names outside any code page are ordinary names.
+  auto widen = [](const char* s) { return std::wstring(s, s + std::strlen(s)); };
+  for (const char* f : files) EXPECT_TRUE(IsDiskFilePath(widen(f))) << f;
+  for (const char* f : refused) EXPECT_FALSE(IsDiskFilePath(widen(f))) << f;
+  EXPECT_TRUE(IsDiskFilePath(std::wstring(L"C:\\\x0395\x03BB\\\x4E2D.dll")));
+  EXPECT_FALSE(IsDiskFilePath(std::wstring(L"C:\\a\0b.dll", 10)));
+
+  // Beyond MAX_PATH the wide functions need the long form.
+  const std::wstring deep = L"C:\\" + std::wstring(300, L'd') + L"\\x.exe";
+  EXPECT_EQ(LongPathForm(deep), L"\\\\?\\" + deep);
+  const std::wstring share = L"\\\\srv\\s\\" + std::wstring(300, L'd');
+  EXPECT_EQ(LongPathForm(share), L"\\\\?\\UNC\\srv\\s\\" + std::wstring(300, L'd'));
+  EXPECT_EQ(LongPathForm(L"C:\\x.exe"), L"C:\\x.exe");
+  EXPECT_EQ(LongPathForm(L"\\\\?\\" + deep), L"\\\\?\\" + deep);
+}
+
 TEST(SysInfoText, KernelImagePathsBecomeFilesTheShellCanOpen) {
   EXPECT_EQ(DosImagePath("\\??\\C:\\WINDOWS\\system32\\winlogon.exe", "C:\\WINDOWS"),
             "C:\\WINDOWS\\system32\\winlogon.exe");
@@ -100,6 +156,7 @@ TEST(SysInfoText, KernelImagePathsBecomeFilesTheShellCanOpen) {
   EXPECT_EQ(DosImagePath("C:\\Program Files\\a.exe", "C:\\WINDOWS"), "C:\\Program Files\\a.exe");
   EXPECT_EQ(DosImagePath("\\??", "C:\\WINDOWS"), "\\??");
   EXPECT_EQ(DosImagePath("", "C:\\WINDOWS"), "");
+  EXPECT_EQ(DosImagePath(std::wstring(L"\\??\\C:\\\x0395.exe"), std::wstring(L"C:\\W")), L"C:\\\x0395.exe");
 }
 
 TEST(SysInfoDisk, ADriveReadsItsFiguresIn64BitsAndNothingOfThePreviousDrive) {

@@ -20,6 +20,7 @@
 #include "sysinfo/KSI_Overview.h"
 #include "sysinfo/KSystemInfo.h"
 #include "sysinfo/LedMeter.h"
+#include "sysinfo/SysInfoWin.h"
 
 namespace {
 
@@ -483,6 +484,63 @@ TEST_F(Overview, PropertiesOfAProcessWithoutLocationSaySo) {
   f->cmProcProps(nullptr);
   ASSERT_EQ(boxes.size(), 2u);
   EXPECT_EQ(boxes[1], "Velmora Advanced System Profiler: Cannot find C:\\velmora-nowhere\\ghost.exe.");
+}
+
+namespace {
+std::vector<std::wstring> s_propertiesOf;
+BOOL WINAPI RecordProperties(SHELLEXECUTEINFOW* sei) {
+  s_propertiesOf.push_back(sei->lpFile ? sei->lpFile : L"");
+  return TRUE;
+}
+
+// Makes every folder of a path, however long (the long form takes up to 32,767 characters).
+void MakeFolders(const std::wstring& path) {
+  for (size_t at = 3; (at = path.find(L'\\', at)) != std::wstring::npos; ++at)
+    CreateDirectoryW((L"\\\\?\\" + path.substr(0, at)).c_str(), nullptr);
+}
+
+void RemoveFolders(std::wstring path, const std::wstring& top) {
+  DeleteFileW((L"\\\\?\\" + path).c_str());
+  while (path.size() > top.size()) {
+    path.erase(path.rfind(L'\\'));
+    RemoveDirectoryW((L"\\\\?\\" + path).c_str());
+  }
+}
+}  // namespace
+
+// A program in a folder outside the code page, or deeper than MAX_PATH, is found by the path the
+// system gave, and the shell is asked for its properties by a name it can open.
+TEST_F(Overview, PropertiesFindProgramsInForeignAndLongFolders) {
+  if (!SysInfoWide()) GTEST_SKIP() << "wide paths are the NT family's";
+  wchar_t temp[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, temp);
+  const std::wstring top = std::wstring(temp) + L"velmora-\x0395\x03BB\x4E2D";
+  const std::wstring foreign = top + L"\\tool.exe";
+  const std::wstring deep = top + L"\\" + std::wstring(150, L'd') + L"\\" + std::wstring(150, L'e') + L"\\deep.exe";
+  ASSERT_GT(deep.size(), static_cast<size_t>(MAX_PATH));
+  for (const std::wstring& file : {foreign, deep}) {
+    MakeFolders(file);
+    KernelHandle h(CreateFileW((L"\\\\?\\" + file).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    ASSERT_TRUE(h) << GetLastError();
+  }
+  info->Processes()->Assign({{AnsiText(foreign), 501, foreign}, {AnsiText(deep), 502, deep}});
+  f->RefreshPages();
+  SysApi().ShellExecuteExW = RecordProperties;
+  s_propertiesOf.clear();
+  TListView* lv = f->lvProcesses;
+  for (int row = 0; row < 2; ++row) {
+    lv->SetSelected(lv->Items().Item(row));
+    f->cmProcProps(nullptr);
+  }
+  ResetSysApi();
+  EXPECT_TRUE(boxes.empty()) << boxes.front();
+  ASSERT_EQ(s_propertiesOf.size(), 2u);
+  EXPECT_EQ(s_propertiesOf[0], foreign);
+  // The deep one by a name the shell takes: its short form, or the long form where there is none.
+  EXPECT_NE(GetFileAttributesW(s_propertiesOf[1].c_str()), INVALID_FILE_ATTRIBUTES);
+  RemoveFolders(deep, top);
+  RemoveFolders(foreign, top);
+  RemoveDirectoryW(top.c_str());
 }
 
 TEST_F(Overview, StoredLineBreaksAndLongTextsStayOnOneLineAndWhole) {

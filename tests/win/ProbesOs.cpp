@@ -253,17 +253,15 @@ TEST(ProbesOs, HotfixMarkerMakesServicePack6a) {
   reg.CloseKey();
   os.GetInfo();
   EXPECT_EQ(os.CSD(), "Service Pack 6a");
-  // A marker of the wrong type is a clear error, and the rest of gathering is skipped.
+  // A marker of the wrong type is no marker, and nothing else is lost for it.
   ASSERT_TRUE(reg.OpenKey(hotfix, false));
   reg.WriteString("Installed", "1");
   reg.CloseKey();
   os.GetInfo();
   EXPECT_EQ(os.CSD(), "Service Pack 6");
-  ASSERT_EQ(boxes.Boxes.size(), 1u);
-  EXPECT_EQ(boxes.Boxes[0].Caption, "TOperatingSystem.GetInfo");
-  EXPECT_EQ(boxes.Boxes[0].Text, "Invalid data type for 'Installed'");
-  EXPECT_EQ(boxes.Boxes[0].Flags & (MB_ICONERROR | MB_OK), static_cast<UINT>(MB_ICONERROR));
-  EXPECT_EQ(os.Folders()->IndexOfName("Windows"), -1);
+  EXPECT_TRUE(boxes.Boxes.empty());
+  EXPECT_NE(os.Folders()->IndexOfName("Windows"), -1);
+  EXPECT_GT(os.Environment()->Count(), 0);
   reg.DeleteKey(hadHotfix ? hotfix : std::string(kNT) + "\\Hotfix");
 }
 

@@ -15,21 +15,9 @@
 #include "sysinfo/ReportText.h"
 #include "sysinfo/SysInfoWin.h"
 #include "SysInfoFixtures.h"
+#include "TestSupport.h"
 
 namespace {
-// Collects message boxes instead of showing them.
-class Boxes {
- public:
-  Boxes() {
-    SetMessageBoxHook([this](const std::string& text, const std::string& caption, UINT) {
-      Shown.push_back(caption + ": " + text);
-      return IDOK;
-    });
-  }
-  ~Boxes() { SetMessageBoxHook(nullptr); }
-  std::vector<std::string> Shown;
-};
-
 std::vector<std::string> Headers(const TStrings& report) {
   std::vector<std::string> h;
   for (const std::string& s : report.Items())
@@ -50,7 +38,7 @@ bool InOrder(const std::vector<std::string>& headers, const std::vector<std::str
 
 TEST(SysInfoPerVersion, GathersEveryCategoryWithoutAFailureAndReportsInOrder) {
   InitProbes();
-  Boxes boxes;
+  ShownBoxes boxes;
   TKSystemInfo info(nullptr);
   info.Refresh();
   for (const std::string& b : boxes.Shown) ADD_FAILURE() << b;
@@ -96,7 +84,7 @@ class SysInfoRegistry : public ::testing::Test {
   }
   static constexpr const char* kBase = "Software\\VelmoraTests\\SysInfo";
   static HKEY gLm, gCu;
-  Boxes boxes;
+  ShownBoxes boxes;
 };
 HKEY SysInfoRegistry::gLm = nullptr;
 HKEY SysInfoRegistry::gCu = nullptr;
@@ -346,8 +334,9 @@ BOOL WINAPI NotWow64(HANDLE, PBOOL wow64) {
 }  // namespace
 
 // 64-bit Windows keeps the machine's Run, RunOnce and Uninstall keys once for 64-bit and once
-// for 32-bit programs: both are read, and an entry that both show is listed once.
-TEST_F(SysInfoRegistry, BothViewsOf64BitWindowsListEachEntryOnce) {
+// for 32-bit programs: both are read, and an entry that both list (both run, both are installed)
+// is listed twice, the 32-bit one marked.
+TEST_F(SysInfoRegistry, BothViewsOf64BitWindowsListEveryEntryOfEach) {
   const std::string base = std::string(kBase) + "\\Views";
   HKEY v64 = nullptr, v32 = nullptr;
   ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, (base + "\\64").c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &v64, nullptr), 0);
@@ -372,17 +361,25 @@ TEST_F(SysInfoRegistry, BothViewsOf64BitWindowsListEachEntryOnce) {
 
   TStartup startup;
   startup.GetInfo();
-  ASSERT_EQ(startup.Count(slMachineRun), 5);
+  ASSERT_EQ(startup.Count(slMachineRun), 6);
   for (const auto& [name, command] : std::vector<std::pair<std::string, std::string>>{
-           {"Only64", "a64.exe"}, {"Both", "same64.exe"}, {"Differs", "x64.exe"}, {"Only32", "a32.exe"}, {"Differs", "x86.exe"}})
+           {"Only64", "a64.exe"}, {"Both", "same64.exe"}, {"Differs", "x64.exe"}, {"Only32", "a32.exe"},
+           {"Both (32-bit)", "same64.exe"}, {"Differs (32-bit)", "x86.exe"}})
     EXPECT_EQ(Find(startup, slMachineRun, name, command), 1) << name << "=" << command;
   // The system's own view first.
   for (int i = 0; i < 3; ++i) EXPECT_NE(startup.CommandLine(slMachineRun, i).find("64"), std::string::npos);
   EXPECT_EQ(Find(startup, slRunOnce, "OnceBoth", "once.exe"), 1);
+  EXPECT_EQ(Find(startup, slRunOnce, "OnceBoth (32-bit)", "once.exe"), 1);
   EXPECT_EQ(Find(startup, slRunOnce, fixtures::kOnceName, fixtures::kUserOnceCommand), 1);  // the user's key is one
   TSoftware software;
   software.GetInfo();
-  EXPECT_EQ(Items(*software.Installed()), (std::vector<std::string>{"Program 64", "Shared Tool", "Program 32"}));
+  EXPECT_EQ(Items(*software.Installed()),
+            (std::vector<std::string>{"Program 64", "Shared Tool", "Program 32", "Shared Tool (32-bit)"}));
+  // The report writes each as listed.
+  TStringList report;
+  startup.Report(report);
+  const std::vector<std::string> lines = report.Items();
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "Both (32-bit)=same64.exe"), lines.end());
 
   // A 32-bit system, or the 9x family, has one view: the machine's key as it is.
   for (int family : {1, 0}) {
@@ -422,7 +419,7 @@ class SysInfoSeams : public ::testing::Test {
     SetDriveQueries(nullptr);
     MemoryStatusApi() = gSavedMemoryApi;
   }
-  Boxes boxes;
+  ShownBoxes boxes;
   const TMemoryStatusApi gSavedMemoryApi = MemoryStatusApi();
 };
 
@@ -569,12 +566,20 @@ BOOL WINAPI OneProcess(HANDLE, TProcessEntry32* e) {
   return TRUE;
 }
 BOOL WINAPI OutOfMemory(HANDLE, TProcessEntry32*) { throw std::bad_alloc(); }
+BOOL WINAPI OneProcessW(HANDLE, TProcessEntry32W* e) {
+  e->th32ProcessID = 4;
+  lstrcpyW(e->szExeFile, L"one.exe");
+  return TRUE;
+}
+BOOL WINAPI OutOfMemoryW(HANDLE, TProcessEntry32W*) { throw std::bad_alloc(); }
 }  // namespace
 
 TEST_F(SysInfoSeams, AGatheringThatFailsPartWayLetsGoOfItsHandles) {
   SysApi().CreateToolhelp32Snapshot = EventSnapshot;
   SysApi().Process32First = OneProcess;
   SysApi().Process32Next = OutOfMemory;
+  SysApi().Process32FirstW = OneProcessW;  // what the NT family reads
+  SysApi().Process32NextW = OutOfMemoryW;
   const long held = HeldKernelHandles();
   TProcesses processes;
   processes.GetInfo();
@@ -616,13 +621,13 @@ TEST(SysInfoPerVersion, TwoCopiesOfOneProgramKeepTheirOwnIdentifiers) {
     if (named == 2) break;
     Sleep(50);
   }
-  Boxes boxes;
+  ShownBoxes boxes;
   const std::string folder = std::string(self).substr(0, std::string(self).rfind('\\') + 1);
   // The snapshot, the snapshot with the module names of the process-status library (Windows
   // 2000 and XP have no QueryFullProcessImageName), and the process-status library alone.
   for (int way : {0, 1, 2}) {
     SCOPED_TRACE(way == 0 ? "tool help" : way == 1 ? "tool help and module names" : "process status");
-    if (way == 1) SysApi().QueryFullProcessImageNameA = nullptr;
+    if (way == 1) SysApi().QueryFullProcessImageNameA = nullptr, SysApi().QueryFullProcessImageNameW = nullptr;
     if (way == 2) SysApi().CreateToolhelp32Snapshot = nullptr;
     TProcesses processes;
     processes.GetInfo();
@@ -651,7 +656,7 @@ TEST(SysInfoPerVersion, TwoCopiesOfOneProgramKeepTheirOwnIdentifiers) {
 }
 
 TEST(SysInfoPerVersion, AnEngineThatCannotTellItsVersionIsNotInstalled) {
-  Boxes boxes;
+  ShownBoxes boxes;
   TEngines engines;
   engines.GetInfo();
   // Wine's ADO exists but does not know its version; no DAO.

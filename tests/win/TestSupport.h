@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 #include "framework/Controls.h"
+#include "framework/Dialogs.h"
 #include "framework/Events.h"
 
 // Runs this thread's message loop until pred holds or the time is up.
@@ -38,6 +39,21 @@ inline void MovePointer(POINT p) {
     still = GetCursorPos(&now) && now.x == p.x && now.y == p.y ? still + 1 : 0;
   }
 }
+
+// Collects the message boxes shown while it lives ("caption: text") instead of showing them.
+class ShownBoxes {
+ public:
+  ShownBoxes() {
+    SetMessageBoxHook([this](const std::string& text, const std::string& caption, UINT) {
+      Shown.push_back(caption + ": " + text);
+      return IDOK;
+    });
+  }
+  ~ShownBoxes() { SetMessageBoxHook(nullptr); }
+  ShownBoxes(const ShownBoxes&) = delete;
+  ShownBoxes& operator=(const ShownBoxes&) = delete;
+  std::vector<std::string> Shown;
+};
 
 // Collects what reaches the exception sink while it lives.
 struct SinkCatcher {
